@@ -1,0 +1,150 @@
+#include "RadioConsole.h"
+
+#include "RadioParameters.h"
+
+namespace {
+
+int versionNumberOf(const QString& release) {
+    QString digits;
+    for (const QChar c : release)
+        if (c.isDigit())
+            digits += c;
+    return digits.left(3).toInt();
+}
+
+} // namespace
+
+RadioConsole::RadioConsole(const RadioOptions& options)
+    : options_(options), version_(versionNumberOf(options.firmware)),
+      loggedIn_(options.password.isEmpty()), setup_(options.setup), loader_(options.loader) {
+    for (auto p = RadioParameters::begin(); p != RadioParameters::end(); ++p)
+        values_[p->keyword] = QString::fromLatin1(p->initial);
+    values_["mode"] = QString(options.mode.toUpper());
+}
+
+QString RadioConsole::prompt() const {
+    if (loader_)
+        return QStringLiteral("LOADER>");
+    return setup_ ? QStringLiteral("SETUP>") : QStringLiteral(">");
+}
+
+QStringList RadioConsole::commands() const {
+    QStringList found;
+    for (const QString& line : lines_)
+        if (!line.isEmpty())
+            found << line;
+    return found;
+}
+
+QByteArray RadioConsole::receive(const QByteArray& bytes) {
+    QByteArray out;
+    for (const char byte : bytes)
+        takeByte(byte, out);
+    return options_.silent ? QByteArray() : out;
+}
+
+void RadioConsole::takeByte(char byte, QByteArray& out) {
+    switch (byte) {
+    case '\x1b': // the wake-up's escape, and a stray one, are ignored
+    case '\n':
+        return;
+    case '\b':
+        if (!line_.isEmpty()) {
+            line_.chop(1);
+            if (echo_)
+                out += "\b \b";
+        }
+        return;
+    case '\r': {
+        if (echo_)
+            out += "\r\n";
+        const QString line = QString::fromLatin1(line_);
+        line_.clear();
+        lines_ << line;
+        out += execute(line);
+        out += prompt().toLatin1();
+        return;
+    }
+    default:
+        line_ += byte;
+        if (echo_)
+            out += byte;
+    }
+}
+
+QByteArray RadioConsole::lineOf(const QString& text) { return text.toLatin1() + "\r\n"; }
+
+QByteArray RadioConsole::execute(const QString& typed) {
+    const QString line = typed.simplified();
+    if (line.isEmpty())
+        return {};
+    const QString word = line.section(u' ', 0, 0).toLower();
+    const QString rest = line.section(u' ', 1);
+    if (loader_)
+        return lineOf("UNKNOWN COMMAND");
+    if (line == "OPEN" || line == "CLOS")
+        return {};
+    if (line == "QUIT") {
+        setup_ = false;
+        return {};
+    }
+    if (word == "deco" || word == "eeco") {
+        echo_ = word == "eeco";
+        return {};
+    }
+    if (word == "pass") {
+        if (rest == "NONE") {
+            loggedIn_ = options_.password.isEmpty();
+            return {};
+        }
+        // Without a customer password the console stays open whatever is typed.
+        const bool matches = !options_.password.isEmpty() && rest == options_.password;
+        loggedIn_ = matches || options_.password.isEmpty();
+        return lineOf(matches ? "PASSWORD OK" : "PASSWORD INVALID");
+    }
+    if (line.compare("show sync", Qt::CaseInsensitive) == 0)
+        return reply("show sync");
+    if (!hasKeyword(word))
+        return lineOf("UNKNOWN COMMAND");
+    if (rest.isEmpty())
+        return reply(word);
+    return write(word, rest);
+}
+
+bool RadioConsole::hasKeyword(const QString& keyword) const {
+    const RadioParameters::Parameter* p = RadioParameters::find(keyword);
+    if (!p)
+        return false;
+    return version_ >= p->minVersion && (p->maxVersion == 0 || version_ <= p->maxVersion);
+}
+
+QByteArray RadioConsole::reply(const QString& keyword) const {
+    const RadioParameters::Parameter* p = RadioParameters::find(keyword);
+    const QString value = values_.value(keyword);
+    const QChar mode = values_.value("mode").at(0);
+    if (keyword == "srev")
+        return lineOf("08-2727A01") + lineOf(options_.firmware + "  15Mar2004");
+    if (keyword == "ctshold" && values_.value("device") == "DCE")
+        return lineOf("CTSHOLD n/a");
+    if (keyword == "csaddr" && mode != u'M')
+        return lineOf("CSADDR n/a");
+    if ((keyword == "repeat" || keyword == "xaddr") && mode == u'R')
+        return lineOf(keyword == "repeat" ? "PROGRAMMABLE ONLY AT MASTER" : "XADDR n/a");
+    if (keyword == "show sync")
+        return lineOf(mode == u'X' ? "DEPTH 1 UNIT 10001 XADDR 0" : "NOT AVAILABLE");
+    return lineOf(QString::fromLatin1(p->prefix) + value);
+}
+
+QByteArray RadioConsole::write(const QString& keyword, const QString& value) {
+    const RadioParameters::Parameter* p = RadioParameters::find(keyword);
+    if (!p->writable)
+        return lineOf("INVALID ENTRY");
+    if (!loggedIn_)
+        return lineOf("ACCESS DENIED");
+    const auto accepted =
+        RadioParameters::accept(keyword, value, version_, values_.value(keyword));
+    if (!accepted)
+        return lineOf("INVALID ENTRY");
+    values_[keyword] = *accepted;
+    return lineOf("PROGRAMMED OK");
+}

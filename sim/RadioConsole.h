@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// What a simulated radio is at power-up.
+struct RadioOptions {
+    QString firmware = QStringLiteral("3.2.0");
+    QChar mode = u'M'; // M master, R remote, X extension
+    QString password;  // empty: no customer password set
+    bool setup = false;
+    bool loader = false;
+    int latencyMs = 0;
+    bool silent = false; // answers nothing at all
+};
+
+// The radio's console as a state machine: bytes in, bytes out. It echoes, prompts, keeps every
+// parameter with its value rules and firmware gates, and knows login and setup mode.
+class RadioConsole {
+public:
+    explicit RadioConsole(const RadioOptions& options = RadioOptions());
+
+    // Takes what arrived on the line and returns what the radio sends back.
+    QByteArray receive(const QByteArray& bytes);
+
+    // Every command line received, as typed, bare carriage returns as empty lines.
+    const QStringList& lines() const { return lines_; }
+    // The command lines that were not empty.
+    QStringList commands() const;
+    void clearLines() { lines_.clear(); }
+
+    const RadioOptions& options() const { return options_; }
+    int versionNumber() const { return version_; }
+    QString value(const QString& keyword) const { return values_.value(keyword); }
+    void setValue(const QString& keyword, const QString& value) { values_[keyword] = value; }
+    bool echo() const { return echo_; }
+    bool loggedIn() const { return loggedIn_; }
+    bool inSetupMode() const { return setup_; }
+    bool inLoader() const { return loader_; }
+    QString prompt() const;
+
+private:
+    void takeByte(char byte, QByteArray& out);
+    QByteArray execute(const QString& line);
+    QByteArray reply(const QString& keyword) const;
+    QByteArray write(const QString& keyword, const QString& value);
+    bool hasKeyword(const QString& keyword) const;
+    static QByteArray lineOf(const QString& text);
+
+    RadioOptions options_;
+    int version_;
+    QMap<QString, QString> values_;
+    QStringList lines_;
+    QByteArray line_;
+    bool echo_ = true;
+    bool loggedIn_;
+    bool setup_;
+    bool loader_;
+};

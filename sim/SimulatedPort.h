@@ -1,0 +1,45 @@
+#pragma once
+
+#include "link/SerialPort.h"
+
+class RadioConsole;
+
+// A serial port wired, inside the process, to a simulated radio console. Replies arrive as
+// receive events on the event loop, after the radio's latency.
+class SimulatedPort : public SerialPort {
+    Q_OBJECT
+public:
+    explicit SimulatedPort(RadioConsole& radio, QObject* parent = nullptr);
+
+    int portNumber() const override { return number_; }
+    void setPortNumber(int number) override;
+    QString settings() const override { return settings_; }
+    void setSettings(const QString& settings) override { settings_ = settings; }
+    void setHandshakingNone() override {}
+    bool isOpen() const override { return open_; }
+    void setOpen(bool open) override;
+    void write(const QByteArray& bytes) override;
+    QByteArray readAll() override;
+    qint64 bytesToSend() const override { return pendingOut_; }
+
+    // Test controls: another program holds the port; output that never drains; a line event.
+    void setBusy(bool busy) { busy_ = busy; }
+    void setStuckOutput(qint64 bytes) { pendingOut_ = bytes; }
+    void inject(int code) { emit commEvent(code); }
+    // Bytes as if the radio had sent them.
+    void deliver(const QByteArray& bytes);
+    // The device disappears.
+    void vanish();
+    RadioConsole& radio() { return radio_; }
+    int openCount() const { return opens_; }
+
+private:
+    RadioConsole& radio_;
+    QByteArray inbox_;
+    QString settings_ = QStringLiteral("19200,N,8,1");
+    int number_ = 1;
+    int opens_ = 0;
+    qint64 pendingOut_ = 0;
+    bool open_ = false;
+    bool busy_ = false;
+};

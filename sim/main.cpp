@@ -1,0 +1,84 @@
+// ardentix-radio-sim: a simulated Ardentix radio on a pseudo-terminal.
+#include "PtyRadio.h"
+#include "RadioConsole.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+QByteArray linkPath;
+
+void endOnSignal(int) {
+    if (!linkPath.isEmpty())
+        ::unlink(linkPath.constData());
+    ::_exit(0);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("ardentix-radio-sim");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "A simulated Ardentix radio console on a pseudo-terminal. Prints the device path, then "
+        "one line for every command line the radio receives.");
+    parser.addHelpOption();
+    const QCommandLineOption firmware("firmware", "Firmware release X.Y.Z (default 3.2.0).",
+                                      "release", "3.2.0");
+    const QCommandLineOption mode("mode", "Radio mode M, R or X (default M).", "mode", "M");
+    const QCommandLineOption password("password", "Customer password set in the radio.", "text");
+    const QCommandLineOption setup("setup", "Start in setup mode (prompt SETUP>).");
+    const QCommandLineOption loader("loader", "Start in the loader (prompt LOADER>).");
+    const QCommandLineOption link("link", "Also reach the device through a link at this path.",
+                                  "path");
+    const QCommandLineOption latency("latency", "Reply latency in milliseconds.", "ms", "0");
+    const QCommandLineOption silent("silent", "Answer nothing at all.");
+    const QCommandLineOption quiet("quiet", "Do not print the received command lines.");
+    parser.addOptions({firmware, mode, password, setup, loader, link, latency, silent, quiet});
+    parser.process(app);
+
+    RadioOptions options;
+    options.firmware = parser.value(firmware);
+    const QString modeText = parser.value(mode).toUpper();
+    if (modeText != "M" && modeText != "R" && modeText != "X") {
+        QTextStream(stderr) << "--mode takes M, R or X\n";
+        return 2;
+    }
+    options.mode = modeText.at(0);
+    options.password = parser.value(password);
+    options.setup = parser.isSet(setup);
+    options.loader = parser.isSet(loader);
+    options.latencyMs = parser.value(latency).toInt();
+    options.silent = parser.isSet(silent);
+
+    RadioConsole radio(options);
+    PtyRadio pty(radio);
+    if (!pty.isReady()) {
+        QTextStream(stderr) << "cannot open a pseudo-terminal: " << pty.errorString() << "\n";
+        return 1;
+    }
+    if (parser.isSet(link)) {
+        linkPath = QFile::encodeName(parser.value(link));
+        ::unlink(linkPath.constData());
+        if (::symlink(pty.devicePath().toLocal8Bit().constData(), linkPath.constData()) != 0) {
+            QTextStream(stderr) << "cannot place the link at " << parser.value(link) << "\n";
+            return 1;
+        }
+    }
+    std::signal(SIGTERM, endOnSignal);
+    std::signal(SIGINT, endOnSignal);
+    std::signal(SIGHUP, endOnSignal);
+
+    QTextStream out(stdout);
+    out << pty.devicePath() << Qt::endl;
+    if (!parser.isSet(quiet))
+        QObject::connect(&pty, &PtyRadio::lineReceived, &app,
+                         [&out](const QString& line) { out << "rx: " << line << Qt::endl; });
+    return app.exec();
+}

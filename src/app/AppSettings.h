@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+// The per-user settings store of the program, in its three groups.
+std::unique_ptr<QSettings> openAppSettings();
+
+// The stored preferences as the main window applies them at load.
+struct StoredPreferences {
+    int commPort = 1;
+    bool passEnabled = false;
+    bool boldText = true;
+    QColor textColor = QColor(0x00, 0x00, 0x99);
+    QColor backColor = QColor(0xFF, 0xFF, 0xFF);
+    bool connectOnLaunch = false;
+    bool keepAlive = true;
+    bool logoutOnQuit = true;
+};
+
+// Reads every key with its default; a value that cannot be read keeps the default.
+StoredPreferences loadPreferences(QSettings& settings);
+
+// "true"/"false" in any case; anything else is unreadable.
+std::optional<bool> parseYesNo(const QString& text);
+// A 24-bit colour number in blue-green-red order, decimal or "&H" hexadecimal.
+std::optional<QColor> parseColour(const QString& text);

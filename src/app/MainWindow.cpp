@@ -1,0 +1,384 @@
+#include "MainWindow.h"
+
+#include "AppSettings.h"
+#include "ClickableLabel.h"
+#include "Clock.h"
+#include "Prompts.h"
+#include "SplashWindow.h"
+#include "link/SerialPort.h"
+#include "link/TerminalPane.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+const char* const TabCaptions[] = {"Radio Settings 1",   "Radio Settings 2",
+                                   "Network Settings 1", "Network Settings 2",
+                                   "Store and Forward Settings", "Network Wide Diagnostics"};
+
+// The two connection images: a plug joined to its socket, or pulled apart.
+QPixmap connectionImage(bool connected) {
+    QPixmap image(48, 32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor colour = connected ? QColor(0, 150, 0) : QColor(190, 0, 0);
+    painter.setPen(QPen(colour, 3));
+    painter.setBrush(colour);
+    const int gap = connected ? 0 : 10;
+    painter.drawLine(2, 16, 16 - gap / 2, 16);
+    painter.drawRect(16 - gap / 2, 9, 6, 14);
+    painter.drawRect(26 + gap / 2, 9, 6, 14);
+    painter.drawLine(32 + gap / 2, 16, 46, 16);
+    painter.drawLine(22 - gap / 2, 12, 26 + gap / 2 - (connected ? 0 : 3), 12);
+    painter.drawLine(22 - gap / 2, 20, 26 + gap / 2 - (connected ? 0 : 3), 20);
+    return image;
+}
+
+} // namespace
+
+MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettings& settings,
+                       QWidget* parent)
+    : QMainWindow(parent), port_(port), prompts_(prompts), clock_(clock),
+      console_(port, state_, clock) {
+    setObjectName("frmArdentix");
+    controls_.window = this;
+    buildMenus();
+    buildToolbar();
+    buildCentralArea();
+    buildStatusBar();
+    controls_.Timer1 = new QTimer(this);
+    controls_.Timer1->setObjectName("Timer1");
+    controls_.Timer1->setInterval(1000);
+    controls_.Timer2 = new QTimer(this);
+    controls_.Timer2->setObjectName("Timer2");
+    controls_.Timer2->setInterval(2000);
+
+    terminal_ = std::make_unique<Terminal>(controls_, state_, prompts_);
+    link_ = std::make_unique<RadioLink>(console_, *terminal_, controls_, state_, prompts_);
+    tick_ = std::make_unique<SettingsTick>(console_, *link_, state_, *controls_.connectTimePanel);
+    txtTerm->sendKey = [this](const QString& character) { return link_->typeKey(character); };
+
+    connect(&port_, &SerialPort::commEvent, link_.get(), &RadioLink::onPortEvent);
+    connect(&port_, &SerialPort::deviceLost, link_.get(), &RadioLink::onDeviceLost);
+    connect(controls_.Timer1, &QTimer::timeout, this, &MainWindow::onTick);
+    connect(controls_.Timer2, &QTimer::timeout, link_.get(), &RadioLink::onStatusClear);
+    load(settings);
+}
+
+MainWindow::~MainWindow() = default;
+
+QAction* MainWindow::menuItem(QMenu* menu, const char* name, const QString& caption,
+                              bool enabled) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    item->setEnabled(enabled);
+    return item;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu("&File");
+    controls_.mnuOpenLog = menuItem(file, "mnuOpenLog", "&Open Log File...");
+    controls_.mnuCloseLog = menuItem(file, "mnuCloseLog", "&Close Log File", false);
+    controls_.mnuSendText = menuItem(file, "mnuSendText", "&Radio Firmware Upgrade...", false);
+    file->addSeparator();
+    QAction* exit = menuItem(file, "mnuFileExit", "E&xit");
+
+    QMenu* commPort = menuBar()->addMenu("&CommPort");
+    controls_.mnuOpen = menuItem(commPort, "mnuOpen", "Port &Open");
+    controls_.mnuOpen->setCheckable(true);
+    QAction* properties = menuItem(commPort, "mnuProperties", "Setup...");
+
+    QMenu* special = menuBar()->addMenu("&Special");
+    QAction* preferences = menuItem(special, "mnuPreferences", "Application Preferences...");
+    QMenu* passwords = special->addMenu("Radio Passwords...");
+    controls_.mnuRadioPassSub = passwords->menuAction();
+    controls_.mnuRadioPassSub->setObjectName("mnuRadioPassSub");
+    controls_.mnuRadioPassSub->setEnabled(false);
+    controls_.mnuSetPass =
+        menuItem(passwords, "mnuSetPass", "Set Radio's Customer Password...", false);
+    controls_.mnuAccessCode = menuItem(passwords, "mnuAccessCode", "Enter Radio Password...", false);
+    controls_.mnuEncryptCode = menuItem(special, "mnuEncryptCode", "Enter Encryption Code...", false);
+    controls_.mnuSetupMode = menuItem(special, "mnuSetupMode", "Enter Setup Mode...", false);
+    controls_.mnuConfigRestore = menuItem(
+        special, "mnuConfigRestore", "Open Configuration Store/Restore Window...", false);
+
+    QAction* about = menuBar()->addAction("&About");
+    about->setObjectName("mnuAbout");
+
+    connect(controls_.mnuOpenLog, &QAction::triggered, this, [this] { terminal_->openLog(); });
+    connect(controls_.mnuCloseLog, &QAction::triggered, this, [this] { terminal_->closeLog(); });
+    connect(controls_.mnuSendText, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(controls_.mnuOpen, &QAction::triggered, this, [this] {
+        // The check mark follows the port, not the click.
+        controls_.mnuOpen->setChecked(port_.isOpen());
+        link_->portOpenAction();
+    });
+    connect(properties, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    connect(preferences, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    for (QAction* later : {controls_.mnuSetPass, controls_.mnuAccessCode,
+                           controls_.mnuEncryptCode, controls_.mnuSetupMode,
+                           controls_.mnuConfigRestore})
+        connect(later, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::buildToolbar() {
+    tbrToolBar = addToolBar("Toolbar");
+    tbrToolBar->setObjectName("tbrToolBar");
+    tbrToolBar->setMovable(false);
+    tbrToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    struct Button {
+        const char* key;
+        const char* caption;
+        const char* tip;
+        QStyle::StandardPixmap icon;
+        QAction** into;
+    };
+    const Button buttons[] = {
+        {"Connect", "Connect...", "", QStyle::SP_DialogYesButton, &controls_.connectButton},
+        {"Disconnect", "Disconnect...", "", QStyle::SP_DialogNoButton,
+         &controls_.disconnectButton},
+        {"Login", "Login...", "Login with a radio password...", QStyle::SP_DialogOkButton,
+         &controls_.loginButton},
+        {"Logout", "Logout...", "Logout of the radio to prevent unauthorized changes...",
+         QStyle::SP_DialogCancelButton, &controls_.logoutButton},
+        {"OpenLogFile", "Open log file...", "", QStyle::SP_DialogOpenButton,
+         &controls_.openLogButton},
+        {"CloseLogFile", "Close log file", "", QStyle::SP_DialogCloseButton,
+         &controls_.closeLogButton},
+        {"TransmitTextFile", "Transmit Text File...", "Upgrade radio firmware...",
+         QStyle::SP_ArrowUp, &controls_.transmitButton},
+        {"Properties", "Setup...", "", QStyle::SP_ComputerIcon, nullptr},
+    };
+    for (const Button& button : buttons) {
+        QAction* action = tbrToolBar->addAction(style()->standardIcon(button.icon), button.caption);
+        action->setObjectName(button.key);
+        action->setData(QString::fromLatin1(button.key));
+        if (*button.tip)
+            action->setToolTip(button.tip);
+        if (button.into)
+            *button.into = action;
+    }
+    controls_.disconnectButton->setEnabled(false);
+    controls_.transmitButton->setEnabled(false);
+    controls_.closeLogButton->setEnabled(false);
+    connect(tbrToolBar, &QToolBar::actionTriggered, this, &MainWindow::onToolbarButton);
+}
+
+QAction* MainWindow::toolbarButton(const QString& key) const {
+    for (QAction* action : tbrToolBar->actions())
+        if (action->data().toString().compare(key, Qt::CaseInsensitive) == 0)
+            return action;
+    return nullptr;
+}
+
+void MainWindow::buildCentralArea() {
+    auto* area = new QWidget(this);
+    area->setObjectName("MainArea");
+    setCentralWidget(area);
+    area->installEventFilter(this);
+
+    txtTerm = new TerminalPane(area);
+    controls_.txtTerm = txtTerm;
+
+    InfoFrame = new QGroupBox("Information", area);
+    InfoFrame->setObjectName("InfoFrame");
+
+    SettingsTab = new QTabWidget(area);
+    SettingsTab->setObjectName("SettingsTab");
+    for (int i = 0; i < 6; ++i) {
+        auto* frame = new QWidget;
+        frame->setObjectName(QString("NetSet%1").arg(i));
+        frame->setProperty("index", i);
+        SettingsTab->addTab(frame, TabCaptions[i]);
+        NetSet.append(frame);
+    }
+
+    ConnectionFrame = new QGroupBox(area);
+    ConnectionFrame->setObjectName("ConnectionFrame");
+    auto* connected = new ClickableLabel(ConnectionFrame);
+    connected->setObjectName("imgConnected");
+    connected->setToolTip("Click to disconnect...");
+    connected->setAccessibleName("Connected");
+    connected->setPixmap(connectionImage(true));
+    auto* notConnected = new ClickableLabel(ConnectionFrame);
+    notConnected->setObjectName("imgNotConnected");
+    notConnected->setToolTip("Click to connect...");
+    notConnected->setAccessibleName("Not connected");
+    notConnected->setPixmap(connectionImage(false));
+    for (QLabel* image : {static_cast<QLabel*>(connected), static_cast<QLabel*>(notConnected)}) {
+        image->setGeometry(11, 12, 48, 32);
+        image->setCursor(Qt::PointingHandCursor);
+    }
+    controls_.imgConnected = connected;
+    controls_.imgNotConnected = notConnected;
+    connect(connected, &ClickableLabel::clicked, this, [this] { link_->disconnectAction(); });
+    connect(notConnected, &ClickableLabel::clicked, this, [this] { link_->connectAction(); });
+
+    ButtonRefresh = new QPushButton("Refresh", area);
+    ButtonRefresh->setObjectName("ButtonRefresh");
+    ButtonRefresh->setToolTip("Click to refresh the screen information.");
+    ButtonRSSI = new QPushButton("RSSI", area);
+    ButtonRSSI->setObjectName("ButtonRSSI");
+    ButtonZoneData = new QPushButton("Zone Data", area);
+    ButtonZoneData->setObjectName("ButtonZoneData");
+    ButtonZoneData->setToolTip("Click to get Zone Data statistics.");
+    connect(ButtonRefresh, &QPushButton::clicked, this, &MainWindow::onRefresh);
+    connect(ButtonRSSI, &QPushButton::clicked, this, &MainWindow::onRssi);
+    connect(ButtonZoneData, &QPushButton::clicked, this, &MainWindow::notYetBuilt);
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("sbrStatus");
+    bar->setSizeGripEnabled(true);
+    struct Panel {
+        const char* key;
+        const char* text;
+        const char* tip;
+        int stretch;
+        QLabel** into;
+    };
+    const Panel panels[] = {
+        {"Status", "Status: ", "Communications Port Status", 2, &controls_.statusPanel},
+        {"Settings", "Settings: ", "Communications Port Settings", 2, &controls_.settingsPanel},
+        {"ConnectTime", "", "Connect Time", 1, &controls_.connectTimePanel},
+    };
+    for (const Panel& panel : panels) {
+        auto* label = new QLabel(panel.text, bar);
+        label->setObjectName(panel.key);
+        label->setToolTip(panel.tip);
+        label->setFrameShape(QFrame::StyledPanel);
+        bar->addPermanentWidget(label, panel.stretch);
+        *panel.into = label;
+    }
+}
+
+void MainWindow::load(QSettings& settings) {
+    link_->seed(quint32(clock_.msecs() ^ QDateTime::currentMSecsSinceEpoch()));
+    setWindowTitle(caption());
+    try {
+        port_.setSettings("19200,N,8,1");
+        port_.setHandshakingNone();
+        const StoredPreferences prefs = loadPreferences(settings);
+        state_.passEnabled = prefs.passEnabled;
+        txtTerm->setText(QString());
+        QFont font = txtTerm->font();
+        font.setBold(prefs.boldText);
+        txtTerm->setFont(font);
+        QPalette palette = txtTerm->palette();
+        palette.setColor(QPalette::Text, prefs.textColor);
+        palette.setColor(QPalette::Base, prefs.backColor);
+        txtTerm->setPalette(palette);
+        state_.connectOnLaunch = prefs.connectOnLaunch;
+        state_.keepAlive = prefs.keepAlive;
+        state_.logoutOnQuit = prefs.logoutOnQuit;
+        port_.setPortNumber(prefs.commPort);
+    } catch (const SerialError& error) {
+        if (error.endsHandler()) {
+            link_->reportCommunicationError();
+            return;
+        }
+    }
+    controls_.imgNotConnected->show();
+    controls_.imgConnected->hide();
+    controls_.loginButton->setEnabled(false);
+    controls_.logoutButton->setEnabled(false);
+    resize(940, 700);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    SettingsTab->setCurrentIndex(0);
+    tick_->launchConnectRequest = state_.connectOnLaunch;
+    controls_.Timer1->start();
+}
+
+void MainWindow::onToolbarButton(QAction* button) {
+    const QString key = button->data().toString().toLower();
+    if (key == "openlogfile")
+        terminal_->openLog();
+    else if (key == "closelogfile")
+        terminal_->closeLog();
+    else if (key == "connect")
+        link_->connectAction();
+    else if (key == "disconnect")
+        link_->disconnectAction();
+    else
+        notYetBuilt(); // Properties, TransmitTextFile, Login, Logout
+}
+
+void MainWindow::onRefresh() {
+    if (port_.isOpen())
+        state_.refreshRequest = true;
+    else
+        link_->connectAction();
+}
+
+void MainWindow::onRssi() {
+    if (!port_.isOpen()) {
+        prompts_.message("Please Toggle COMM Port open first.", "User Help");
+        return;
+    }
+    notYetBuilt();
+}
+
+void MainWindow::onTick() { tick_->tick(); }
+
+void MainWindow::showAbout() {
+    SplashWindow about(SplashWindow::About, this);
+    about.exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (link_->shutdown())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        layoutPanes();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// The terminal takes 1/2.8 of the space between toolbar and status bar; the connection frame
+// sits at 1.5 of its width from the right edge, the three buttons at fixed steps left of it.
+void MainWindow::layoutPanes() {
+    QWidget* area = centralWidget();
+    const int width = area->width();
+    const int height = area->height();
+    const int paneHeight = int(height / 2.8);
+    txtTerm->setGeometry(0, 0, width, paneHeight);
+
+    const int frameWidth = 70;
+    const int rowHeight = 58;
+    const int rowTop = height - rowHeight - 2;
+    const int frameLeft = width - int(1.5 * frameWidth);
+    ConnectionFrame->setGeometry(frameLeft, rowTop, frameWidth, rowHeight);
+    const int buttonTop = rowTop + 16;
+    ButtonRefresh->setGeometry(frameLeft - 133, buttonTop, 64, 28);
+    ButtonRSSI->setGeometry(frameLeft - 200, buttonTop, 64, 28);
+    ButtonZoneData->setGeometry(frameLeft - 267, buttonTop, 64, 28);
+
+    const int top = paneHeight + 4;
+    const int bottom = rowTop - 4;
+    const int infoWidth = 270;
+    InfoFrame->setGeometry(4, top, infoWidth, std::max(0, bottom - top));
+    SettingsTab->setGeometry(infoWidth + 10, top, std::max(0, width - infoWidth - 14),
+                             std::max(0, bottom - top));
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "SharedState.h"
+#include "link/Console.h"
+#include "link/LinkControls.h"
+#include "link/RadioLink.h"
+#include "link/Terminal.h"
+#include "settings/SettingsTick.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QGroupBox;
+class QPushButton;
+class QTabWidget;
+class QToolBar;
+class ClickableLabel;
+class Clock;
+class Prompts;
+class SerialPort;
+class QSettings;
+
+// The main window: menus, toolbar, terminal pane, settings tabs, connection images and status
+// bar; it owns the link and dispatches every action to the part that does it.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettings& settings,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    static QString caption() { return QStringLiteral("Quenlar Ardentix Radio Configuration"); }
+
+    SharedState& state() { return state_; }
+    Console& console() { return console_; }
+    RadioLink& link() { return *link_; }
+    Terminal& terminal() { return *terminal_; }
+    SettingsTick& ticker() { return *tick_; }
+    LinkControls& controls() { return controls_; }
+    QAction* toolbarButton(const QString& key) const;
+
+    // Child widgets by name, for the layout and the tests.
+    TerminalPane* txtTerm = nullptr;
+    QToolBar* tbrToolBar = nullptr;
+    QTabWidget* SettingsTab = nullptr;
+    QList<QWidget*> NetSet;
+    QGroupBox* InfoFrame = nullptr;
+    QWidget* ConnectionFrame = nullptr;
+    QPushButton* ButtonRefresh = nullptr;
+    QPushButton* ButtonRSSI = nullptr;
+    QPushButton* ButtonZoneData = nullptr;
+
+public slots:
+    void onToolbarButton(QAction* button);
+    void onRefresh();
+    void onRssi();
+    void onTick();
+    void showAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildCentralArea();
+    void buildStatusBar();
+    void load(QSettings& settings);
+    void layoutPanes();
+    QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
+    // Menu items and buttons whose behaviour is built later do nothing yet.
+    void notYetBuilt() {}
+
+    SerialPort& port_;
+    Prompts& prompts_;
+    Clock& clock_;
+    SharedState state_;
+    Console console_;
+    LinkControls controls_;
+    std::unique_ptr<Terminal> terminal_;
+    std::unique_ptr<RadioLink> link_;
+    std::unique_ptr<SettingsTick> tick_;
+};

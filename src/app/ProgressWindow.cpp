@@ -1,0 +1,48 @@
+#include "ProgressWindow.h"
+
+#include "SharedState.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ProgressWindow::ProgressWindow(SharedState& state, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), state_(state) {
+    setObjectName("frmProgram");
+    setWindowTitle("Downloading Software to the radio...");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* layout = new QVBoxLayout(this);
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    Command1 = new QPushButton("Cancel", this);
+    Command1->setObjectName("Command1");
+    layout->addWidget(Label1);
+    layout->addWidget(ProgressBar1);
+    layout->addWidget(Command1, 0, Qt::AlignCenter);
+    resize(380, 120);
+    connect(Command1, &QPushButton::clicked, this, &ProgressWindow::onCancel);
+}
+
+void ProgressWindow::onCancel() {
+    state_.cancelRequested = true;
+    close();
+}
+
+void ProgressWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (isActiveWindow()) {
+        state_.cancelRequested = false;
+        raise();
+    } else if (state_.cancelRequested) {
+        close();
+    } else if (isVisible()) {
+        raise();
+    }
+}

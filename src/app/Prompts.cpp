@@ -1,0 +1,174 @@
+#include "Prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+QString Prompts::dialogFilter(const QString& pairs) {
+    const QStringList parts = pairs.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        const qsizetype open = name.indexOf(u'(');
+        if (open >= 0)
+            name.truncate(open);
+        filters << name.trimmed() + " (" + parts[i + 1].split(u';').join(u' ') + ")";
+    }
+    return filters.join(";;");
+}
+
+namespace {
+
+QMessageBox::StandardButtons standardButtons(Prompts::Buttons buttons) {
+    switch (buttons) {
+    case Prompts::Buttons::Ok:
+        return QMessageBox::Ok;
+    case Prompts::Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case Prompts::Buttons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case Prompts::Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Prompts::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case Prompts::Buttons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon boxIcon(Prompts::Icon icon) {
+    switch (icon) {
+    case Prompts::Icon::None:
+        return QMessageBox::NoIcon;
+    case Prompts::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompts::Icon::Question:
+        return QMessageBox::Question;
+    case Prompts::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Prompts::Answer answerOf(int button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return Prompts::Ok;
+    case QMessageBox::Cancel:
+        return Prompts::Cancel;
+    case QMessageBox::Abort:
+        return Prompts::Abort;
+    case QMessageBox::Retry:
+        return Prompts::Retry;
+    case QMessageBox::Ignore:
+        return Prompts::Ignore;
+    case QMessageBox::Yes:
+        return Prompts::Yes;
+    case QMessageBox::No:
+        return Prompts::No;
+    default:
+        return Prompts::Cancel;
+    }
+}
+
+} // namespace
+
+Prompts::Answer QtPrompts::message(const QString& text, const QString& caption, Icon icon,
+                                   Buttons buttons) {
+    QMessageBox box(boxIcon(icon), caption, text, standardButtons(buttons), parent_);
+    return answerOf(box.exec());
+}
+
+std::optional<QString> QtPrompts::input(const QString& prompt, const QString& title,
+                                        const QString& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+QString QtPrompts::openFile(const QString& title, const QString& filter, const QString& fileName,
+                            bool allowCreate) {
+    QFileDialog dialog(parent_, title, fileName, dialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(allowCreate ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().constFirst();
+        if (QFileInfo::exists(path))
+            return path;
+        const auto create = QMessageBox::question(
+            parent_, title,
+            QFileInfo(path).fileName() + "\nThis file does not exist.\nCreate the file?");
+        if (create == QMessageBox::Yes)
+            return path;
+    }
+    return QString();
+}
+
+QString QtPrompts::saveFile(const QString& title, const QString& filter,
+                            const QString& fileName) {
+    return QFileDialog::getSaveFileName(parent_, title, fileName, dialogFilter(filter));
+}
+
+void QtPrompts::beep() { QApplication::beep(); }
+
+Prompts::Answer ScriptedPrompts::firstButton(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok:
+    case Buttons::OkCancel:
+        return Ok;
+    case Buttons::AbortRetryIgnore:
+        return Abort;
+    case Buttons::YesNoCancel:
+    case Buttons::YesNo:
+        return Yes;
+    case Buttons::RetryCancel:
+        return Retry;
+    }
+    return Ok;
+}
+
+Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& caption, Icon icon,
+                                         Buttons buttons) {
+    calls.append({"message", text, caption, icon, buttons});
+    return answers.isEmpty() ? firstButton(buttons) : answers.takeFirst();
+}
+
+std::optional<QString> ScriptedPrompts::input(const QString& prompt, const QString& title,
+                                              const QString&) {
+    calls.append({"input", prompt, title, Icon::None, Buttons::OkCancel});
+    return texts.isEmpty() ? std::nullopt : texts.takeFirst();
+}
+
+QString ScriptedPrompts::openFile(const QString& title, const QString&, const QString&, bool) {
+    calls.append({"open", QString(), title, Icon::None, Buttons::OkCancel});
+    return files.isEmpty() ? QString() : files.takeFirst();
+}
+
+QString ScriptedPrompts::saveFile(const QString& title, const QString&, const QString&) {
+    calls.append({"save", QString(), title, Icon::None, Buttons::OkCancel});
+    return files.isEmpty() ? QString() : files.takeFirst();
+}
+
+void ScriptedPrompts::beep() { calls.append({"beep", {}, {}, Icon::None, Buttons::Ok}); }
+
+QList<ScriptedPrompts::Call> ScriptedPrompts::messages() const {
+    QList<Call> found;
+    for (const Call& call : calls)
+        if (call.kind == "message")
+            found.append(call);
+    return found;
+}
+
+QString ScriptedPrompts::lastMessage() const {
+    const auto found = messages();
+    return found.isEmpty() ? QString() : found.constLast().text;
+}

@@ -1,0 +1,81 @@
+#include "Console.h"
+
+#include "ConsoleText.h"
+#include "SerialPort.h"
+#include "app/Clock.h"
+#include "app/SharedState.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+QString& Console::buffer() { return state_.receiveBuffer; }
+
+void Console::resetBuffer() { state_.receiveBuffer = QStringLiteral(" "); }
+
+void Console::sendLine(const QString& command) { sendRaw(command.toLatin1() + '\r'); }
+
+void Console::sendRaw(const QByteArray& bytes) { port_.write(bytes); }
+
+bool Console::holds(const QString& marker) const {
+    return state_.receiveBuffer.contains(marker, Qt::CaseInsensitive);
+}
+
+bool Console::holdsExact(const QString& marker) const {
+    return state_.receiveBuffer.contains(marker, Qt::CaseSensitive);
+}
+
+bool Console::endsWith(const QString& marker) const {
+    return state_.receiveBuffer.endsWith(marker, Qt::CaseInsensitive);
+}
+
+void Console::yieldOnce() { QCoreApplication::processEvents(); }
+
+bool Console::waitUntil(const std::function<bool()>& done, double seconds) {
+    const qint64 deadline = clock_.msecs() + qint64(seconds * 1000.0);
+    while (!done()) {
+        const qint64 left = deadline - clock_.msecs();
+        if (left <= 0)
+            return false;
+        sleepUntilEvent(left);
+    }
+    return true;
+}
+
+bool Console::exchange(const QString& command, const QStringList& markers, double seconds) {
+    resetBuffer();
+    sendLine(command);
+    return waitUntil(
+        [&] {
+            for (const QString& marker : markers)
+                if (!holds(marker))
+                    return false;
+            return true;
+        },
+        seconds);
+}
+
+void Console::sleepUntilEvent(qint64 ms) {
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    bool expired = false;
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        expired = true;
+        loop.quit();
+    });
+    QObject::connect(&port_, &SerialPort::commEvent, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
+    deadline.start(clock_.realWaitMs(ms));
+    loop.exec();
+    if (expired)
+        clock_.waited(ms);
+}
+
+void Console::msWait(int ms) { clock_.sleep(ms); }
+
+void Console::sleep(int ms) { clock_.sleep(ms); }
+
+std::optional<QString> Console::cut(const QString& word) const {
+    return ConsoleText::replyCut(state_.receiveBuffer, word, state_.setupMode);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class Clock;
+class SerialPort;
+struct SharedState;
+
+// The exchange conventions every talk with the radio follows: reset the receive buffer, send
+// a command line, wait (sleeping in the event loop) for the markers, then judge or cut.
+class Console {
+public:
+    Console(SerialPort& port, SharedState& state, Clock& clock)
+        : port_(port), state_(state), clock_(clock) {}
+
+    SerialPort& port() { return port_; }
+    Clock& clock() { return clock_; }
+    QString& buffer();
+
+    void resetBuffer();
+    // The command and one carriage return; never waits. Throws SerialError.
+    void sendLine(const QString& command);
+    void sendRaw(const QByteArray& bytes);
+
+    bool holds(const QString& marker) const; // letter case ignored
+    bool holdsExact(const QString& marker) const;
+    bool endsWith(const QString& marker) const; // letter case ignored
+
+    // Lets the event loop run once.
+    void yieldOnce();
+    // Sleeps in the event loop until done() holds or the time-out passes; true when done.
+    bool waitUntil(const std::function<bool()>& done, double seconds);
+    // Reset, send, and wait for the markers; true when every marker arrived in time.
+    bool exchange(const QString& command, const QStringList& markers, double seconds);
+
+    // Blocking waits: no events, no received characters are handled meanwhile.
+    void msWait(int ms);
+    void sleep(int ms);
+
+    std::optional<QString> cut(const QString& word) const;
+
+private:
+    void sleepUntilEvent(qint64 ms);
+
+    SerialPort& port_;
+    SharedState& state_;
+    Clock& clock_;
+};

@@ -1,0 +1,48 @@
+#include "ConsoleText.h"
+
+namespace ConsoleText {
+
+std::optional<QString> replyCut(const QString& buffer, const QString& word, bool setupMode) {
+    const qsizetype p = buffer.indexOf(word, 0, Qt::CaseInsensitive);
+    const qsizetype q = buffer.indexOf(setupMode ? QStringLiteral("SETUP>") : QStringLiteral(">"),
+                                       0, Qt::CaseInsensitive);
+    if (p < 0 || q < 0)
+        return std::nullopt;
+    // Zero-based start: after the word and its CR LF; length up to the CR LF before the prompt.
+    const qsizetype start = p + word.size() + 2;
+    const qsizetype length = q - start - 2;
+    if (length < 0)
+        return std::nullopt;
+    return buffer.mid(start, length);
+}
+
+QString hexToBits(const QString& hex) {
+    QString bits;
+    for (const QChar c : hex) {
+        bool ok = false;
+        const int value = QString(c).toInt(&ok, 16);
+        if (!ok)
+            continue;
+        for (int bit = 3; bit >= 0; --bit)
+            bits += (value >> bit) & 1 ? u'1' : u'0';
+    }
+    return bits;
+}
+
+QString bitsToHex(const QString& bits) {
+    QString hex;
+    for (qsizetype i = 0; i + 4 <= bits.size(); i += 4) {
+        int value = 0;
+        bool valid = true;
+        for (qsizetype j = i; j < i + 4; ++j) {
+            if (bits[j] != u'0' && bits[j] != u'1')
+                valid = false;
+            value = value * 2 + (bits[j] == u'1' ? 1 : 0);
+        }
+        if (valid)
+            hex += QString::number(value, 16).toUpper();
+    }
+    return hex;
+}
+
+} // namespace ConsoleText

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Pure text rules of the radio console.
+namespace ConsoleText {
+
+// The value of a query: everything after the echoed word and its CR LF, up to the CR LF
+// before the first prompt. Nothing when the word is absent or the reply is too short to cut.
+std::optional<QString> replyCut(const QString& buffer, const QString& word, bool setupMode);
+
+// Each hexadecimal digit as four bit characters, most significant first; others skipped.
+QString hexToBits(const QString& hex);
+// Each whole group of four bit characters as one upper-case hexadecimal digit.
+QString bitsToHex(const QString& bits);
+
+} // namespace ConsoleText

@@ -1,0 +1,116 @@
+#include "DevicePort.h"
+
+#include <QFileInfo>
+
+DevicePort::DevicePort(std::function<QString(int)> devicePath, QObject* parent)
+    : SerialPort(parent), devicePath_(std::move(devicePath)) {
+    connect(&serial_, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
+    connect(&serial_, &QSerialPort::errorOccurred, this, &DevicePort::onError);
+    linePoll_.setInterval(100);
+    connect(&linePoll_, &QTimer::timeout, this, &DevicePort::pollLines);
+}
+
+void DevicePort::setPortNumber(int number) {
+    if (isOpen())
+        throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
+    if (number < 1 || number > 255)
+        throw SerialError(SerialError::InvalidPortNumber, "Invalid port number");
+    number_ = number;
+}
+
+void DevicePort::setSettings(const QString& settings) {
+    settings_ = settings;
+    if (isOpen())
+        applySettings();
+}
+
+void DevicePort::setHandshakingNone() { serial_.setFlowControl(QSerialPort::NoFlowControl); }
+
+void DevicePort::applySettings() {
+    const QStringList parts = settings_.split(u',');
+    if (parts.size() != 4)
+        return;
+    serial_.setBaudRate(parts[0].toInt());
+    const QString parity = parts[1].trimmed().toUpper();
+    serial_.setParity(parity == "E"   ? QSerialPort::EvenParity
+                      : parity == "O" ? QSerialPort::OddParity
+                                      : QSerialPort::NoParity);
+    serial_.setDataBits(parts[2].toInt() == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
+    serial_.setStopBits(parts[3].toInt() == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    serial_.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void DevicePort::setOpen(bool open) {
+    if (!open) {
+        linePoll_.stop();
+        if (serial_.isOpen())
+            serial_.close();
+        return;
+    }
+    if (isOpen())
+        throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
+    const QString path = devicePath_(number_);
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        throw SerialError(SerialError::InvalidPortNumber, "Invalid port number");
+    serial_.setPortName(path);
+    if (!serial_.open(QIODevice::ReadWrite)) {
+        const auto error = serial_.error();
+        serial_.clearError();
+        if (error == QSerialPort::DeviceNotFoundError)
+            throw SerialError(SerialError::InvalidPortNumber, "Invalid port number");
+        throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
+    }
+    applySettings();
+    lines_ = serial_.pinoutSignals();
+    if (serial_.error() == QSerialPort::NoError)
+        linePoll_.start();
+    serial_.clearError();
+}
+
+void DevicePort::write(const QByteArray& bytes) {
+    if (!isOpen())
+        throw SerialError(SerialError::PortNotOpen, "Operation valid only when the port is open");
+    serial_.write(bytes);
+    // Hand the bytes to the driver now, as the console expects, not at the next event.
+    serial_.flush();
+}
+
+QByteArray DevicePort::readAll() {
+    if (!isOpen())
+        throw SerialError(SerialError::PortNotOpen, "Operation valid only when the port is open");
+    return serial_.readAll();
+}
+
+qint64 DevicePort::bytesToSend() const { return isOpen() ? serial_.bytesToWrite() : 0; }
+
+void DevicePort::pollLines() {
+    const QSerialPort::PinoutSignals now = serial_.pinoutSignals();
+    if (serial_.error() != QSerialPort::NoError) {
+        // Some devices (pseudo-terminals among them) have no modem lines to read.
+        serial_.clearError();
+        linePoll_.stop();
+        return;
+    }
+    const struct {
+        QSerialPort::PinoutSignal line;
+        EventCode code;
+    } watched[] = {{QSerialPort::ClearToSendSignal, CtsChanged},
+                   {QSerialPort::DataSetReadySignal, DsrChanged},
+                   {QSerialPort::DataCarrierDetectSignal, CdChanged},
+                   {QSerialPort::RingIndicatorSignal, Ring}};
+    const QSerialPort::PinoutSignals before = lines_;
+    lines_ = now;
+    for (const auto& line : watched)
+        if ((before & line.line) != (now & line.line))
+            emit commEvent(line.code);
+}
+
+void DevicePort::onError(QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::ResourceError)
+        return;
+    serial_.clearError();
+    linePoll_.stop();
+    if (serial_.isOpen())
+        serial_.close();
+    emit deviceLost();
+}

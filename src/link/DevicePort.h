@@ -1,0 +1,39 @@
+#pragma once
+
+#include "SerialPort.h"
+
+#include <QSerialPort>
+#include <QTimer>
+#include <functional>
+
+// The real serial port. Line events come from polling the pin-out signals while open; a device
+// that goes away is reported through deviceLost(), never as a crash.
+class DevicePort : public SerialPort {
+    Q_OBJECT
+public:
+    // Finds the device path of a port number at the moment it is opened.
+    explicit DevicePort(std::function<QString(int)> devicePath, QObject* parent = nullptr);
+
+    int portNumber() const override { return number_; }
+    void setPortNumber(int number) override;
+    QString settings() const override { return settings_; }
+    void setSettings(const QString& settings) override;
+    void setHandshakingNone() override;
+    bool isOpen() const override { return serial_.isOpen(); }
+    void setOpen(bool open) override;
+    void write(const QByteArray& bytes) override;
+    QByteArray readAll() override;
+    qint64 bytesToSend() const override;
+
+private:
+    void applySettings();
+    void pollLines();
+    void onError(QSerialPort::SerialPortError error);
+
+    std::function<QString(int)> devicePath_;
+    QSerialPort serial_;
+    QTimer linePoll_;
+    int number_ = 1;
+    QString settings_ = QStringLiteral("19200,N,8,1");
+    QSerialPort::PinoutSignals lines_;
+};

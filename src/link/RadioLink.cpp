@@ -1,0 +1,359 @@
+#include "RadioLink.h"
+
+#include "Console.h"
+#include "LinkControls.h"
+#include "SerialPort.h"
+#include "Terminal.h"
+#include "TerminalPane.h"
+#include "app/Clock.h"
+#include "app/Prompts.h"
+#include "app/SharedState.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+
+constexpr int WakeAttempts = 30;
+constexpr double PromptWaitSeconds = 4.0;
+constexpr qint64 KeepAliveMs = 240000;
+constexpr qint64 DrainMs = 10000;
+
+QString eventMessage(int code) {
+    switch (code) {
+    case SerialPort::CtsChanged:
+        return "Change in CTS Detected";
+    case SerialPort::DsrChanged:
+        return "Change in DSR Detected";
+    case SerialPort::CdChanged:
+        return "Change in CD Detected";
+    case SerialPort::Ring:
+        return "Connecting";
+    case SerialPort::EndOfFile:
+        return "End of File Detected";
+    case SerialPort::Break:
+        return "Break Received";
+    case SerialPort::CdTimeout:
+        return "Carrier Detect Timeout";
+    case SerialPort::CtsTimeout:
+        return "CTS Timeout";
+    case SerialPort::DcbError:
+        return "Error retrieving DCB";
+    case SerialPort::DsrTimeout:
+        return "DSR Timeout";
+    case SerialPort::Framing:
+        return "Framing Error";
+    case SerialPort::Overrun:
+        return "Overrun Error";
+    case SerialPort::RxOverflow:
+        return "Receive Buffer Overflow";
+    case SerialPort::Parity:
+        return "Parity Error";
+    case SerialPort::TxFull:
+        return "Transmit Buffer Full";
+    default:
+        return "Unknown error or event";
+    }
+}
+
+} // namespace
+
+RadioLink::RadioLink(Console& console, Terminal& terminal, LinkControls& controls,
+                     SharedState& state, Prompts& prompts)
+    : console_(console), port_(console.port()), clock_(console.clock()), terminal_(terminal),
+      controls_(controls), state_(state), prompts_(prompts) {}
+
+void RadioLink::reportCommunicationError() {
+    prompts_.message(communicationError(), "Error", Prompts::Icon::Exclamation);
+}
+
+void RadioLink::connectAction() {
+    try {
+        for (int i = 0; i < 11; ++i)
+            console_.yieldOnce();
+        connectFailed = false;
+        if (!port_.isOpen())
+            portOpenAction();
+        if (connectFailed)
+            return;
+        controls_.disconnectButton->setEnabled(true);
+        controls_.connectButton->setEnabled(false);
+        showConnectedImages(true);
+        startConnectClock();
+    } catch (const SerialError& error) {
+        if (error.endsHandler())
+            reportCommunicationError();
+    }
+}
+
+void RadioLink::portOpenAction() {
+    disconnected = false;
+    try {
+        if (port_.isOpen())
+            sendClosAndClose();
+        try {
+            port_.setOpen(!port_.isOpen());
+        } catch (const SerialError& error) {
+            if (error.number() == SerialError::PortAlreadyOpen) {
+                connectFailed = true;
+                prompts_.message(
+                    "The selected COM port is not available. Please select another port.",
+                    "Error", Prompts::Icon::Exclamation);
+                disconnectAction();
+                return;
+            }
+            if (error.number() == SerialError::PortNotOpen)
+                throw;
+        }
+        const bool opened = port_.isOpen();
+        controls_.mnuOpen->setChecked(opened);
+        if (!opened) {
+            controls_.connectButton->setEnabled(true);
+            controls_.disconnectButton->setEnabled(false);
+            showConnectedImages(false);
+            controls_.settingsPanel->setText("Settings: ");
+            stopConnectClock();
+            return;
+        }
+        controls_.connectButton->setEnabled(false);
+        controls_.disconnectButton->setEnabled(true);
+        controls_.settingsPanel->setText("Settings: " + port_.settings());
+        wakeUp();
+        if (connectFailed)
+            return;
+        openAndGreet();
+    } catch (const SerialError& error) {
+        if (error.endsHandler() && !connectFailed)
+            reportCommunicationError();
+    }
+}
+
+// Steps after a successful wake-up: leave setup mode, re-open quietly, say OPEN, and ask for
+// a read unless the radio runs only its loader.
+void RadioLink::openAndGreet() {
+    if (console_.endsWith("SETUP>"))
+        console_.sendLine("QUIT");
+    controls_.txtTerm->setText(QString());
+    terminal_.discardInput = true;
+    console_.resetBuffer();
+    port_.setOpen(false);
+    console_.sleep(100);
+    port_.setOpen(true);
+    console_.sleep(100);
+    console_.sendRaw("\r");
+    console_.sendLine("OPEN");
+    controls_.txtTerm->setText("Connected");
+    controls_.transmitButton->setEnabled(true);
+    controls_.loginButton->setEnabled(true);
+    setConnectedMenus(true);
+    showConnectedImages(true);
+    console_.sendRaw("\r");
+    firstRead = true;
+    terminal_.discardInput = false;
+    nextKeepAliveMs = clock_.msecs() + KeepAliveMs;
+    startConnectClock();
+    console_.resetBuffer();
+    console_.waitUntil([this] { return console_.holds(">"); }, PromptWaitSeconds);
+    if (console_.holds("LOADER>")) {
+        prompts_.message(
+            "ERROR - This radio needs software!\r\rUse the 'Radio Firmware Upgrade' option to "
+            "upload a .s28 firmware file to the radio.\r\rVisit Quenlar's FTP site to obtain the "
+            "most recent release of firmware.",
+            "Radio Error", Prompts::Icon::Critical);
+        return;
+    }
+    state_.refreshRequest = true;
+}
+
+void RadioLink::wakeUp() {
+    console_.buffer().clear();
+    terminal_.showData = false;
+    if (connectFailed) {
+        terminal_.showData = true;
+        return;
+    }
+    for (int attempt = 0; attempt < WakeAttempts; ++attempt) {
+        console_.yieldOnce();
+        console_.sendRaw(QByteArray("\x1b\r\n"));
+        console_.sleep(400 + int(random_.generateDouble() * 701));
+        for (int j = 0; j < 4; ++j) {
+            if (disconnected) {
+                controls_.txtTerm->setText("Disconnected");
+                return;
+            }
+            console_.sendRaw("\r\r");
+            console_.sleep(100);
+            controls_.txtTerm->setText("Connecting" + QString(attempt + j, u'.'));
+        }
+        if (console_.buffer().endsWith(u'>')) {
+            terminal_.showData = true;
+            return;
+        }
+    }
+    disconnectAction();
+    controls_.txtTerm->setText("Error. Please reconnect.");
+    connectFailed = true;
+}
+
+void RadioLink::disconnectAction() {
+    try {
+        stopConnectClock();
+        disconnected = true;
+        controls_.txtTerm->setText(QString());
+        if (port_.isOpen())
+            sendClosAndClose();
+        controls_.mnuSendText->setEnabled(false);
+        controls_.transmitButton->setEnabled(false);
+        controls_.disconnectButton->setEnabled(false);
+        controls_.loginButton->setEnabled(false);
+        controls_.logoutButton->setEnabled(false);
+        controls_.connectButton->setEnabled(true);
+        controls_.settingsPanel->setText("Settings: ");
+        controls_.mnuOpen->setChecked(false);
+        showConnectedImages(false);
+        setConnectedMenus(false);
+        controls_.txtTerm->appendText("Disconnected");
+        controls_.statusPanel->setText("Status: ");
+        connectFailed = true;
+    } catch (const SerialError& error) {
+        if (error.endsHandler())
+            reportCommunicationError();
+    }
+}
+
+void RadioLink::sendClosAndClose() {
+    console_.sendLine("CLOS");
+    controls_.txtTerm->appendText(closNotice());
+    port_.setOpen(false);
+}
+
+void RadioLink::startConnectClock() {
+    connectTime = clock_.now();
+    controls_.Timer1->start();
+}
+
+void RadioLink::stopConnectClock() {
+    controls_.Timer1->stop();
+    controls_.connectTimePanel->setText(QString());
+}
+
+void RadioLink::showConnectedImages(bool connected) {
+    controls_.imgConnected->setVisible(connected);
+    controls_.imgNotConnected->setVisible(!connected);
+}
+
+void RadioLink::setConnectedMenus(bool enabled) {
+    for (QAction* item : {controls_.mnuSendText, controls_.mnuAccessCode, controls_.mnuEncryptCode,
+                          controls_.mnuSetupMode, controls_.mnuConfigRestore,
+                          controls_.mnuRadioPassSub, controls_.mnuSetPass})
+        item->setEnabled(enabled);
+}
+
+void RadioLink::onPortEvent(int code) {
+    try {
+        if (code == SerialPort::Received) {
+            terminal_.append(QString::fromLatin1(port_.readAll()));
+        } else if (code == SerialPort::TransmitThreshold) {
+            return;
+        } else if (code >= SerialPort::CtsChanged && code <= SerialPort::EndOfFile) {
+            showLineEvent(eventMessage(code));
+        } else {
+            showErrorEvent(eventMessage(code));
+        }
+    } catch (const SerialError& error) {
+        if (error.endsHandler())
+            reportCommunicationError();
+    }
+}
+
+void RadioLink::showLineEvent(const QString& message) {
+    if (showEvents)
+        controls_.statusPanel->setText("Status: " + message);
+    controls_.Timer2->start();
+}
+
+void RadioLink::showErrorEvent(const QString& message) {
+    if (showEvents)
+        controls_.statusPanel->setText("Status: " + message);
+    prompts_.beep();
+    const auto answer = prompts_.message(message, "Click Cancel to quit, OK to ignore.",
+                                         Prompts::Icon::None, Prompts::Buttons::OkCancel);
+    if (answer == Prompts::Cancel) {
+        disconnectAction();
+        connectFailed = true;
+        if (port_.isOpen())
+            port_.setOpen(false);
+    }
+    controls_.Timer2->start();
+}
+
+void RadioLink::onDeviceLost() {
+    reportCommunicationError();
+    disconnectAction();
+}
+
+void RadioLink::onStatusClear() {
+    if (port_.isOpen())
+        controls_.statusPanel->setText("Status: ");
+    controls_.Timer2->stop();
+}
+
+bool RadioLink::typeKey(const QString& character) {
+    if (!port_.isOpen())
+        return false;
+    try {
+        if (!character.isEmpty())
+            console_.sendRaw(character.toLatin1());
+    } catch (const SerialError& error) {
+        if (error.endsHandler())
+            reportCommunicationError();
+    }
+    return true;
+}
+
+bool RadioLink::shutdown() {
+    try {
+        if (state_.logoutOnQuit) {
+            if (!port_.isOpen())
+                port_.setOpen(true);
+            console_.sendLine("PASS NONE");
+        }
+        if (port_.isOpen()) {
+            if (!drainOutput())
+                return false;
+            port_.setOpen(false);
+        }
+    } catch (const SerialError& error) {
+        if (error.endsHandler() && state_.logoutOnQuit) {
+            prompts_.message("There was an error communicating with the radio. You may not have "
+                             "logged out completely.",
+                             "Error", Prompts::Icon::Exclamation);
+            return true;
+        }
+    }
+    if (terminal_.log().isOpen())
+        terminal_.closeLog();
+    return true;
+}
+
+// Waits for the output to leave the port; false when the user aborts the quit.
+bool RadioLink::drainOutput() {
+    qint64 deadline = clock_.msecs() + DrainMs;
+    while (port_.bytesToSend() > 0) {
+        if (clock_.msecs() < deadline) {
+            console_.waitUntil([this] { return port_.bytesToSend() == 0; },
+                               std::min<qint64>(deadline - clock_.msecs(), 50) / 1000.0);
+            continue;
+        }
+        const auto answer =
+            prompts_.message("Data cannot be sent", Prompts::applicationTitle(),
+                             Prompts::Icon::Question, Prompts::Buttons::AbortRetryIgnore);
+        if (answer == Prompts::Abort)
+            return false;
+        if (answer == Prompts::Ignore)
+            break;
+        deadline = clock_.msecs() + DrainMs;
+    }
+    return true;
+}

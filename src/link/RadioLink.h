@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QRandomGenerator>
+
+class Clock;
+class Console;
+class Prompts;
+class SerialPort;
+class Terminal;
+struct LinkControls;
+struct SharedState;
+
+// The link actions of the main window: connect, port open, disconnect, the console wake-up,
+// the port's events and the orderly shutdown.
+class RadioLink : public QObject {
+    Q_OBJECT
+public:
+    RadioLink(Console& console, Terminal& terminal, LinkControls& controls, SharedState& state,
+              Prompts& prompts);
+
+    static QString communicationError() {
+        return QStringLiteral(
+            "There was an error communicating with the radio. Please reconnect and try again");
+    }
+    static QString closNotice() {
+        return QStringLiteral(
+            "*** CLOS command sent to the radio before disabling the COMM port. ***\r\n");
+    }
+    // Shows the message for a serial failure that ends a handler.
+    void reportCommunicationError();
+
+    bool disconnected = false;
+    bool connectFailed = false;
+    bool showEvents = true;
+    bool firstRead = false;
+    QDateTime connectTime;
+    // Monotonic milliseconds at which the next keep-alive is due.
+    qint64 nextKeepAliveMs = 0;
+
+    void seed(quint32 value) { random_.seed(value); }
+
+    void connectAction();
+    void portOpenAction();
+    void disconnectAction();
+    void wakeUp();
+    void startConnectClock();
+    void stopConnectClock();
+    // False when the user chose to keep the program running.
+    bool shutdown();
+    // A key typed into the pane; true when it went to the radio.
+    bool typeKey(const QString& character);
+
+public slots:
+    void onPortEvent(int code);
+    void onDeviceLost();
+    void onStatusClear();
+
+private:
+    void openAndGreet();
+    void sendClosAndClose();
+    void showConnectedImages(bool connected);
+    void setConnectedMenus(bool enabled);
+    void showLineEvent(const QString& message);
+    void showErrorEvent(const QString& message);
+    bool drainOutput();
+
+    Console& console_;
+    SerialPort& port_;
+    Clock& clock_;
+    Terminal& terminal_;
+    LinkControls& controls_;
+    SharedState& state_;
+    Prompts& prompts_;
+    QRandomGenerator random_;
+};

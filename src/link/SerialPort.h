@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <stdexcept>
+
+// A failure of the serial component, carrying the component's own error number.
+class SerialError : public std::runtime_error {
+public:
+    enum Number {
+        InvalidPortNumber = 8002,
+        PortAlreadyOpen = 8005,
+        DeviceNotOpen = 8012,
+        PortNotOpen = 8018,
+    };
+    SerialError(int number, const QString& text)
+        : std::runtime_error(text.toStdString()), number_(number) {}
+    int number() const { return number_; }
+    bool endsHandler() const { return number_ == PortAlreadyOpen || number_ == PortNotOpen; }
+
+private:
+    int number_;
+};
+
+// The platform serial component as the program uses it. Every event is announced once through
+// commEvent() with the component's event code; failures are thrown as SerialError.
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    enum EventCode {
+        TransmitThreshold = 1,
+        Received = 2,
+        CtsChanged = 3,
+        DsrChanged = 4,
+        CdChanged = 5,
+        Ring = 6,
+        EndOfFile = 7,
+        Break = 1001,
+        CtsTimeout = 1002,
+        DsrTimeout = 1003,
+        Framing = 1004,
+        Overrun = 1006,
+        CdTimeout = 1007,
+        RxOverflow = 1008,
+        Parity = 1009,
+        TxFull = 1010,
+        DcbError = 1011,
+    };
+
+    using QObject::QObject;
+
+    virtual int portNumber() const = 0;
+    virtual void setPortNumber(int number) = 0; // only while closed
+    virtual QString settings() const = 0;
+    virtual void setSettings(const QString& settings) = 0; // "19200,N,8,1"
+    virtual void setHandshakingNone() = 0;
+    virtual bool isOpen() const = 0;
+    virtual void setOpen(bool open) = 0;
+    virtual void write(const QByteArray& bytes) = 0;
+    virtual QByteArray readAll() = 0;
+    virtual qint64 bytesToSend() const = 0;
+
+signals:
+    void commEvent(int code);
+    // The device went away under an open port (unplugged adapter, ended simulator).
+    void deviceLost();
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// How a received chunk is turned into what the terminal pane shows and the log keeps.
+struct FilteredChunk {
+    QString text;
+    // A backspace at the chunk's start erases the last character already shown.
+    bool eraseLastShown = false;
+};
+
+FilteredChunk filterChunk(QString chunk);
+
+// The pane keeps a little over this many characters ...
+constexpr int TerminalLimit = 16000;
+// ... and drops this many from its front once it passes the limit.
+constexpr int TerminalTrim = 4096;

@@ -1,0 +1,30 @@
+#include "app/AppSettings.h"
+#include "app/Clock.h"
+#include "app/MainWindow.h"
+#include "app/Prompts.h"
+#include "app/SplashWindow.h"
+#include "link/DevicePort.h"
+#include "link/PortNames.h"
+
+#include <QApplication>
+#include <QSettings>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quenlar Ardentix Configuration");
+    QApplication::setOrganizationName("Quenlar");
+
+    std::unique_ptr<QSettings> settings = openAppSettings();
+    PortNames::numberAdapters(*settings, PortNames::systemAdapters());
+    DevicePort port([&](int number) { return PortNames::devicePath(*settings, number); });
+    SystemClock clock;
+    QtPrompts prompts;
+
+    SplashWindow splash(SplashWindow::StartUp);
+    splash.exec();
+
+    MainWindow window(port, prompts, clock, *settings);
+    prompts.setParent(&window);
+    window.show();
+    return app.exec();
+}
