@@ -72,7 +72,9 @@ void RadioConsole::takeByte(char byte, QByteArray& out) {
     }
 }
 
-QByteArray RadioConsole::lineOf(const QString& text) { return text.toLatin1() + "\r\n"; }
+QByteArray RadioConsole::lineOf(const QString& text) {
+    return text.toLatin1() + "\r\n";
+}
 
 QByteArray RadioConsole::execute(const QString& typed) {
     const QString line = typed.simplified();
@@ -141,8 +143,7 @@ QByteArray RadioConsole::write(const QString& keyword, const QString& value) {
         return lineOf("INVALID ENTRY");
     if (!loggedIn_)
         return lineOf("ACCESS DENIED");
-    const auto accepted =
-        RadioParameters::accept(keyword, value, version_, values_.value(keyword));
+    const auto accepted = RadioParameters::accept(keyword, value, version_, values_.value(keyword));
     if (!accepted)
         return lineOf("INVALID ENTRY");
     values_[keyword] = *accepted;

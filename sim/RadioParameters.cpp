@@ -126,8 +126,12 @@ std::optional<QString> switchedRate(const QString& value, const QString& current
 
 } // namespace
 
-const Parameter* begin() { return std::begin(Table); }
-const Parameter* end() { return std::end(Table); }
+const Parameter* begin() {
+    return std::begin(Table);
+}
+const Parameter* end() {
+    return std::end(Table);
+}
 
 const Parameter* find(const QString& keyword) {
     const auto found = std::find_if(begin(), end(), [&](const Parameter& p) {

@@ -9,10 +9,10 @@ namespace RadioParameters {
 
 struct Parameter {
     const char* keyword;
-    const char* prefix;       // reported before the value ("PWR ")
-    const char* initial;      // factory value
-    int minVersion;           // lowest firmware version number that has it, 0 for all
-    int maxVersion;           // highest, 0 for no limit
+    const char* prefix;  // reported before the value ("PWR ")
+    const char* initial; // factory value
+    int minVersion;      // lowest firmware version number that has it, 0 for all
+    int maxVersion;      // highest, 0 for no limit
     bool writable;
 };
 

@@ -30,6 +30,7 @@ void SimulatedPort::setOpen(bool open) {
 void SimulatedPort::write(const QByteArray& bytes) {
     if (!open_)
         throw SerialError(SerialError::PortNotOpen, "Operation valid only when the port is open");
+    emit written(bytes);
     const QByteArray answer = radio_.receive(bytes);
     if (answer.isEmpty())
         return;

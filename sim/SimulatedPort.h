@@ -33,6 +33,10 @@ public:
     RadioConsole& radio() { return radio_; }
     int openCount() const { return opens_; }
 
+signals:
+    // Every write, as the radio receives it.
+    void written(const QByteArray& bytes);
+
 private:
     RadioConsole& radio_;
     QByteArray inbox_;

@@ -2,4 +2,6 @@
 
 #include <QThread>
 
-void SystemClock::sleep(int ms) { QThread::msleep(ms); }
+void SystemClock::sleep(int ms) {
+    QThread::msleep(ms);
+}

@@ -25,8 +25,8 @@
 
 namespace {
 
-const char* const TabCaptions[] = {"Radio Settings 1",   "Radio Settings 2",
-                                   "Network Settings 1", "Network Settings 2",
+const char* const TabCaptions[] = {"Radio Settings 1",           "Radio Settings 2",
+                                   "Network Settings 1",         "Network Settings 2",
                                    "Store and Forward Settings", "Network Wide Diagnostics"};
 
 // The two connection images: a plug joined to its socket, or pulled apart.
@@ -81,8 +81,7 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
 
 MainWindow::~MainWindow() = default;
 
-QAction* MainWindow::menuItem(QMenu* menu, const char* name, const QString& caption,
-                              bool enabled) {
+QAction* MainWindow::menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled) {
     QAction* item = menu->addAction(caption);
     item->setObjectName(name);
     item->setEnabled(enabled);
@@ -110,11 +109,13 @@ void MainWindow::buildMenus() {
     controls_.mnuRadioPassSub->setEnabled(false);
     controls_.mnuSetPass =
         menuItem(passwords, "mnuSetPass", "Set Radio's Customer Password...", false);
-    controls_.mnuAccessCode = menuItem(passwords, "mnuAccessCode", "Enter Radio Password...", false);
-    controls_.mnuEncryptCode = menuItem(special, "mnuEncryptCode", "Enter Encryption Code...", false);
+    controls_.mnuAccessCode =
+        menuItem(passwords, "mnuAccessCode", "Enter Radio Password...", false);
+    controls_.mnuEncryptCode =
+        menuItem(special, "mnuEncryptCode", "Enter Encryption Code...", false);
     controls_.mnuSetupMode = menuItem(special, "mnuSetupMode", "Enter Setup Mode...", false);
-    controls_.mnuConfigRestore = menuItem(
-        special, "mnuConfigRestore", "Open Configuration Store/Restore Window...", false);
+    controls_.mnuConfigRestore =
+        menuItem(special, "mnuConfigRestore", "Open Configuration Store/Restore Window...", false);
 
     QAction* about = menuBar()->addAction("&About");
     about->setObjectName("mnuAbout");
@@ -130,9 +131,8 @@ void MainWindow::buildMenus() {
     });
     connect(properties, &QAction::triggered, this, &MainWindow::notYetBuilt);
     connect(preferences, &QAction::triggered, this, &MainWindow::notYetBuilt);
-    for (QAction* later : {controls_.mnuSetPass, controls_.mnuAccessCode,
-                           controls_.mnuEncryptCode, controls_.mnuSetupMode,
-                           controls_.mnuConfigRestore})
+    for (QAction* later : {controls_.mnuSetPass, controls_.mnuAccessCode, controls_.mnuEncryptCode,
+                           controls_.mnuSetupMode, controls_.mnuConfigRestore})
         connect(later, &QAction::triggered, this, &MainWindow::notYetBuilt);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
@@ -151,8 +151,7 @@ void MainWindow::buildToolbar() {
     };
     const Button buttons[] = {
         {"Connect", "Connect...", "", QStyle::SP_DialogYesButton, &controls_.connectButton},
-        {"Disconnect", "Disconnect...", "", QStyle::SP_DialogNoButton,
-         &controls_.disconnectButton},
+        {"Disconnect", "Disconnect...", "", QStyle::SP_DialogNoButton, &controls_.disconnectButton},
         {"Login", "Login...", "Login with a radio password...", QStyle::SP_DialogOkButton,
          &controls_.loginButton},
         {"Logout", "Logout...", "Logout of the radio to prevent unauthorized changes...",
@@ -336,7 +335,9 @@ void MainWindow::onRssi() {
     notYetBuilt();
 }
 
-void MainWindow::onTick() { tick_->tick(); }
+void MainWindow::onTick() {
+    tick_->tick();
+}
 
 void MainWindow::showAbout() {
     SplashWindow about(SplashWindow::About, this);

@@ -113,12 +113,13 @@ QString QtPrompts::openFile(const QString& title, const QString& filter, const Q
     return QString();
 }
 
-QString QtPrompts::saveFile(const QString& title, const QString& filter,
-                            const QString& fileName) {
+QString QtPrompts::saveFile(const QString& title, const QString& filter, const QString& fileName) {
     return QFileDialog::getSaveFileName(parent_, title, fileName, dialogFilter(filter));
 }
 
-void QtPrompts::beep() { QApplication::beep(); }
+void QtPrompts::beep() {
+    QApplication::beep();
+}
 
 Prompts::Answer ScriptedPrompts::firstButton(Buttons buttons) {
     switch (buttons) {
@@ -158,7 +159,9 @@ QString ScriptedPrompts::saveFile(const QString& title, const QString&, const QS
     return files.isEmpty() ? QString() : files.takeFirst();
 }
 
-void ScriptedPrompts::beep() { calls.append({"beep", {}, {}, Icon::None, Buttons::Ok}); }
+void ScriptedPrompts::beep() {
+    calls.append({"beep", {}, {}, Icon::None, Buttons::Ok});
+}
 
 QList<ScriptedPrompts::Call> ScriptedPrompts::messages() const {
     QList<Call> found;

@@ -20,8 +20,8 @@ public:
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
                                          const QString& initial = QString()) = 0;
     // A chosen path, or empty when cancelled. The filter is "Name (*.ext)|*.ext|..." pairs.
-    virtual QString openFile(const QString& title, const QString& filter,
-                             const QString& fileName, bool allowCreate) = 0;
+    virtual QString openFile(const QString& title, const QString& filter, const QString& fileName,
+                             bool allowCreate) = 0;
     virtual QString saveFile(const QString& title, const QString& filter,
                              const QString& fileName) = 0;
     virtual void beep() = 0;
@@ -42,8 +42,7 @@ public:
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& fileName,
                      bool allowCreate) override;
-    QString saveFile(const QString& title, const QString& filter,
-                     const QString& fileName) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& fileName) override;
     void beep() override;
 
 private:
@@ -67,8 +66,7 @@ public:
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& fileName,
                      bool allowCreate) override;
-    QString saveFile(const QString& title, const QString& filter,
-                     const QString& fileName) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& fileName) override;
     void beep() override;
 
     // Queued answers, taken in order; an empty queue answers with the first button, a cancelled

@@ -27,8 +27,7 @@ QPixmap makerLogo() {
 } // namespace
 
 SplashWindow::SplashWindow(Use use, QWidget* parent)
-    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
-      limit_(use == About ? 8 : 2) {
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), limit_(use == About ? 8 : 2) {
     setObjectName("frmSplash");
     setWindowTitle("Quenlar Ardentix Configuration");
     auto* layout = new QVBoxLayout(this);
@@ -75,9 +74,13 @@ void SplashWindow::onTick() {
     ++count_;
 }
 
-void SplashWindow::mousePressEvent(QMouseEvent*) { accept(); }
+void SplashWindow::mousePressEvent(QMouseEvent*) {
+    accept();
+}
 
-void SplashWindow::keyPressEvent(QKeyEvent*) { accept(); }
+void SplashWindow::keyPressEvent(QKeyEvent*) {
+    accept();
+}
 
 bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {

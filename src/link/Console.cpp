@@ -9,13 +9,21 @@
 #include <QEventLoop>
 #include <QTimer>
 
-QString& Console::buffer() { return state_.receiveBuffer; }
+QString& Console::buffer() {
+    return state_.receiveBuffer;
+}
 
-void Console::resetBuffer() { state_.receiveBuffer = QStringLiteral(" "); }
+void Console::resetBuffer() {
+    state_.receiveBuffer = QStringLiteral(" ");
+}
 
-void Console::sendLine(const QString& command) { sendRaw(command.toLatin1() + '\r'); }
+void Console::sendLine(const QString& command) {
+    sendRaw(command.toLatin1() + '\r');
+}
 
-void Console::sendRaw(const QByteArray& bytes) { port_.write(bytes); }
+void Console::sendRaw(const QByteArray& bytes) {
+    port_.write(bytes);
+}
 
 bool Console::holds(const QString& marker) const {
     return state_.receiveBuffer.contains(marker, Qt::CaseInsensitive);
@@ -29,7 +37,9 @@ bool Console::endsWith(const QString& marker) const {
     return state_.receiveBuffer.endsWith(marker, Qt::CaseInsensitive);
 }
 
-void Console::yieldOnce() { QCoreApplication::processEvents(); }
+void Console::yieldOnce() {
+    QCoreApplication::processEvents();
+}
 
 bool Console::waitUntil(const std::function<bool()>& done, double seconds) {
     const qint64 deadline = clock_.msecs() + qint64(seconds * 1000.0);
@@ -72,9 +82,13 @@ void Console::sleepUntilEvent(qint64 ms) {
         clock_.waited(ms);
 }
 
-void Console::msWait(int ms) { clock_.sleep(ms); }
+void Console::msWait(int ms) {
+    clock_.sleep(ms);
+}
 
-void Console::sleep(int ms) { clock_.sleep(ms); }
+void Console::sleep(int ms) {
+    clock_.sleep(ms);
+}
 
 std::optional<QString> Console::cut(const QString& word) const {
     return ConsoleText::replyCut(state_.receiveBuffer, word, state_.setupMode);

@@ -2,6 +2,10 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 DevicePort::DevicePort(std::function<QString(int)> devicePath, QObject* parent)
     : SerialPort(parent), devicePath_(std::move(devicePath)) {
     connect(&serial_, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
@@ -24,7 +28,9 @@ void DevicePort::setSettings(const QString& settings) {
         applySettings();
 }
 
-void DevicePort::setHandshakingNone() { serial_.setFlowControl(QSerialPort::NoFlowControl); }
+void DevicePort::setHandshakingNone() {
+    serial_.setFlowControl(QSerialPort::NoFlowControl);
+}
 
 void DevicePort::applySettings() {
     const QStringList parts = settings_.split(u',');
@@ -62,9 +68,9 @@ void DevicePort::setOpen(bool open) {
     }
     applySettings();
     lines_ = serial_.pinoutSignals();
-    if (serial_.error() == QSerialPort::NoError)
-        linePoll_.start();
+    hasLines_ = serial_.error() == QSerialPort::NoError;
     serial_.clearError();
+    linePoll_.start();
 }
 
 void DevicePort::write(const QByteArray& bytes) {
@@ -81,14 +87,33 @@ QByteArray DevicePort::readAll() {
     return serial_.readAll();
 }
 
-qint64 DevicePort::bytesToSend() const { return isOpen() ? serial_.bytesToWrite() : 0; }
+qint64 DevicePort::bytesToSend() const {
+    return isOpen() ? serial_.bytesToWrite() : 0;
+}
+
+// A far end that hung up (a pseudo-terminal whose server ended) reads as an endless end of
+// file rather than as an error, so it is looked for here.
+bool DevicePort::hungUp() const {
+#ifdef Q_OS_UNIX
+    pollfd line{int(serial_.handle()), POLLIN, 0};
+    return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLNVAL));
+#else
+    return false;
+#endif
+}
 
 void DevicePort::pollLines() {
+    if (hungUp()) {
+        onError(QSerialPort::ResourceError);
+        return;
+    }
+    if (!hasLines_)
+        return;
     const QSerialPort::PinoutSignals now = serial_.pinoutSignals();
     if (serial_.error() != QSerialPort::NoError) {
         // Some devices (pseudo-terminals among them) have no modem lines to read.
         serial_.clearError();
-        linePoll_.stop();
+        hasLines_ = false;
         return;
     }
     const struct {

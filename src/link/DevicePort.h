@@ -28,6 +28,7 @@ public:
 private:
     void applySettings();
     void pollLines();
+    bool hungUp() const;
     void onError(QSerialPort::SerialPortError error);
 
     std::function<QString(int)> devicePath_;
@@ -36,4 +37,5 @@ private:
     int number_ = 1;
     QString settings_ = QStringLiteral("19200,N,8,1");
     QSerialPort::PinoutSignals lines_;
+    bool hasLines_ = false;
 };

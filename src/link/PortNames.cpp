@@ -6,7 +6,9 @@
 
 namespace PortNames {
 
-static QString key(int number) { return QStringLiteral("Ports/Com%1").arg(number); }
+static QString key(int number) {
+    return QStringLiteral("Ports/Com%1").arg(number);
+}
 
 QString devicePath(QSettings& settings, int number) {
 #ifdef Q_OS_WIN

@@ -98,8 +98,8 @@ void RadioLink::portOpenAction() {
             if (error.number() == SerialError::PortAlreadyOpen) {
                 connectFailed = true;
                 prompts_.message(
-                    "The selected COM port is not available. Please select another port.",
-                    "Error", Prompts::Icon::Exclamation);
+                    "The selected COM port is not available. Please select another port.", "Error",
+                    Prompts::Icon::Exclamation);
                 disconnectAction();
                 return;
             }

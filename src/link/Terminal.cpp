@@ -30,9 +30,9 @@ void Terminal::append(QString chunk) {
 
 void Terminal::writeLog(const QString& text) {
     while (!log_.write(text)) {
-        const auto answer = prompts_.message(log_.errorString(), Prompts::applicationTitle(),
-                                             Prompts::Icon::Critical,
-                                             Prompts::Buttons::RetryCancel);
+        const auto answer =
+            prompts_.message(log_.errorString(), Prompts::applicationTitle(),
+                             Prompts::Icon::Critical, Prompts::Buttons::RetryCancel);
         if (answer != Prompts::Retry) {
             closeLog();
             return;

@@ -20,9 +20,13 @@ static QString toEditor(const QString& text) {
     return shown;
 }
 
-void TerminalPane::setText(const QString& text) { setPlainText(toEditor(text)); }
+void TerminalPane::setText(const QString& text) {
+    setPlainText(toEditor(text));
+}
 
-void TerminalPane::appendText(const QString& text) { insertAtEnd(text, false); }
+void TerminalPane::appendText(const QString& text) {
+    insertAtEnd(text, false);
+}
 
 int TerminalPane::length() const {
     // Every paragraph break stands for CR LF: two characters.

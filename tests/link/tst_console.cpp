@@ -1,0 +1,70 @@
+#include "Harness.h"
+#include "link/Console.h"
+#include "link/ConsoleText.h"
+
+#include <QTest>
+
+using ConsoleText::bitsToHex;
+using ConsoleText::hexToBits;
+using ConsoleText::replyCut;
+
+class TestConsole : public QObject {
+    Q_OBJECT
+private slots:
+    void replyCutTakesTheTextBetweenEchoAndPrompt() {
+        const QString srev = " srev\r\n08-2727A01\r\n3.2.0  15Mar2004\r\n>";
+        QCOMPARE(*replyCut(srev, "srev", false), QString("08-2727A01\r\n3.2.0  15Mar2004"));
+        // The version sits at positions 20 to 24 of the buffer, counted from 1.
+        QCOMPARE(srev.mid(19, 5), QString("3.2.0"));
+        QCOMPARE(*replyCut(" pwr\r\nPWR 30\r\n>", "PWR", false), QString("PWR 30"));
+    }
+
+    void replyCutEdges() {
+        // Nothing between echo line and prompt: an empty value.
+        QCOMPARE(*replyCut(" own\r\n\r\n>", "own", false), QString());
+        // The prompt too close to the echo: no value at all.
+        QVERIFY(!replyCut(" own\r\n>", "own", false));
+        QVERIFY(!replyCut(" own", "own", false));
+        QVERIFY(!replyCut(" \r\n>", "own", false));
+        // In setup mode the cut ends before "SETUP>", not before its ">".
+        QCOMPARE(*replyCut(" pwr\r\nPWR 30\r\nSETUP>", "pwr", true), QString("PWR 30"));
+        QCOMPARE(*replyCut(" pwr\r\nPWR 30\r\nSETUP>", "pwr", false), QString("PWR 30\r\nSET"));
+        // A prompt before the echo gives a negative length: no value.
+        QVERIFY(!replyCut(" >pwr\r\nPWR 30\r\n>", "pwr", false));
+    }
+
+    void hexAndBitConversions() {
+        QCOMPARE(hexToBits("A5"), QString("10100101"));
+        QCOMPARE(hexToBits("0f"), QString("00001111"));
+        QCOMPARE(hexToBits("F F-z1"), QString("111111110001"));
+        QCOMPARE(bitsToHex("10100101"), QString("A5"));
+        QCOMPARE(bitsToHex("0000111"), QString("0"));
+        QCOMPARE(bitsToHex("00001x110011"), QString("03"));
+        QCOMPARE(bitsToHex(hexToBits("FFFF0000")), QString("FFFF0000"));
+    }
+
+    void exchangeWaitsForTheMarkersThenCuts() {
+        Harness h;
+        h.connectRadio();
+        Console& console = h.window->console();
+        QVERIFY(console.exchange("pwr", {"pwr", ">"}, 4));
+        QVERIFY(console.buffer().startsWith(" pwr\r\n"));
+        QCOMPARE(*console.cut("pwr"), QString("PWR 30"));
+        QCOMPARE(h.commands(), QStringList{"pwr"});
+    }
+
+    void silentRadioTimesOutOnTheClock() {
+        Harness h;
+        h.connectRadio();
+        const qint64 before = h.clock.msecs();
+        Console& console = h.window->console();
+        // A reply word that never comes: the wait ends at its deadline, no sooner.
+        QVERIFY(!console.exchange("pwr", {"PROGRAMMED OK"}, 3));
+        QVERIFY(h.clock.msecs() - before >= 3000);
+        QVERIFY(console.holds("PWR 30"));
+        QVERIFY(!console.holdsExact("pwr 30"));
+    }
+};
+
+QTEST_MAIN(TestConsole)
+#include "tst_console.moc"

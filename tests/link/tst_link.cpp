@@ -1,0 +1,245 @@
+#include "Harness.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+RadioOptions with(void (*change)(RadioOptions&)) {
+    RadioOptions options;
+    change(options);
+    return options;
+}
+
+bool shows(QWidget* widget) {
+    return !widget->isHidden();
+}
+
+} // namespace
+
+class TestLink : public QObject {
+    Q_OBJECT
+
+    static void verifyDisconnected(Harness& h) {
+        const LinkControls& c = h.window->controls();
+        QVERIFY(!h.port.isOpen());
+        QVERIFY(shows(c.imgNotConnected) && !shows(c.imgConnected));
+        QVERIFY(c.connectButton->isEnabled());
+        QVERIFY(!c.disconnectButton->isEnabled() && !c.loginButton->isEnabled());
+        QVERIFY(!c.logoutButton->isEnabled() && !c.transmitButton->isEnabled());
+        QVERIFY(!c.mnuOpen->isChecked() && !c.mnuConfigRestore->isEnabled());
+        QVERIFY(!c.mnuSendText->isEnabled() && !c.mnuRadioPassSub->isEnabled());
+        QCOMPARE(c.settingsPanel->text(), QString("Settings: "));
+        QVERIFY(!c.Timer1->isActive());
+    }
+
+private slots:
+    void connectWakesTheConsoleAndSaysOpen() {
+        Harness h;
+        h.window->link().connectAction();
+        const LinkControls& c = h.window->controls();
+        QVERIFY(h.port.isOpen());
+        QVERIFY(h.commands().contains("OPEN"));
+        QVERIFY(h.pane().startsWith("Connected"));
+        QVERIFY(shows(c.imgConnected) && !shows(c.imgNotConnected));
+        QVERIFY(c.disconnectButton->isEnabled() && !c.connectButton->isEnabled());
+        QVERIFY(c.loginButton->isEnabled() && c.transmitButton->isEnabled());
+        QVERIFY(!c.logoutButton->isEnabled());
+        for (QAction* item : {c.mnuSendText, c.mnuAccessCode, c.mnuEncryptCode, c.mnuSetupMode,
+                              c.mnuConfigRestore, c.mnuRadioPassSub, c.mnuSetPass})
+            QVERIFY(item->isEnabled());
+        QVERIFY(c.mnuOpen->isChecked());
+        QCOMPARE(c.settingsPanel->text(), QString("Settings: 19200,N,8,1"));
+        QVERIFY(c.Timer1->isActive());
+        QCOMPARE(h.window->link().connectTime, h.clock.now());
+        QVERIFY(h.window->state().refreshRequest);
+        QVERIFY(h.window->link().firstRead);
+        QVERIFY(h.prompts.messages().isEmpty());
+        // Closed and reopened once after the wake-up, before "OPEN".
+        QCOMPARE(h.port.openCount(), 2);
+    }
+
+    void disconnectSaysClos() {
+        Harness h;
+        h.connectRadio();
+        h.window->link().disconnectAction();
+        QCOMPARE(h.commands(), QStringList{"CLOS"});
+        QCOMPARE(h.pane(),
+                 "*** CLOS command sent to the radio before disabling the COMM port. ***\r\n"
+                 "Disconnected");
+        verifyDisconnected(h);
+        QCOMPARE(h.window->controls().connectTimePanel->text(), QString());
+    }
+
+    void setupPromptIsLeftBeforeOpen() {
+        Harness h(with([](RadioOptions& o) { o.setup = true; }));
+        h.window->link().connectAction();
+        const QStringList sent = h.commands();
+        QVERIFY(sent.contains("QUIT"));
+        QVERIFY(sent.indexOf("QUIT") < sent.indexOf("OPEN"));
+        QVERIFY(!h.radio.inSetupMode());
+        QVERIFY(h.window->state().refreshRequest);
+    }
+
+    void loaderPromptGivesRadioErrorAndNoRead() {
+        Harness h(with([](RadioOptions& o) { o.loader = true; }));
+        h.window->link().connectAction();
+        const auto messages = h.prompts.messages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].caption, QString("Radio Error"));
+        QCOMPARE(messages[0].icon, Prompts::Icon::Critical);
+        QCOMPARE(messages[0].text,
+                 QString("ERROR - This radio needs software!\r\rUse the 'Radio Firmware Upgrade' "
+                         "option to upload a .s28 firmware file to the radio.\r\rVisit Quenlar's "
+                         "FTP site to obtain the most recent release of firmware."));
+        QVERIFY(!h.window->state().refreshRequest);
+        // Still connected, so that the firmware upgrade can be used.
+        QVERIFY(h.port.isOpen());
+        QVERIFY(h.window->controls().transmitButton->isEnabled());
+    }
+
+    void silentRadioFailsAfterThirtyAttempts() {
+        Harness h(with([](RadioOptions& o) { o.silent = true; }));
+        h.window->link().connectAction();
+        QCOMPARE(h.pane(), QString("Error. Please reconnect."));
+        // Each attempt: ESC CR LF, then four pairs of carriage returns.
+        QCOMPARE(h.radio.lines().size(), 30 * 9 + 1);
+        QVERIFY(!h.commands().contains("OPEN"));
+        QVERIFY(h.window->link().connectFailed);
+        QVERIFY(h.prompts.messages().isEmpty());
+        verifyDisconnected(h);
+        // The sleeps of thirty attempts: 30 x (400..1100 + 4 x 100) ms.
+        QVERIFY(h.clock.msecs() >= 30 * 800 && h.clock.msecs() <= 30 * 1500 + 4000);
+    }
+
+    void disconnectDuringWakeUpEndsIt() {
+        Harness h(with([](RadioOptions& o) { o.silent = true; }));
+        bool scheduled = false;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes.startsWith('\x1b') && !scheduled) {
+                scheduled = true;
+                QTimer::singleShot(0, this, [&] { h.window->link().disconnectAction(); });
+            }
+        });
+        h.window->link().connectAction();
+        QVERIFY(h.pane().endsWith("Disconnected"));
+        QVERIFY(!h.commands().contains("OPEN"));
+        QVERIFY(h.prompts.messages().isEmpty());
+        verifyDisconnected(h);
+        QVERIFY(h.radio.lines().size() < 20);
+    }
+
+    void portInUseAtOpen() {
+        Harness h;
+        h.port.setBusy(true);
+        h.window->link().connectAction();
+        QCOMPARE(h.prompts.messages().size(), 1);
+        QCOMPARE(h.message(),
+                 QString("The selected COM port is not available. Please select another port."));
+        QCOMPARE(h.prompts.messages()[0].caption, QString("Error"));
+        QCOMPARE(h.prompts.messages()[0].icon, Prompts::Icon::Exclamation);
+        QVERIFY(h.window->link().connectFailed);
+        verifyDisconnected(h);
+        QVERIFY(h.radio.lines().isEmpty());
+    }
+
+    void portOpenWhileOpenReconnects() {
+        Harness h;
+        h.connectRadio();
+        h.window->controls().mnuOpen->trigger();
+        QVERIFY(h.port.isOpen());
+        QCOMPARE(h.commands().first(), QString("CLOS"));
+        QVERIFY(h.commands().contains("OPEN"));
+        QVERIFY(h.window->controls().mnuOpen->isChecked());
+    }
+
+    void lineEventsShowInTheStatusPanel() {
+        Harness h;
+        h.connectRadio();
+        h.port.inject(SerialPort::CdChanged);
+        const LinkControls& c = h.window->controls();
+        QCOMPARE(c.statusPanel->text(), QString("Status: Change in CD Detected"));
+        QVERIFY(c.Timer2->isActive());
+        QVERIFY(h.prompts.calls.isEmpty());
+        h.window->link().onStatusClear();
+        QCOMPARE(c.statusPanel->text(), QString("Status: "));
+        QVERIFY(!c.Timer2->isActive());
+        h.port.inject(SerialPort::TransmitThreshold);
+        QCOMPARE(c.statusPanel->text(), QString("Status: "));
+    }
+
+    void errorEventOkKeepsTheLinkCancelDisconnects() {
+        Harness h;
+        h.connectRadio();
+        h.prompts.answers = {Prompts::Ok};
+        h.port.inject(SerialPort::Framing);
+        QCOMPARE(h.prompts.calls.first().kind, QString("beep"));
+        const auto message = h.prompts.messages().last();
+        QCOMPARE(message.text, QString("Framing Error"));
+        QCOMPARE(message.caption, QString("Click Cancel to quit, OK to ignore."));
+        QCOMPARE(message.buttons, Prompts::Buttons::OkCancel);
+        QCOMPARE(message.icon, Prompts::Icon::None);
+        QVERIFY(h.port.isOpen());
+        QCOMPARE(h.window->controls().statusPanel->text(), QString("Status: Framing Error"));
+
+        h.prompts.answers = {Prompts::Cancel};
+        h.port.inject(4242);
+        QCOMPARE(h.message(), QString("Unknown error or event"));
+        verifyDisconnected(h);
+        QVERIFY(h.window->link().connectFailed);
+        QVERIFY(h.window->controls().Timer2->isActive());
+        // With the port closed the panel is not cleared by Timer2 (it already rests).
+        h.window->link().onStatusClear();
+        QCOMPARE(h.window->controls().statusPanel->text(), QString("Status: "));
+    }
+
+    void vanishedDeviceIsReportedAndDisconnects() {
+        Harness h;
+        h.connectRadio();
+        h.port.vanish();
+        QCOMPARE(h.message(), RadioLink::communicationError());
+        verifyDisconnected(h);
+        QVERIFY(h.pane().endsWith("Disconnected"));
+    }
+
+    void quitLogsOutAndDrains() {
+        Harness h;
+        QVERIFY(h.window->link().shutdown());
+        // Logging out at quit opens the closed port to send PASS NONE.
+        QCOMPARE(h.commands(), QStringList{"PASS NONE"});
+        QVERIFY(!h.port.isOpen());
+
+        Harness stuck;
+        stuck.connectRadio();
+        stuck.port.setStuckOutput(10);
+        stuck.prompts.answers = {Prompts::Retry, Prompts::Abort};
+        QVERIFY(!stuck.window->link().shutdown());
+        QCOMPARE(stuck.prompts.messages().size(), 2);
+        QCOMPARE(stuck.message(), QString("Data cannot be sent"));
+        QCOMPARE(stuck.prompts.messages()[0].buttons, Prompts::Buttons::AbortRetryIgnore);
+        QVERIFY(stuck.port.isOpen());
+        stuck.prompts.answers = {Prompts::Ignore};
+        QVERIFY(stuck.window->link().shutdown());
+        QVERIFY(!stuck.port.isOpen());
+    }
+
+    void quitWithoutLogoutLeavesTheClosedPortAlone() {
+        Harness h({}, {{"Preferences/LogoutOnQuit", "False"}});
+        QVERIFY(h.window->link().shutdown());
+        QVERIFY(h.radio.lines().isEmpty());
+        QCOMPARE(h.port.openCount(), 0);
+    }
+
+    void quitReportsAPortInUse() {
+        Harness h;
+        h.port.setBusy(true);
+        QVERIFY(h.window->link().shutdown());
+        QCOMPARE(h.message(), QString("There was an error communicating with the radio. You may "
+                                      "not have logged out completely."));
+    }
+};
+
+QTEST_MAIN(TestLink)
+#include "tst_link.moc"

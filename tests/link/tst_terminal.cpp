@@ -1,0 +1,146 @@
+#include "Harness.h"
+#include "link/TerminalFilter.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTest>
+
+class TestTerminal : public QObject {
+    Q_OBJECT
+private slots:
+    void filterHandlesBackspacesAndLineEnds() {
+        QCOMPARE(filterChunk(QString("AB\bC")).text, QString("AC"));
+        QVERIFY(!filterChunk(QString("AB\bC")).eraseLastShown);
+        const FilteredChunk leading = filterChunk(QString("\bX"));
+        QVERIFY(leading.eraseLastShown);
+        QCOMPARE(leading.text, QString("X"));
+        QCOMPARE(filterChunk(QString("a\r\nb")).text, QString("a\r\nb"));
+        QCOMPARE(filterChunk(QString("a\nb")).text, QString("ab"));
+        QCOMPARE(filterChunk(QString("a\rb\r")).text, QString("a\r\nb\r\n"));
+        // Noise: control bytes and high characters pass through untouched.
+        QCOMPARE(filterChunk(QString::fromLatin1("\x01\xff\b\b\b")).text, QString());
+    }
+
+    void appendShowsFilteredAndBuffersRaw() {
+        Harness h;
+        Terminal& terminal = h.window->terminal();
+        h.window->state().receiveBuffer = " ";
+        terminal.append("abc");
+        terminal.append("\bX\r\nY\n");
+        QCOMPARE(h.pane(), QString("abX\r\nY"));
+        QCOMPARE(h.window->state().receiveBuffer, QString(" abc\bX\r\nY\n"));
+    }
+
+    void hiddenDataStillReachesTheLog() {
+        Harness h;
+        const QString path = h.dir.filePath("comms.log");
+        h.prompts.files = {path};
+        h.window->terminal().openLog();
+        QVERIFY(h.window->terminal().log().isOpen());
+        QVERIFY(h.window->windowTitle().endsWith("comms.log"));
+        Terminal& terminal = h.window->terminal();
+        terminal.showData = false;
+        terminal.append("hidden\r");
+        terminal.showData = true;
+        terminal.append("shown\n\r");
+        terminal.closeLog();
+        QVERIFY(!h.pane().contains("hidden"));
+        QFile log(path);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), QByteArray("hidden\r\nshown\r\n"));
+        const LinkControls& c = h.window->controls();
+        QVERIFY(c.mnuOpenLog->isEnabled() && c.openLogButton->isEnabled());
+        QVERIFY(!c.mnuCloseLog->isEnabled() && !c.closeLogButton->isEnabled());
+    }
+
+    void existingLogIsReplacedOrAppended() {
+        Harness h;
+        const QString path = h.dir.filePath("old.log");
+        auto writeOld = [&] {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("old\r\n");
+        };
+        auto readLog = [&] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        writeOld();
+        h.prompts.files = {path};
+        h.prompts.answers = {Prompts::No};
+        h.window->terminal().openLog();
+        QCOMPARE(h.message(),
+                 "Replace existing file - " + path + "?\r\rClick 'NO' to append to the file.");
+        h.window->terminal().append("new");
+        h.window->terminal().closeLog();
+        QCOMPARE(readLog(), QByteArray("old\r\nnew"));
+
+        h.prompts.files = {path};
+        h.prompts.answers = {Prompts::Yes};
+        h.window->terminal().openLog();
+        h.window->terminal().append("fresh");
+        h.window->terminal().closeLog();
+        QCOMPARE(readLog(), QByteArray("fresh"));
+
+        // Cancel asks for the file again; a cancelled dialog ends the action.
+        h.prompts.files = {path};
+        h.prompts.answers = {Prompts::Cancel};
+        h.window->terminal().openLog();
+        QVERIFY(!h.window->terminal().log().isOpen());
+        QCOMPARE(h.prompts.calls.last().kind, QString("open"));
+    }
+
+    void failedLogWriteAsksRetryOrCancel() {
+        if (!QFile::exists("/dev/full"))
+            QSKIP("needs /dev/full");
+        Harness h;
+        h.prompts.files = {"/dev/full"};
+        h.prompts.answers = {Prompts::No, Prompts::Retry, Prompts::Cancel};
+        h.window->terminal().openLog();
+        QVERIFY(h.window->terminal().log().isOpen());
+        h.window->terminal().append("data");
+        const auto messages = h.prompts.messages();
+        QCOMPARE(messages.size(), 3);
+        QCOMPARE(messages[1].buttons, Prompts::Buttons::RetryCancel);
+        QCOMPARE(messages[1].icon, Prompts::Icon::Critical);
+        QVERIFY(!h.window->terminal().log().isOpen());
+        QVERIFY(h.window->controls().mnuOpenLog->isEnabled());
+        QCOMPARE(h.pane(), QString("data"));
+    }
+
+    void unopenableLogIsReported() {
+        Harness h;
+        h.prompts.files = {h.dir.filePath("missing/folder/x.log")};
+        h.window->terminal().openLog();
+        QVERIFY(!h.window->terminal().log().isOpen());
+        QCOMPARE(h.prompts.messages().last().icon, Prompts::Icon::Exclamation);
+        QVERIFY(h.window->controls().mnuOpenLog->isEnabled());
+    }
+
+    void paneIsTrimmedPastTheLimit() {
+        Harness h;
+        Terminal& terminal = h.window->terminal();
+        terminal.append(QString(16001, u'x'));
+        QCOMPARE(h.window->txtTerm->length(), 16001);
+        terminal.append("ab");
+        QCOMPARE(h.window->txtTerm->length(), 11905 + 2);
+        // Line ends count as the two characters they stand for.
+        h.window->txtTerm->setText(QString());
+        terminal.append("a\rb");
+        QCOMPARE(h.window->txtTerm->length(), 4);
+    }
+
+    void keysGoToTheRadioOnlyWhileOpen() {
+        Harness h;
+        QTest::keyClicks(h.window->txtTerm, "hi");
+        QCOMPARE(h.pane(), QString("hi"));
+        h.connectRadio();
+        QTest::keyClicks(h.window->txtTerm, "pwr");
+        QTest::keyClick(h.window->txtTerm, Qt::Key_Return);
+        QTRY_VERIFY(h.pane().endsWith("PWR 30\r\n>"));
+        QCOMPARE(h.commands(), QStringList{"pwr"});
+    }
+};
+
+QTEST_MAIN(TestTerminal)
+#include "tst_terminal.moc"

@@ -1,0 +1,121 @@
+#include "RadioConsole.h"
+#include "RadioParameters.h"
+
+#include <QTest>
+
+namespace {
+
+// The reply lines of one command, without echo and prompt.
+QString ask(RadioConsole& radio, const QString& line) {
+    QString out = QString::fromLatin1(radio.receive(line.toLatin1() + '\r'));
+    out.remove(0, line.size() + 2);
+    out.chop(radio.prompt().size());
+    return out;
+}
+
+RadioConsole radioWith(const QString& firmware, QChar mode, const QString& password = {}) {
+    RadioOptions options;
+    options.firmware = firmware;
+    options.mode = mode;
+    options.password = password;
+    return RadioConsole(options);
+}
+
+} // namespace
+
+class TestRadioSim : public QObject {
+    Q_OBJECT
+private slots:
+    void echoPromptAndBareLines() {
+        RadioConsole radio;
+        QCOMPARE(radio.receive("\x1b\r\n"), QByteArray("\r\n>"));
+        QCOMPARE(radio.receive("pw\bwr\r"), QByteArray("pw\b \bwr\r\nPWR 30\r\n>"));
+        QCOMPARE(radio.receive("deco\r"), QByteArray("deco\r\n>"));
+        QCOMPARE(radio.receive("pwr\r"), QByteArray("PWR 30\r\n>"));
+        radio.receive("eeco\r");
+        QVERIFY(radio.echo());
+        QCOMPARE(radio.lines(), (QStringList{"", "pwr", "deco", "pwr", "eeco"}));
+    }
+
+    void replyLayouts() {
+        RadioConsole master = radioWith("3.2.0", u'M');
+        QCOMPARE(ask(master, "srev"), QString("08-2727A01\r\n3.2.0  15Mar2004\r\n"));
+        QCOMPARE(ask(master, "ser"), QString("01234567\r\n"));
+        QCOMPARE(ask(master, "unit"), QString("UNIT 14567\r\n"));
+        QCOMPARE(ask(master, "MODE"), QString("MODE M\r\n"));
+        QCOMPARE(ask(master, "amask"), QString("MASK: FFFF FFFF\r\n"));
+        QCOMPARE(ask(master, "ctshold"), QString("CTSHOLD n/a\r\n"));
+        QCOMPARE(ask(master, "repeat"), QString("REPEAT 3\r\n"));
+        QCOMPARE(ask(master, "show sync"), QString("NOT AVAILABLE\r\n"));
+        QVERIFY(QRegularExpression("^XMAP [0-9A-F]{8}\r\n$").match(ask(master, "xmap")).hasMatch());
+        QCOMPARE(ask(master, "dlink"), QString("DLINK 19200 (ON)\r\n"));
+        QCOMPARE(ask(master, "rtu").left(7), QString("RTU 15 "));
+
+        RadioConsole remote = radioWith("3.2.0", u'R');
+        QCOMPARE(ask(remote, "repeat"), QString("PROGRAMMABLE ONLY AT MASTER\r\n"));
+        QCOMPARE(ask(remote, "csaddr"), QString("CSADDR n/a\r\n"));
+    }
+
+    void firmwareGates() {
+        RadioConsole old = radioWith("1.9.0", u'R');
+        for (const char* missing :
+             {"rxd", "lpmhold", "csaddr", "lpm", "xpri", "xrssi", "xmap", "dtype", "dlink", "rtu"})
+            QVERIFY2(ask(old, missing).contains("UNKNOWN"), missing);
+        QCOMPARE(ask(old, "xmax"), QString("XMAX 63\r\n"));
+        RadioConsole mid = radioWith("3.0.0", u'M');
+        QVERIFY(ask(mid, "lpm").contains("UNKNOWN"));
+        QCOMPARE(ask(mid, "rxd"), QString("RXD 0\r\n"));
+        QVERIFY(ask(mid, "xmin").contains("UNKNOWN"));
+    }
+
+    void writesFollowTheValueRules() {
+        RadioConsole radio = radioWith("3.2.0", u'M');
+        QCOMPARE(ask(radio, "pwr 25"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "pwr"), QString("PWR 25\r\n"));
+        QCOMPARE(ask(radio, "pwr 31"), QString("INVALID ENTRY\r\n"));
+        // Reply lines sent back, with their own letter case and extra blanks.
+        QCOMPARE(ask(radio, "PWR 30"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "DEVICE CTS KEY"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "ctshold"), QString("CTSHOLD 0\r\n"));
+        QCOMPARE(ask(radio, "amask  0f0f 1234"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "amask"), QString("MASK: 0F0F 1234\r\n"));
+        QCOMPARE(ask(radio, "skip 5, 2"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "skip"), QString("SKIP 2,5\r\n"));
+        QCOMPARE(ask(radio, "skip 9"), QString("INVALID ENTRY\r\n"));
+        QCOMPARE(ask(radio, "baud 19200 7E2"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "xaddr 40"), QString("INVALID ENTRY\r\n"));
+        QCOMPARE(ask(radio, "ser 1"), QString("INVALID ENTRY\r\n"));
+        QCOMPARE(ask(radio, "dlink off"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "dlink"), QString("DLINK 19200 (OFF)\r\n"));
+        QCOMPARE(ask(radio, "bogus"), QString("UNKNOWN COMMAND\r\n"));
+    }
+
+    void passwordGuardsWrites() {
+        RadioConsole radio = radioWith("3.2.0", u'M', "secret");
+        QCOMPARE(ask(radio, "pwr 25"), QString("ACCESS DENIED\r\n"));
+        QCOMPARE(ask(radio, "pass wrong"), QString("PASSWORD INVALID\r\n"));
+        QCOMPARE(ask(radio, "pass secret"), QString("PASSWORD OK\r\n"));
+        QCOMPARE(ask(radio, "pwr 25"), QString("PROGRAMMED OK\r\n"));
+        ask(radio, "PASS NONE");
+        QCOMPARE(ask(radio, "own NEW NAME"), QString("ACCESS DENIED\r\n"));
+
+        RadioConsole open = radioWith("3.2.0", u'M');
+        ask(open, "pass anything");
+        QCOMPARE(ask(open, "pwr 25"), QString("PROGRAMMED OK\r\n"));
+    }
+
+    void setupAndLoaderPrompts() {
+        RadioOptions options;
+        options.setup = true;
+        RadioConsole setup(options);
+        QCOMPARE(setup.receive("\r"), QByteArray("\r\nSETUP>"));
+        QCOMPARE(setup.receive("QUIT\r"), QByteArray("QUIT\r\n>"));
+        options = RadioOptions();
+        options.loader = true;
+        RadioConsole loader(options);
+        QCOMPARE(loader.receive("\r"), QByteArray("\r\nLOADER>"));
+    }
+};
+
+QTEST_MAIN(TestRadioSim)
+#include "tst_radiosim.moc"

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "RadioConsole.h"
+#include "SimulatedPort.h"
+#include "app/Clock.h"
+#include "app/MainWindow.h"
+#include "app/Prompts.h"
+#include "link/TerminalPane.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+// The main window wired to an in-process simulated radio, a manual clock, scripted prompts and
+// a private settings file.
+struct Harness {
+    explicit Harness(const RadioOptions& options = RadioOptions(),
+                     const QMap<QString, QString>& stored = {})
+        : radio(options), port(radio) {
+        settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            settings->setValue(it.key(), it.value());
+        window = std::make_unique<MainWindow>(port, prompts, clock, *settings);
+    }
+
+    QString pane() const {
+        QString text = window->txtTerm->toPlainText();
+        return text.replace(u'\n', QStringLiteral("\r\n"));
+    }
+    QStringList commands() const { return radio.commands(); }
+    // Connects and clears what the radio received, so a test sees only what follows.
+    void connectRadio() {
+        window->link().connectAction();
+        QVERIFY(port.isOpen());
+        radio.clearLines();
+    }
+    QString message() const { return prompts.lastMessage(); }
+
+    QTemporaryDir dir;
+    ManualClock clock;
+    RadioConsole radio;
+    SimulatedPort port;
+    ScriptedPrompts prompts;
+    std::unique_ptr<QSettings> settings;
+    std::unique_ptr<MainWindow> window;
+};
