@@ -23,6 +23,8 @@ RadioConsole::RadioConsole(const RadioOptions& options)
 }
 
 QString RadioConsole::prompt() const {
+    if (statPagesLeft_ > 0)
+        return QStringLiteral("MORE>");
     if (loader_)
         return QStringLiteral("LOADER>");
     return setup_ ? QStringLiteral("SETUP>") : QStringLiteral(">");
@@ -78,6 +80,14 @@ QByteArray RadioConsole::lineOf(const QString& text) {
 
 QByteArray RadioConsole::execute(const QString& typed) {
     const QString line = typed.simplified();
+    if (statPagesLeft_ > 0) {
+        // At "MORE>" a bare line asks for the next page; anything else ends the listing.
+        if (line.isEmpty()) {
+            --statPagesLeft_;
+            return statPage(++statPage_);
+        }
+        statPagesLeft_ = 0;
+    }
     if (line.isEmpty())
         return {};
     const QString word = line.section(u' ', 0, 0).toLower();
@@ -104,6 +114,11 @@ QByteArray RadioConsole::execute(const QString& typed) {
         loggedIn_ = matches || options_.password.isEmpty();
         return lineOf(matches ? "PASSWORD OK" : "PASSWORD INVALID");
     }
+    if (word == "stat" && rest.isEmpty()) {
+        statPage_ = 1;
+        statPagesLeft_ = options_.statPages - 1;
+        return statPage(1);
+    }
     if (line.compare("show sync", Qt::CaseInsensitive) == 0)
         return reply("show sync");
     if (!hasKeyword(word))
@@ -118,6 +133,13 @@ bool RadioConsole::hasKeyword(const QString& keyword) const {
     if (!p)
         return false;
     return version_ >= p->minVersion && (p->maxVersion == 0 || version_ <= p->maxVersion);
+}
+
+QByteArray RadioConsole::statPage(int page) const {
+    static const char* const Events[] = {"MAJOR: NONE", "MINOR: NONE", "RSSI OK",
+                                         "SYNTHESIZER LOCKED", "NO RX TIMEOUT"};
+    return lineOf(QString("ALARM STATUS, PAGE %1 OF %2").arg(page).arg(options_.statPages)) +
+           lineOf(QString::fromLatin1(Events[(page - 1) % 5]));
 }
 
 QByteArray RadioConsole::reply(const QString& keyword) const {

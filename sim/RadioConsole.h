@@ -14,6 +14,7 @@ struct RadioOptions {
     bool loader = false;
     int latencyMs = 0;
     bool silent = false; // answers nothing at all
+    int statPages = 3;   // pages of the "stat" alarm listing
 };
 
 // The radio's console as a state machine: bytes in, bytes out. It echoes, prompts, keeps every
@@ -47,6 +48,7 @@ private:
     QByteArray reply(const QString& keyword) const;
     QByteArray write(const QString& keyword, const QString& value);
     bool hasKeyword(const QString& keyword) const;
+    QByteArray statPage(int page) const;
     static QByteArray lineOf(const QString& text);
 
     RadioOptions options_;
@@ -58,4 +60,6 @@ private:
     bool loggedIn_;
     bool setup_;
     bool loader_;
+    int statPage_ = 0;
+    int statPagesLeft_ = 0;
 };

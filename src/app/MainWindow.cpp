@@ -7,6 +7,9 @@
 #include "SplashWindow.h"
 #include "link/SerialPort.h"
 #include "link/TerminalPane.h"
+#include "program/HelpTexts.h"
+#include "settings/Catalogue.h"
+#include "settings/ParameterField.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -71,6 +74,16 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
     link_ = std::make_unique<RadioLink>(console_, *terminal_, controls_, state_, prompts_);
     tick_ = std::make_unique<SettingsTick>(console_, *link_, state_, *controls_.connectTimePanel);
     txtTerm->sendKey = [this](const QString& character) { return link_->typeKey(character); };
+    fields_ = std::make_unique<SettingsFields>(InfoFrame, NetSet);
+    reader_ = std::make_unique<ReadSequence>(console_, *link_, *fields_, controls_, state_,
+                                             *ButtonRSSI, *ButtonZoneData);
+    // Until a read says otherwise, the fields of the newest firmware are shown.
+    reader_->applyVersionLayout(320);
+    editor_ = std::make_unique<ParameterEditor>(console_, *fields_, state_, prompts_);
+    tick_->readSettings = [this] { reader_->run(); };
+    connect(fields_.get(), &SettingsFields::fieldClicked, this,
+            [this](const QString& field) { editor_->edit(field); });
+    connect(fields_.get(), &SettingsFields::labelClicked, this, &MainWindow::showHelp);
 
     connect(&port_, &SerialPort::commEvent, link_.get(), &RadioLink::onPortEvent);
     connect(&port_, &SerialPort::deviceLost, link_.get(), &RadioLink::onDeviceLost);
@@ -204,7 +217,7 @@ void MainWindow::buildCentralArea() {
         auto* frame = new QWidget;
         frame->setObjectName(QString("NetSet%1").arg(i));
         frame->setProperty("index", i);
-        SettingsTab->addTab(frame, TabCaptions[i]);
+        SettingsTab->addTab(frame, Catalogue::tabCaption(i + 1));
         NetSet.append(frame);
     }
 
@@ -298,7 +311,7 @@ void MainWindow::load(QSettings& settings) {
     controls_.imgConnected->hide();
     controls_.loginButton->setEnabled(false);
     controls_.logoutButton->setEnabled(false);
-    resize(940, 700);
+    resize(1180, 720);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     SettingsTab->setCurrentIndex(0);
@@ -342,6 +355,12 @@ void MainWindow::onTick() {
 void MainWindow::showAbout() {
     SplashWindow about(SplashWindow::About, this);
     about.exec();
+}
+
+void MainWindow::showHelp(const QString& fieldName) {
+    const QString labelName = fields_->label(fieldName)->objectName();
+    if (const auto help = helpFor(labelName, state_))
+        prompts_.message(help->text, help->title);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

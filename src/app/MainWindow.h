@@ -5,6 +5,9 @@
 #include "link/LinkControls.h"
 #include "link/RadioLink.h"
 #include "link/Terminal.h"
+#include "program/ParameterEditor.h"
+#include "settings/ReadSequence.h"
+#include "settings/SettingsFields.h"
 #include "settings/SettingsTick.h"
 
 #include <QMainWindow>
@@ -36,6 +39,9 @@ public:
     RadioLink& link() { return *link_; }
     Terminal& terminal() { return *terminal_; }
     SettingsTick& ticker() { return *tick_; }
+    SettingsFields& fields() { return *fields_; }
+    ReadSequence& reader() { return *reader_; }
+    ParameterEditor& editor() { return *editor_; }
     LinkControls& controls() { return controls_; }
     QAction* toolbarButton(const QString& key) const;
 
@@ -56,6 +62,7 @@ public slots:
     void onRssi();
     void onTick();
     void showAbout();
+    void showHelp(const QString& fieldName);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,4 +88,7 @@ private:
     std::unique_ptr<Terminal> terminal_;
     std::unique_ptr<RadioLink> link_;
     std::unique_ptr<SettingsTick> tick_;
+    std::unique_ptr<SettingsFields> fields_;
+    std::unique_ptr<ReadSequence> reader_;
+    std::unique_ptr<ParameterEditor> editor_;
 };

@@ -76,11 +76,19 @@ Prompts::Answer answerOf(int button) {
     }
 }
 
+// The program's texts break lines with carriage returns; the widgets want line feeds.
+QString shown(const QString& text) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(u'\r', u'\n');
+    return lines;
+}
+
 } // namespace
 
 Prompts::Answer QtPrompts::message(const QString& text, const QString& caption, Icon icon,
                                    Buttons buttons) {
-    QMessageBox box(boxIcon(icon), caption, text, standardButtons(buttons), parent_);
+    QMessageBox box(boxIcon(icon), caption, shown(text), standardButtons(buttons), parent_);
     return answerOf(box.exec());
 }
 
@@ -88,7 +96,7 @@ std::optional<QString> QtPrompts::input(const QString& prompt, const QString& ti
                                         const QString& initial) {
     bool ok = false;
     const QString text =
-        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, initial, &ok);
+        QInputDialog::getText(parent_, title, shown(prompt), QLineEdit::Normal, initial, &ok);
     if (!ok)
         return std::nullopt;
     return text;

@@ -20,6 +20,9 @@ SettingsTick::SettingsTick(Console& console, RadioLink& link, SharedState& state
 void SettingsTick::tick() {
     try {
         showConnectTime();
+        // A tick that arrives while an exchange waits leaves the link to it.
+        if (state_.linkBusy)
+            return;
         if (state_.restoreLinkFailure) {
             state_.restoreLinkFailure = false;
             if (closeRestoreWindow)

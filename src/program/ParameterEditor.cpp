@@ -1,0 +1,294 @@
+#include "ParameterEditor.h"
+
+#include "app/LinkBusy.h"
+#include "app/Prompts.h"
+#include "link/Console.h"
+#include "link/SerialPort.h"
+#include "settings/Catalogue.h"
+#include "settings/SettingsFields.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+enum Guard { NoGuard, MasterOnly, NotAtMaster, MasterOrExtension };
+constexpr double ReplySeconds = 3.0;
+
+} // namespace
+
+// An edit by input box: prompt, title, the prefix removed from the answer, set keyword.
+struct InputMember {
+    const char* field;
+    int guard;
+    const char* prompt;
+    const char* title;
+    const char* prefix; // empty: nothing is removed
+    int drop;
+    const char* keyword;
+};
+
+// An on/off edit: the two reported forms and the question for each.
+struct ToggleMember {
+    const char* field;
+    int guard;
+    const char* onForm;
+    const char* offForm;
+    const char* offQuestion;
+    const char* onQuestion;
+    const char* title;
+    const char* keyword;
+};
+
+namespace {
+
+const InputMember InputMembers[] = {
+    {"UnitAddr", NoGuard, "Enter the Unit Address:\r\r    10000 to 65000", "Program Unit Address",
+     "UNIT ", 5, "unit "},
+    {"OwnerName", NoGuard, "Enter a new Owner's Name up to 30 characters", "Program Owner's Name",
+     "", 0, "own "},
+    {"OwnerMessage", NoGuard, "Enter a new Owner's Message up to 30 characters",
+     "Program Owner's Message", "", 0, "owm "},
+    {"PowerLevel", NoGuard, "Enter a new Power Level:\r\r20dBm through 30dBm in 1dBm steps",
+     "Program Power Output Level", "PWR ", 4, "pwr "},
+    {"RxTimeOut", NoGuard, "Program  Receive Timeout timer in minutes; 1-1440 or NONE",
+     "Program Receive Timeout Timer", "RXTOT ", 6, "rxtot "},
+    {"Mode", NoGuard,
+     "Enter 'M' for a master, 'R' for a remote or 'X' for an extension (used in Store & Forward "
+     "mode):",
+     "Program Radio Mode", "MODE ", 5, "mode "},
+    {"SkippedZones", MasterOnly,
+     "Enter up to four skipped zones (1-8) or type 'NONE' for no skipped zones. (i.e. 1,2,5):",
+     "Program Skipped Zones", "SKIP ", 5, "skip "},
+    {"RetryCount", MasterOnly, "Program the transmission count (for robust mode), 0-10:",
+     "Program Transmission Retry Count", "RETRY ", 6, "retry "},
+    {"AlarmMask", NoGuard, "Enter a new major alarm mask:\r\r(0000 0000) to (FFFF FFFF)",
+     "Program Alarm Mask", "MASK:", 5, "amask "},
+    {"AlarmSense", NoGuard,
+     "Enter 'HI' or 'LO' to change the sense of the alarm output signal (active high or active "
+     "low):",
+     "Set Alarm Sense", "ALARM ACTIVE ", 13, "asense "},
+    {"BaudRate", NoGuard, "Enter a new baud rate and/or format (ie 9600 8N1):",
+     "Program Data Baud Rate", "BAUD ", 5, "baud "},
+    {"Port", NoGuard, "Enter the port type to use for the payload port (RS232 or RS485):",
+     "Program Payload Port", "PORT ", 5, "port "},
+    {"CTSdelay", NoGuard, "Enter a new CTS delay from 0-255 msec:", "Program CTS Delay", "CTS ",
+     4, "cts "},
+    {"CTSHOLDdelay", NoGuard,
+     "Program CTS holdover delay from 0-6000msec. for DEVICE = CTS KEY operation:",
+     "Program CTSHOLD Delay", "CTSHOLD ", 8, "ctshold "},
+    {"RepeatCount", MasterOnly, "Program the repeat count for the master, 0-10:",
+     "Program Repeat Count", "REPEAT ", 7, "repeat "},
+    {"HopTime", MasterOnly, "Enter the Hop Time value (7 or 28 msec):", "Program Hop Time",
+     "HOPTIME ", 8, "hoptime "},
+    // The extension address prompt depends on the firmware version.
+    {"XADDR", MasterOrExtension, "", "Program extension address", "XADDR ", 5, "xaddr "},
+    {"XMIN", NoGuard, "Enter the minimum bound for the extension address (0-63):",
+     "Program Minimum Extension Addresses", "XMIN ", 4, "xmin "},
+    {"XMAX", NoGuard, "Enter the maximum bound for the extension address (0-63):",
+     "Maximum Extension Addresses", "XMAX ", 4, "xmax "},
+    {"XPRI", NoGuard, "Enter the address for the primary extension radio (0-31 or 'NONE'):",
+     "Program Primary Extension Address", "XPRI ", 4, "xpri "},
+    {"XRSSI", NoGuard,
+     "Enter the minimum tolerance value for the extension radio's RSSI (-120 -- -40):",
+     "Program Minimum RSSI", "XRSSI ", 5, "xrssi "},
+    {"LPMHOLD", NoGuard,
+     "Enter the value of the Low Power Mode Holdover timer (in milliseconds) to use for this "
+     "radio (0 -- 1000):",
+     "Program Low Power Mode Holdover Timer", "LPMHOLD ", 7, "lpmhold "},
+    {"CSADDR", NoGuard,
+     "Enter the Network Address of the designated Clock Sync Master (1 -- 65000):",
+     "Program Clock Sync Address", "CSADDR ", 6, "csaddr "},
+    {"RXD", NoGuard,
+     "Enter the value of the Receive Data Holdover timer (in milliseconds) to use for this "
+     "radio (0 -- 255):",
+     "Program Receive Data Holdover Timer", "RXD ", 3, "rxd "},
+    {"NetworkAddress", NoGuard, "Enter a new radio Network Address:\r\r1-65000 or NONE",
+     "Program Network Address", "", 0, "addr "},
+};
+
+const ToggleMember ToggleMembers[] = {
+    {"DataBuff", MasterOnly, "BUFF ON", "BUFF OFF", "Turn Data Buffering off?",
+     "Turn Data Buffering on?", "Data Buffering Setting", "buff "},
+    {"FEC", MasterOnly, "FEC ON", "FEC OFF", "Turn Forward Error Correction off?",
+     "Turn Forward Error Correction on?", "Forward Error Correction Setting", "fec "},
+    {"SleepMode", NotAtMaster, "SLEEP ON", "SLEEP OFF", "Turn Sleep mode off?",
+     "Turn Sleep mode on?", "Sleep Mode Setting", "sleep "},
+    {"StoreAndForward", MasterOnly, "SAF ON", "SAF OFF", "Turn Store & Forward mode off?",
+     "Turn Store & Forward mode on?", "Store and Forward Mode Setting", "saf "},
+};
+
+template <typename Member, size_t N>
+const Member* memberFor(const Member (&members)[N], const QString& field) {
+    const auto found = std::find_if(std::begin(members), std::end(members),
+                                    [&](const Member& m) { return field == m.field; });
+    return found == std::end(members) ? nullptr : found;
+}
+
+const InputMember* inputMember(const QString& field) { return memberFor(InputMembers, field); }
+
+const ToggleMember* toggleMember(const QString& field) {
+    return memberFor(ToggleMembers, field);
+}
+
+} // namespace
+
+QString ParameterEditor::extensionAddressPrompt(const SharedState& state) {
+    return state.wideExtensionRange() ? QStringLiteral("Enter the extension address (0-63):")
+                 : QStringLiteral("Enter the extension address (0-31):");
+}
+
+QString ParameterEditor::commandFor(const QString& field, QString answer) {
+    const InputMember* member = inputMember(field);
+    if (!member)
+        return QString();
+    if (field == "NetworkAddress")
+        return answer.contains("ADDR", Qt::CaseInsensitive) ? answer : "addr " + answer;
+    if (field == "XRSSI" && !answer.contains(u'-'))
+        answer.prepend(u'-');
+    const QString prefix = member->prefix;
+    if (!prefix.isEmpty()) {
+        const qsizetype at = answer.indexOf(prefix, 0, Qt::CaseInsensitive);
+        if (at >= 0)
+            answer = answer.mid(at + member->drop);
+    }
+    return member->keyword + answer;
+}
+
+void ParameterEditor::edit(const QString& field) {
+    if (LinkBusy::held(state_, [this, field] { edit(field); }))
+        return;
+    try {
+        editNow(field);
+    } catch (const SerialError& error) {
+        if (error.endsHandler())
+            prompts_.message(
+                "There was an error communicating with the radio. Please reconnect and try again",
+                "Error", Prompts::Icon::Exclamation);
+    }
+}
+
+void ParameterEditor::editNow(const QString& field) {
+    if (const InputMember* member = inputMember(field))
+        editByInput(*member);
+    else if (const ToggleMember* member = toggleMember(field))
+        editByToggle(*member);
+    else if (field == "LPM")
+        editLowPowerMode();
+    else if (field == "DeviceType")
+        editDeviceType();
+    else if (field == "AlarmInfo")
+        listAlarms();
+    else if (field == "ShowSync")
+        refreshShowSync();
+}
+
+bool ParameterEditor::guardPasses(int guard) const {
+    const Catalogue::Role role = Catalogue::roleOf(fields_.text("Mode"));
+    switch (guard) {
+    case MasterOnly:
+        return role == Catalogue::Role::Master;
+    case NotAtMaster:
+        return role != Catalogue::Role::Master;
+    case MasterOrExtension:
+        return role == Catalogue::Role::Master || role == Catalogue::Role::Extension;
+    default:
+        return true;
+    }
+}
+
+void ParameterEditor::editByInput(const InputMember& member) {
+    if (!guardPasses(member.guard))
+        return;
+    const QString field = member.field;
+    const QString prompt = field == "XADDR" ? extensionAddressPrompt(state_) : member.prompt;
+    const std::optional<QString> answer = prompts_.input(prompt, member.title, fields_.text(field));
+    if (!answer || answer->isEmpty() || !console_.port().isOpen())
+        return;
+    program(commandFor(field, *answer), field == "AlarmMask");
+}
+
+void ParameterEditor::editByToggle(const ToggleMember& member) {
+    if (!guardPasses(member.guard))
+        return;
+    const QString shown = fields_.text(member.field);
+    QString question;
+    QString value;
+    if (shown.compare(member.onForm, Qt::CaseInsensitive) == 0) {
+        question = member.offQuestion;
+        value = "OFF";
+    } else if (shown.compare(member.offForm, Qt::CaseInsensitive) == 0) {
+        question = member.onQuestion;
+        value = "ON";
+    } else {
+        return; // neither form: there is nothing sensible to switch
+    }
+    if (prompts_.message(question, member.title, Prompts::Icon::None,
+                         Prompts::Buttons::OkCancel) != Prompts::Ok)
+        return;
+    if (console_.port().isOpen())
+        program(member.keyword + value);
+}
+
+void ParameterEditor::editLowPowerMode() {
+    const bool off = fields_.text("LPM").contains(u'0');
+    const QString question =
+        QString("Turn the Low Power Mode feature for this network %1?").arg(off ? "on" : "off");
+    if (prompts_.message(question, "Program Low Power Mode", Prompts::Icon::None,
+                         Prompts::Buttons::OkCancel) != Prompts::Ok)
+        return;
+    if (console_.port().isOpen())
+        program(off ? "lpm 1" : "lpm 0");
+}
+
+void ParameterEditor::editDeviceType() {
+    const auto answer =
+        prompts_.message("Program Device Type to DCE?\r\rYES for DCE      NO for CTS KEY",
+                         "Program Device Type", Prompts::Icon::None, Prompts::Buttons::YesNoCancel);
+    if (answer == Prompts::Cancel || !console_.port().isOpen())
+        return;
+    program(answer == Prompts::Yes ? "device DCE" : "device CTS KEY");
+}
+
+void ParameterEditor::program(const QString& command, bool promptAlone) {
+    {
+        const LinkBusy busy(state_);
+        console_.resetBuffer();
+        console_.sendLine(command);
+        console_.waitUntil(
+            [&] {
+                return console_.holds(">") && (promptAlone || console_.holds("PROGRAMMED OK"));
+            },
+            ReplySeconds);
+    }
+    state_.refreshRequest = true;
+}
+
+void ParameterEditor::listAlarms() {
+    if (!console_.port().isOpen())
+        return;
+    const LinkBusy busy(state_);
+    console_.resetBuffer();
+    console_.sendLine("stat");
+    console_.waitUntil([this] { return console_.holds(">") && console_.holds("stat"); },
+                       ReplySeconds);
+    for (int page = 0; page < 2 && console_.holds("MORE>"); ++page) {
+        console_.resetBuffer();
+        console_.sendRaw("\r");
+        console_.waitUntil([this] { return console_.holds("\r\n>"); }, ReplySeconds);
+    }
+}
+
+void ParameterEditor::refreshShowSync() {
+    if (!console_.port().isOpen())
+        return;
+    const LinkBusy busy(state_);
+    console_.resetBuffer();
+    console_.sendLine("show sync");
+    const bool answered = console_.waitUntil(
+        [this] { return console_.holds(">") && console_.holds("show sync"); }, ReplySeconds);
+    if (!answered)
+        return;
+    if (const auto value = console_.cut("show sync"))
+        fields_.setText("ShowSync", *value);
+}

@@ -1,0 +1,38 @@
+#include "ParameterField.h"
+
+#include <QMouseEvent>
+
+ParameterField::ParameterField(const QString& name, int lines, QWidget* parent)
+    : QPlainTextEdit(parent) {
+    setObjectName(name);
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::NoFocus);
+    document()->setDocumentMargin(2);
+    const int lineHeight = fontMetrics().lineSpacing();
+    setFixedHeight(lines * lineHeight + 8);
+    setUsable(true);
+}
+
+void ParameterField::setText(const QString& text) {
+    text_ = text;
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    setPlainText(shown);
+}
+
+void ParameterField::setUsable(bool usable) {
+    setEnabled(usable);
+    viewport()->setCursor(usable ? Qt::ArrowCursor : Qt::ForbiddenCursor);
+    setCursor(usable ? Qt::ArrowCursor : Qt::ForbiddenCursor);
+}
+
+void ParameterField::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QPlainTextEdit::mouseReleaseEvent(event);
+}

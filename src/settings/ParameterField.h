@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+// A field of the main window that shows one parameter exactly as the radio reported it, line
+// breaks included, and reports clicks.
+class ParameterField : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    ParameterField(const QString& name, int lines, QWidget* parent);
+
+    QString text() const { return text_; }
+    void setText(const QString& text);
+    // Enabled with the arrow pointer, or disabled with the no-entry pointer.
+    void setUsable(bool usable);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString text_;
+};

@@ -1,0 +1,230 @@
+#include "ReadSequence.h"
+
+#include "Catalogue.h"
+#include "SettingsFields.h"
+#include "app/LinkBusy.h"
+#include "link/Console.h"
+#include "link/LinkControls.h"
+#include "link/RadioLink.h"
+#include "link/SerialPort.h"
+#include "link/TerminalPane.h"
+
+#include <QAction>
+#include <QPushButton>
+
+namespace {
+
+constexpr double CommandSeconds = 4.0;
+constexpr double ProbeSeconds = 0.2;
+constexpr int PauseMs = 80;
+
+} // namespace
+
+const ReadSequence::Step ReadSequence::Steps[] = {
+    {"ser", "SerialNumber", Gate::Always, false},
+    {"unit", "UnitAddr", Gate::Always, false},
+    {"srev", "SoftwareRev", Gate::Always, false},
+    {"own", "OwnerName", Gate::Always, true},
+    {"owm", "OwnerMessage", Gate::Always, false},
+    {"temp", "Temperature", Gate::Always, false},
+    {"alrm", "AlarmInfo", Gate::Always, true},
+    {"mode", "Mode", Gate::Always, false},
+    {"pwr", "PowerLevel", Gate::Always, false},
+    {"baud", "BaudRate", Gate::Always, false},
+    {"port", "Port", Gate::Always, true},
+    {"device", "DeviceType", Gate::Always, false},
+    {"amask", "AlarmMask", Gate::Always, false},
+    {"asense", "AlarmSense", Gate::Always, true},
+    {"cts", "CTSdelay", Gate::Always, false},
+    {"ctshold", "CTSHOLDdelay", Gate::Always, false},
+    {"rxtot", "RxTimeOut", Gate::Always, true},
+    {"rxd", "RXD", Gate::From300, false},
+    {"sleep", "SleepMode", Gate::Always, false},
+    {"lpmhold", "LPMHOLD", Gate::From320, true},
+    {"addr", "NetworkAddress", Gate::Always, false},
+    {"csaddr", "CSADDR", Gate::From300, false},
+    {"hoptime", "HopTime", Gate::Always, false},
+    {"skip", "SkippedZones", Gate::Always, false},
+    {"lpm", "LPM", Gate::From320, true},
+    {"repeat", "RepeatCount", Gate::Always, false},
+    {"retry", "RetryCount", Gate::Always, false},
+    {"fec", "FEC", Gate::Always, false},
+    {"buff", "DataBuff", Gate::Always, true},
+    {"saf", "StoreAndForward", Gate::Always, false},
+    {"xaddr", "XADDR", Gate::NotRemote, false},
+    {"xmin", "XMIN", Gate::Below200, false},
+    {"xmax", "XMAX", Gate::Below200, false},
+    {"xpri", "XPRI", Gate::From200, false},
+    {"xrssi", "XRSSI", Gate::From200, false},
+    {"show sync", "ShowSync", Gate::Always, true},
+    {"dtype", "DTYPE", Gate::From200, false},
+    {"dlink", "DLINK", Gate::From200, false},
+    {"rtu", "SoftRTU", Gate::From200, false},
+    {"options", "DiagOptions", Gate::Always, true},
+};
+
+ReadSequence::ReadSequence(Console& console, RadioLink& link, SettingsFields& fields,
+                           LinkControls& controls, SharedState& state, QPushButton& rssiButton,
+                           QPushButton& zoneDataButton)
+    : console_(console), link_(link), fields_(fields), controls_(controls), state_(state),
+      rssiButton_(rssiButton), zoneDataButton_(zoneDataButton) {}
+
+std::optional<int> ReadSequence::versionNumberOf(const QString& release) {
+    if (release.size() < 5)
+        return std::nullopt;
+    const QString digits = QString(release[0]) + release[2] + release[4];
+    for (const QChar c : digits)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    return digits.toInt();
+}
+
+// A gate with no known version admits the commands of every newer firmware, but of the
+// extension-address bounds only the older pair.
+bool ReadSequence::admits(Gate gate) const {
+    const int n = version_.value_or(-1);
+    const bool known = version_.has_value();
+    switch (gate) {
+    case Gate::Always:
+        return true;
+    case Gate::From200:
+        return !known || n >= 200;
+    case Gate::From300:
+        return !known || n >= 300;
+    case Gate::From320:
+        return !known || n >= 320;
+    case Gate::Below200:
+        return !known || n < 200;
+    case Gate::NotRemote:
+        return Catalogue::roleOf(fields_.text("Mode")) != Catalogue::Role::Remote;
+    }
+    return true;
+}
+
+// A read stops quietly once the user has disconnected while it waited.
+bool ReadSequence::stopped() const { return link_.disconnected || !console_.port().isOpen(); }
+
+void ReadSequence::run() {
+    const LinkBusy busy(state_);
+    try {
+        startSequence();
+        for (const Step& step : Steps) {
+            if (stopped())
+                break;
+            if (admits(step.gate))
+                readOne(step);
+            else if (step.gate == Gate::NotRemote)
+                fields_.setText(step.field, "NOT AVAILABLE");
+            afterStep(step);
+        }
+    } catch (const SerialError& error) {
+        if (error.endsHandler() && !link_.disconnected)
+            link_.reportCommunicationError();
+    }
+}
+
+void ReadSequence::startSequence() {
+    console_.resetBuffer();
+    console_.sendRaw("\r");
+    if (!console_.waitUntil([this] { return console_.holds(">"); }, CommandSeconds))
+        link_.wakeUp();
+    state_.setupMode = console_.holds("SETUP");
+    pause();
+}
+
+void ReadSequence::readOne(const Step& step) {
+    const QString keyword = step.keyword;
+    console_.resetBuffer();
+    console_.sendLine(keyword);
+    const bool answered = console_.waitUntil(
+        [&] { return console_.holds(keyword) && console_.holds(">"); }, CommandSeconds);
+    if (!answered)
+        return;
+    const std::optional<QString> value = console_.cut(keyword);
+    if (keyword == "csaddr" && console_.holds("n/a"))
+        fields_.setText(step.field, "NOT AVAILABLE");
+    else if (keyword == "repeat" && console_.holds("PROGRAMMABLE ONLY"))
+        fields_.setText(step.field, "NOT AVAILABLE");
+    else if (value)
+        fields_.setText(step.field, *value);
+}
+
+void ReadSequence::afterStep(const Step& step) {
+    const QLatin1String keyword(step.keyword);
+    if (keyword == "srev")
+        learnVersion();
+    if (keyword == "own" && link_.firstRead)
+        loginProbe();
+    if (keyword == "mode")
+        applyRoleLayout();
+    if (keyword == "rtu" && admits(step.gate))
+        fields_.setUsable("SoftRTU", true);
+    if (step.pauseAfter)
+        pause();
+}
+
+void ReadSequence::pause() {
+    console_.msWait(PauseMs);
+    console_.yieldOnce();
+}
+
+// The version sits at positions 20 to 24 of the buffer the "srev" exchange left, reply or not.
+void ReadSequence::learnVersion() {
+    state_.currentVersion = console_.buffer().mid(19, 5);
+    version_ = versionNumberOf(state_.currentVersion);
+    state_.versionNumber = version_.value_or(0);
+    state_.versionKnown = version_.has_value();
+    applyVersionLayout(version_);
+}
+
+void ReadSequence::applyVersionLayout(std::optional<int> version) {
+    const int n = version.value_or(0);
+    const bool from200 = n >= 200;
+    const bool from300 = n >= 300;
+    const bool from320 = n >= 320;
+    for (const char* field : {"XMIN", "XMAX"})
+        fields_.setPresent(field, !from200);
+    for (const char* field : {"XMAP", "XPRI", "XRSSI", "DTYPE", "DLINK", "SoftRTU"})
+        fields_.setPresent(field, from200);
+    fields_.placeAt("DiagOptions", from200 ? 1680 : 360);
+    fields_.placeAt("ShowSync", from200 ? 2160 : 1800);
+    for (const char* field : {"RXD", "CSADDR"})
+        fields_.setPresent(field, from300);
+    fields_.placeAt("HopTime", from300 ? 1080 : 720);
+    fields_.placeAt("SkippedZones", from300 ? 1440 : 1080);
+    fields_.placeAt("SleepMode", from300 ? 1800 : 1440);
+    for (const char* field : {"LPMHOLD", "LPM"})
+        fields_.setPresent(field, from320);
+}
+
+void ReadSequence::loginProbe() {
+    link_.firstRead = false;
+    console_.sendLine("deco");
+    console_.resetBuffer();
+    console_.sendLine("own " + fields_.text("OwnerName"));
+    console_.waitUntil(
+        [this] {
+            return console_.holds(">") &&
+                   (console_.holds("PROGRAMMED OK") || console_.holds("ACCESS DENIED"));
+        },
+        ProbeSeconds);
+    controls_.txtTerm->setText(QString());
+    const bool loggedIn = !console_.holds("DENIED");
+    controls_.loginButton->setEnabled(!loggedIn);
+    controls_.logoutButton->setEnabled(loggedIn);
+    console_.sendLine("eeco");
+}
+
+void ReadSequence::applyRoleLayout() {
+    zoneDataButton_.setEnabled(true);
+    const Catalogue::Role role = Catalogue::roleOf(fields_.text("Mode"));
+    const bool master = role == Catalogue::Role::Master;
+    rssiButton_.setEnabled(!master || state_.setupMode);
+    for (const char* field : {"RetryCount", "RepeatCount", "HopTime", "SkippedZones", "DataBuff",
+                              "StoreAndForward", "FEC", "LPM"})
+        fields_.setUsable(field, master);
+    if (!master)
+        fields_.setUsable("CSADDR", false);
+    fields_.setUsable("SleepMode", !master);
+    fields_.setUsable("XADDR", role != Catalogue::Role::Remote);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class Console;
+class RadioLink;
+class SettingsFields;
+struct LinkControls;
+struct SharedState;
+class QPushButton;
+
+// Reads every setting of the radio into the main window, one exchange at a time, learning the
+// firmware version, the setup mode, the login state and the radio's role on the way.
+class ReadSequence {
+public:
+    ReadSequence(Console& console, RadioLink& link, SettingsFields& fields, LinkControls& controls,
+                 SharedState& state, QPushButton& rssiButton, QPushButton& zoneDataButton);
+
+    void run();
+
+    // The firmware version number of a five-character release text ("3.2.0" gives 320), or
+    // nothing when its characters 1, 3 and 5 are not digits.
+    static std::optional<int> versionNumberOf(const QString& release);
+    // Applies the field layout of a firmware version number; nothing means not known.
+    void applyVersionLayout(std::optional<int> version);
+    void applyRoleLayout();
+
+private:
+    enum class Gate { Always, From200, From300, From320, Below200, NotRemote };
+    struct Step {
+        const char* keyword;
+        const char* field;
+        Gate gate;
+        bool pauseAfter;
+    };
+    static const Step Steps[];
+
+    bool admits(Gate gate) const;
+    void startSequence();
+    void readOne(const Step& step);
+    void afterStep(const Step& step);
+    void learnVersion();
+    void loginProbe();
+    void pause();
+    bool stopped() const;
+
+    Console& console_;
+    RadioLink& link_;
+    SettingsFields& fields_;
+    LinkControls& controls_;
+    SharedState& state_;
+    QPushButton& rssiButton_;
+    QPushButton& zoneDataButton_;
+    std::optional<int> version_;
+};
