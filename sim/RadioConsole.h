@@ -33,6 +33,7 @@ public:
     void clearLines() { lines_.clear(); }
 
     const RadioOptions& options() const { return options_; }
+    void setSilent(bool silent) { options_.silent = silent; }
     int versionNumber() const { return version_; }
     QString value(const QString& keyword) const { return values_.value(keyword); }
     void setValue(const QString& keyword, const QString& value) { values_[keyword] = value; }

@@ -66,8 +66,7 @@ const Entry Entries[] = {
      "The second parameter of the BAUD command (abc) is a 3-character block indicating how the "
      "data is encoded. The following is a breakdown of each character\u2019s meaning:" BLANK
      "    a = Data bits (7 or 8)" NEWLINE
-     "    b = Parity (N for None, O for Odd, E for Even)" NEWLINE
-     "    c = Stop bits (1 or 2)" BLANK
+     "    b = Parity (N for None, O for Odd, E for Even)" NEWLINE "    c = Stop bits (1 or 2)" BLANK
      "The factory default setting is 4800 baud, 8 data bits, no parity, 1 stop bit (Example: "
      "4800 8N1)."},
     {"PortLabel", "Port",
@@ -258,8 +257,9 @@ const Entry Entries[] = {
 
 std::optional<HelpText> helpFor(const QString& labelName, const SharedState& state) {
     if (labelName == "XADDRLabel") {
-        return HelpText{"Extension Address", state.wideExtensionRange() ? "Select / Display extension address. <0-63>"
-                                                   : "Select / Display extension address. <0-31>"};
+        return HelpText{"Extension Address", state.wideExtensionRange()
+                                                 ? "Select / Display extension address. <0-63>"
+                                                 : "Select / Display extension address. <0-31>"};
     }
     const auto found = std::find_if(std::begin(Entries), std::end(Entries),
                                     [&](const Entry& e) { return labelName == e.label; });

@@ -72,8 +72,8 @@ const InputMember InputMembers[] = {
      "Program Data Baud Rate", "BAUD ", 5, "baud "},
     {"Port", NoGuard, "Enter the port type to use for the payload port (RS232 or RS485):",
      "Program Payload Port", "PORT ", 5, "port "},
-    {"CTSdelay", NoGuard, "Enter a new CTS delay from 0-255 msec:", "Program CTS Delay", "CTS ",
-     4, "cts "},
+    {"CTSdelay", NoGuard, "Enter a new CTS delay from 0-255 msec:", "Program CTS Delay", "CTS ", 4,
+     "cts "},
     {"CTSHOLDdelay", NoGuard,
      "Program CTS holdover delay from 0-6000msec. for DEVICE = CTS KEY operation:",
      "Program CTSHOLD Delay", "CTSHOLD ", 8, "ctshold "},
@@ -125,7 +125,9 @@ const Member* memberFor(const Member (&members)[N], const QString& field) {
     return found == std::end(members) ? nullptr : found;
 }
 
-const InputMember* inputMember(const QString& field) { return memberFor(InputMembers, field); }
+const InputMember* inputMember(const QString& field) {
+    return memberFor(InputMembers, field);
+}
 
 const ToggleMember* toggleMember(const QString& field) {
     return memberFor(ToggleMembers, field);
@@ -135,7 +137,7 @@ const ToggleMember* toggleMember(const QString& field) {
 
 QString ParameterEditor::extensionAddressPrompt(const SharedState& state) {
     return state.wideExtensionRange() ? QStringLiteral("Enter the extension address (0-63):")
-                 : QStringLiteral("Enter the extension address (0-31):");
+                                      : QStringLiteral("Enter the extension address (0-31):");
 }
 
 QString ParameterEditor::commandFor(const QString& field, QString answer) {
@@ -223,8 +225,8 @@ void ParameterEditor::editByToggle(const ToggleMember& member) {
     } else {
         return; // neither form: there is nothing sensible to switch
     }
-    if (prompts_.message(question, member.title, Prompts::Icon::None,
-                         Prompts::Buttons::OkCancel) != Prompts::Ok)
+    if (prompts_.message(question, member.title, Prompts::Icon::None, Prompts::Buttons::OkCancel) !=
+        Prompts::Ok)
         return;
     if (console_.port().isOpen())
         program(member.keyword + value);
@@ -256,9 +258,7 @@ void ParameterEditor::program(const QString& command, bool promptAlone) {
         console_.resetBuffer();
         console_.sendLine(command);
         console_.waitUntil(
-            [&] {
-                return console_.holds(">") && (promptAlone || console_.holds("PROGRAMMED OK"));
-            },
+            [&] { return console_.holds(">") && (promptAlone || console_.holds("PROGRAMMED OK")); },
             ReplySeconds);
     }
     state_.refreshRequest = true;

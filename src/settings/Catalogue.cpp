@@ -94,8 +94,8 @@ const Parameter Table[] = {
      "Diagnostic options"},
 };
 
-const char* const TabCaptions[] = {"Radio Settings 1",   "Radio Settings 2",
-                                   "Network Settings 1", "Network Settings 2",
+const char* const TabCaptions[] = {"Radio Settings 1",           "Radio Settings 2",
+                                   "Network Settings 1",         "Network Settings 2",
                                    "Store and Forward Settings", "Network Wide Diagnostics"};
 
 template <typename Match> const Parameter* find(Match match) {
@@ -105,7 +105,9 @@ template <typename Match> const Parameter* find(Match match) {
 
 } // namespace
 
-std::span<const Parameter> all() { return Table; }
+std::span<const Parameter> all() {
+    return Table;
+}
 
 const Parameter* byKeyword(const QString& keyword) {
     if (keyword.isEmpty())
@@ -144,6 +146,8 @@ bool admits(const Parameter& parameter, int versionNumber) {
            (parameter.maxVersion == 0 || versionNumber <= parameter.maxVersion);
 }
 
-QString tabCaption(int tab) { return QString::fromLatin1(TabCaptions[tab - 1]); }
+QString tabCaption(int tab) {
+    return QString::fromLatin1(TabCaptions[tab - 1]);
+}
 
 } // namespace Catalogue

@@ -54,8 +54,8 @@ const ReadSequence::Step ReadSequence::Steps[] = {
     {"xaddr", "XADDR", Gate::NotRemote, false},
     {"xmin", "XMIN", Gate::Below200, false},
     {"xmax", "XMAX", Gate::Below200, false},
-    {"xpri", "XPRI", Gate::From200, false},
-    {"xrssi", "XRSSI", Gate::From200, false},
+    {"xpri", "XPRI", Gate::KnownFrom200, false},
+    {"xrssi", "XRSSI", Gate::KnownFrom200, false},
     {"show sync", "ShowSync", Gate::Always, true},
     {"dtype", "DTYPE", Gate::From200, false},
     {"dlink", "DLINK", Gate::From200, false},
@@ -79,8 +79,8 @@ std::optional<int> ReadSequence::versionNumberOf(const QString& release) {
     return digits.toInt();
 }
 
-// A gate with no known version admits the commands of every newer firmware, but of the
-// extension-address bounds only the older pair.
+// A gate with no known version admits the commands of every newer firmware, except the newer
+// pair of extension-address settings, where the older pair stands in.
 bool ReadSequence::admits(Gate gate) const {
     const int n = version_.value_or(-1);
     const bool known = version_.has_value();
@@ -95,6 +95,8 @@ bool ReadSequence::admits(Gate gate) const {
         return !known || n >= 320;
     case Gate::Below200:
         return !known || n < 200;
+    case Gate::KnownFrom200:
+        return known && n >= 200;
     case Gate::NotRemote:
         return Catalogue::roleOf(fields_.text("Mode")) != Catalogue::Role::Remote;
     }
@@ -102,7 +104,9 @@ bool ReadSequence::admits(Gate gate) const {
 }
 
 // A read stops quietly once the user has disconnected while it waited.
-bool ReadSequence::stopped() const { return link_.disconnected || !console_.port().isOpen(); }
+bool ReadSequence::stopped() const {
+    return link_.disconnected || !console_.port().isOpen();
+}
 
 void ReadSequence::run() {
     const LinkBusy busy(state_);

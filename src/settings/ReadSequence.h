@@ -27,7 +27,7 @@ public:
     void applyRoleLayout();
 
 private:
-    enum class Gate { Always, From200, From300, From320, Below200, NotRemote };
+    enum class Gate { Always, From200, From300, From320, Below200, KnownFrom200, NotRemote };
     struct Step {
         const char* keyword;
         const char* field;

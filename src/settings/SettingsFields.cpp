@@ -16,20 +16,20 @@ struct Placement {
 
 // Where each field sits before a read moves it; the read moves the version-dependent ones.
 const Placement Placements[] = {
-    {"SerialNumber", 360, 1},    {"UnitAddr", 720, 1},       {"SoftwareRev", 1080, 2},
-    {"OwnerName", 1800, 1},      {"OwnerMessage", 2160, 1},  {"Temperature", 2520, 1},
-    {"AlarmInfo", 2880, 2},      {"Mode", 360, 1},           {"PowerLevel", 720, 1},
-    {"BaudRate", 1080, 1},       {"Port", 1440, 1},          {"DeviceType", 1800, 1},
-    {"AlarmMask", 2160, 1},      {"AlarmSense", 2520, 1},    {"CTSdelay", 360, 1},
-    {"CTSHOLDdelay", 720, 1},    {"RxTimeOut", 1080, 1},     {"RXD", 1440, 1},
-    {"SleepMode", 1800, 1},      {"LPMHOLD", 2160, 1},       {"NetworkAddress", 360, 1},
-    {"CSADDR", 720, 1},          {"HopTime", 1080, 1},       {"SkippedZones", 1440, 1},
-    {"LPM", 1800, 1},            {"DataBuff", 360, 1},       {"FEC", 720, 1},
-    {"RetryCount", 1080, 1},     {"RepeatCount", 1440, 1},   {"StoreAndForward", 360, 1},
-    {"XADDR", 720, 1},           {"XMIN", 1080, 1},          {"XPRI", 1080, 1},
-    {"XMAX", 1440, 1},           {"XRSSI", 1440, 1},         {"XMAP", 1800, 1},
-    {"ShowSync", 2160, 1},       {"DTYPE", 360, 1},          {"DLINK", 720, 1},
-    {"SoftRTU", 1080, 1},        {"DiagOptions", 1680, 2},
+    {"SerialNumber", 360, 1}, {"UnitAddr", 720, 1},      {"SoftwareRev", 1080, 2},
+    {"OwnerName", 1800, 1},   {"OwnerMessage", 2160, 1}, {"Temperature", 2520, 1},
+    {"AlarmInfo", 2880, 2},   {"Mode", 360, 1},          {"PowerLevel", 720, 1},
+    {"BaudRate", 1080, 1},    {"Port", 1440, 1},         {"DeviceType", 1800, 1},
+    {"AlarmMask", 2160, 1},   {"AlarmSense", 2520, 1},   {"CTSdelay", 360, 1},
+    {"CTSHOLDdelay", 720, 1}, {"RxTimeOut", 1080, 1},    {"RXD", 1440, 1},
+    {"SleepMode", 1800, 1},   {"LPMHOLD", 2160, 1},      {"NetworkAddress", 360, 1},
+    {"CSADDR", 720, 1},       {"HopTime", 1080, 1},      {"SkippedZones", 1440, 1},
+    {"LPM", 1800, 1},         {"DataBuff", 360, 1},      {"FEC", 720, 1},
+    {"RetryCount", 1080, 1},  {"RepeatCount", 1440, 1},  {"StoreAndForward", 360, 1},
+    {"XADDR", 720, 1},        {"XMIN", 1080, 1},         {"XPRI", 1080, 1},
+    {"XMAX", 1440, 1},        {"XRSSI", 1440, 1},        {"XMAP", 1800, 1},
+    {"ShowSync", 2160, 1},    {"DTYPE", 360, 1},         {"DLINK", 720, 1},
+    {"SoftRTU", 1080, 1},     {"DiagOptions", 1680, 2},
 };
 
 constexpr int LabelLeft = 8;
@@ -72,19 +72,25 @@ SettingsFields::SettingsFields(QWidget* infoFrame, const QList<QWidget*>& tabs, 
     setUsable("SoftRTU", false);
 }
 
-ParameterField* SettingsFields::field(const QString& name) const { return fields_.value(name); }
+ParameterField* SettingsFields::field(const QString& name) const {
+    return fields_.value(name);
+}
 
 ClickableLabel* SettingsFields::label(const QString& fieldName) const {
     return labels_.value(fieldName);
 }
 
-QString SettingsFields::text(const QString& fieldName) const { return field(fieldName)->text(); }
+QString SettingsFields::text(const QString& fieldName) const {
+    return field(fieldName)->text();
+}
 
 void SettingsFields::setText(const QString& fieldName, const QString& text) {
     field(fieldName)->setText(text);
 }
 
-int SettingsFields::rowOf(const QString& fieldName) const { return rows_.value(fieldName); }
+int SettingsFields::rowOf(const QString& fieldName) const {
+    return rows_.value(fieldName);
+}
 
 void SettingsFields::placeAt(const QString& fieldName, int twips) {
     rows_[fieldName] = twips;

@@ -168,6 +168,7 @@ private slots:
     void keepAliveOffSendsNothing() {
         Harness h({}, {{"Preferences/KeepAlive", "False"}});
         h.connectRadio();
+        h.window->state().refreshRequest = false;
         for (int second = 0; second < 600; ++second) {
             h.clock.advance(1000);
             h.window->onTick();

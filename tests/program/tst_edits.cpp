@@ -1,0 +1,255 @@
+#include "Harness.h"
+#include "program/ParameterEditor.h"
+#include "settings/ParameterField.h"
+#include "settings/SettingsFields.h"
+
+#include <QTest>
+
+namespace {
+
+RadioOptions radio(const QString& firmware, QChar mode) {
+    RadioOptions options;
+    options.firmware = firmware;
+    options.mode = mode;
+    return options;
+}
+
+} // namespace
+
+class TestEdits : public QObject {
+    Q_OBJECT
+
+    // Connected and read, with nothing recorded yet of what follows.
+    static void ready(Harness& h) {
+        h.connectRadio();
+        h.window->onTick();
+        h.radio.clearLines();
+        h.prompts.calls.clear();
+        h.window->state().refreshRequest = false;
+    }
+    static void click(Harness& h, const char* field) { h.window->editor().edit(field); }
+
+private slots:
+    void answersLoseTheirPrefix() {
+        auto command = &ParameterEditor::commandFor;
+        QCOMPARE(command("PowerLevel", "PWR 30"), QString("pwr 30"));
+        QCOMPARE(command("PowerLevel", "pwr 27"), QString("pwr 27"));
+        QCOMPARE(command("PowerLevel", "25"), QString("pwr 25"));
+        QCOMPARE(command("PowerLevel", "set PWR 22"), QString("pwr 22"));
+        QCOMPARE(command("UnitAddr", "UNIT 12345"), QString("unit 12345"));
+        QCOMPARE(command("AlarmSense", "alarm active lo"), QString("asense lo"));
+        QCOMPARE(command("CTSHOLDdelay", "CTSHOLD 100"), QString("ctshold 100"));
+        QCOMPARE(command("OwnerName", "PWR 30"), QString("own PWR 30"));
+        // Where the drop is one short of the prefix, its blank stays: two blanks are sent.
+        QCOMPARE(command("XMIN", "XMIN 5"), QString("xmin  5"));
+        QCOMPARE(command("RXD", "RXD 10"), QString("rxd  10"));
+        QCOMPARE(command("AlarmMask", "MASK: 1234 5678"), QString("amask  1234 5678"));
+        QCOMPARE(command("AlarmMask", "0000 FFFF"), QString("amask 0000 FFFF"));
+        QCOMPARE(command("XRSSI", "80"), QString("xrssi -80"));
+        QCOMPARE(command("XRSSI", "-90"), QString("xrssi -90"));
+        QCOMPARE(command("XRSSI", "XRSSI -70"), QString("xrssi  -70"));
+        QCOMPARE(command("NetworkAddress", "ADDR 1234"), QString("ADDR 1234"));
+        QCOMPARE(command("NetworkAddress", "addr 99"), QString("addr 99"));
+        QCOMPARE(command("NetworkAddress", "1234"), QString("addr 1234"));
+    }
+
+    void inputEditSendsWaitsAndAsksForARead() {
+        Harness h;
+        ready(h);
+        h.prompts.texts = {QString("PWR 25")};
+        click(h, "PowerLevel");
+        const auto call = h.prompts.calls.first();
+        QCOMPARE(call.kind, QString("input"));
+        QCOMPARE(call.text,
+                 QString("Enter a new Power Level:\r\r20dBm through 30dBm in 1dBm steps"));
+        QCOMPARE(call.caption, QString("Program Power Output Level"));
+        QCOMPARE(h.radio.commands(), QStringList{"pwr 25"});
+        QVERIFY(h.window->console().holds("PROGRAMMED OK"));
+        QVERIFY(h.window->state().refreshRequest);
+        // The edit itself never writes the field; the read does.
+        QCOMPARE(h.window->fields().text("PowerLevel"), QString("PWR 30"));
+        h.window->onTick();
+        QCOMPARE(h.window->fields().text("PowerLevel"), QString("PWR 25"));
+    }
+
+    void cancelledOrEmptyAnswerSendsNothing() {
+        Harness h;
+        ready(h);
+        click(h, "PowerLevel"); // cancelled
+        h.prompts.texts = {QString()};
+        click(h, "UnitAddr");
+        QVERIFY(h.radio.lines().isEmpty());
+        QVERIFY(!h.window->state().refreshRequest);
+
+        h.window->link().disconnectAction();
+        h.radio.clearLines();
+        h.prompts.texts = {QString("30")};
+        click(h, "PowerLevel");
+        QVERIFY(h.radio.lines().isEmpty());
+        QVERIFY(!h.window->state().refreshRequest);
+    }
+
+    void refusedValueStillAsksForARead() {
+        Harness h;
+        ready(h);
+        h.prompts.texts = {QString("45")};
+        click(h, "PowerLevel");
+        QVERIFY(h.window->console().holds("INVALID ENTRY"));
+        QVERIFY(h.window->state().refreshRequest);
+        QVERIFY(h.prompts.messages().isEmpty());
+    }
+
+    void guardsFollowTheRole() {
+        Harness remote(radio("3.2.0", u'R'));
+        ready(remote);
+        for (const char* field : {"SkippedZones", "RetryCount", "RepeatCount", "HopTime",
+                                  "DataBuff", "FEC", "StoreAndForward", "XADDR"})
+            click(remote, field);
+        QVERIFY(remote.prompts.calls.isEmpty());
+        remote.prompts.answers = {Prompts::Ok};
+        click(remote, "SleepMode");
+        QCOMPARE(remote.message(), QString("Turn Sleep mode on?"));
+        QCOMPARE(remote.radio.commands(), QStringList{"sleep ON"});
+
+        Harness master;
+        ready(master);
+        click(master, "SleepMode");
+        QVERIFY(master.prompts.calls.isEmpty());
+        master.prompts.texts = {QString("1,2,5")};
+        click(master, "SkippedZones");
+        QCOMPARE(master.radio.commands(), QStringList{"skip 1,2,5"});
+        // The clock sync address and low power mode are guarded by their fields alone.
+        master.prompts.texts = {QString("77")};
+        click(master, "CSADDR");
+        QCOMPARE(master.radio.commands().last(), QString("csaddr 77"));
+    }
+
+    void togglesAskByTheReportedForm() {
+        Harness h;
+        ready(h);
+        h.prompts.answers = {Prompts::Ok};
+        click(h, "DataBuff");
+        const auto question = h.prompts.messages().first();
+        QCOMPARE(question.text, QString("Turn Data Buffering off?"));
+        QCOMPARE(question.caption, QString("Data Buffering Setting"));
+        QCOMPARE(question.buttons, Prompts::Buttons::OkCancel);
+        QCOMPARE(question.icon, Prompts::Icon::None);
+        QCOMPARE(h.radio.commands(), QStringList{"buff OFF"});
+        QVERIFY(h.window->state().refreshRequest);
+
+        h.radio.clearLines();
+        h.window->state().refreshRequest = false;
+        h.prompts.answers = {Prompts::Cancel};
+        click(h, "FEC");
+        QVERIFY(h.radio.lines().isEmpty());
+        QVERIFY(!h.window->state().refreshRequest);
+
+        // A field showing neither form asks nothing and sends nothing.
+        h.prompts.calls.clear();
+        h.window->fields().setText("StoreAndForward", "n/a");
+        click(h, "StoreAndForward");
+        QVERIFY(h.prompts.calls.isEmpty());
+        QVERIFY(h.radio.lines().isEmpty());
+    }
+
+    void lowPowerModeAndDeviceQuestions() {
+        Harness h;
+        ready(h);
+        h.prompts.answers = {Prompts::Ok};
+        click(h, "LPM");
+        QCOMPARE(h.message(), QString("Turn the Low Power Mode feature for this network on?"));
+        QCOMPARE(h.prompts.messages().last().caption, QString("Program Low Power Mode"));
+        QCOMPARE(h.radio.commands(), QStringList{"lpm 1"});
+        h.window->fields().setText("LPM", "LPM 1");
+        h.prompts.answers = {Prompts::Ok};
+        click(h, "LPM");
+        QCOMPARE(h.message(), QString("Turn the Low Power Mode feature for this network off?"));
+        QCOMPARE(h.radio.commands().last(), QString("lpm 0"));
+
+        h.prompts.answers = {Prompts::No};
+        click(h, "DeviceType");
+        QCOMPARE(h.message(),
+                 QString("Program Device Type to DCE?\r\rYES for DCE      NO for CTS KEY"));
+        QCOMPARE(h.prompts.messages().last().buttons, Prompts::Buttons::YesNoCancel);
+        QCOMPARE(h.radio.commands().last(), QString("device CTS KEY"));
+        QCOMPARE(h.radio.value("device"), QString("CTS KEY"));
+        h.prompts.answers = {Prompts::Yes};
+        click(h, "DeviceType");
+        QCOMPARE(h.radio.commands().last(), QString("device DCE"));
+        const int sent = h.radio.commands().size();
+        h.prompts.answers = {Prompts::Cancel};
+        click(h, "DeviceType");
+        QCOMPARE(h.radio.commands().size(), sent);
+    }
+
+    void extensionAddressPromptFollowsTheVersion() {
+        SharedState state;
+        QCOMPARE(ParameterEditor::extensionAddressPrompt(state),
+                 QString("Enter the extension address (0-31):"));
+        state.versionKnown = true;
+        state.versionNumber = 199;
+        QCOMPARE(ParameterEditor::extensionAddressPrompt(state),
+                 QString("Enter the extension address (0-63):"));
+        state.versionNumber = 200;
+        QCOMPARE(ParameterEditor::extensionAddressPrompt(state),
+                 QString("Enter the extension address (0-31):"));
+
+        Harness old(radio("1.9.0", u'X'));
+        ready(old);
+        old.prompts.texts = {QString("XADDR 40")};
+        click(old, "XADDR");
+        QCOMPARE(old.prompts.calls.first().text, QString("Enter the extension address (0-63):"));
+        QCOMPARE(old.radio.commands(), QStringList{"xaddr  40"});
+        QVERIFY(old.window->console().holds("PROGRAMMED OK"));
+    }
+
+    void alarmListingPagesTwiceAtMost() {
+        Harness h;
+        ready(h);
+        click(h, "AlarmInfo");
+        QCOMPARE(h.radio.lines(), (QStringList{"stat", "", ""}));
+        QVERIFY(h.pane().contains("PAGE 3 OF 3"));
+        QCOMPARE(h.radio.prompt(), QString(">"));
+        QVERIFY(!h.window->state().refreshRequest);
+
+        RadioOptions four;
+        four.statPages = 4;
+        Harness longer(four);
+        ready(longer);
+        click(longer, "AlarmInfo");
+        QCOMPARE(longer.radio.lines(), (QStringList{"stat", "", ""}));
+        QCOMPARE(longer.radio.prompt(), QString("MORE>"));
+    }
+
+    void showSyncIsReadAgain() {
+        Harness h(radio("3.2.0", u'X'));
+        ready(h);
+        h.window->fields().setText("ShowSync", "stale");
+        click(h, "ShowSync");
+        QCOMPARE(h.radio.commands(), QStringList{"show sync"});
+        QCOMPARE(h.window->fields().text("ShowSync"), QString("DEPTH 1 UNIT 10001 XADDR 0"));
+        QVERIFY(!h.window->state().refreshRequest);
+    }
+
+    void alarmMaskWaitsForThePromptAlone() {
+        Harness h;
+        ready(h);
+        h.prompts.texts = {QString("MASK: 0F0F 0000")};
+        const qint64 before = h.clock.msecs();
+        click(h, "AlarmMask");
+        QCOMPARE(h.radio.commands(), QStringList{"amask  0F0F 0000"});
+        QCOMPARE(h.radio.value("amask"), QString("0F0F 0000"));
+        QVERIFY(h.clock.msecs() - before < 3000);
+    }
+
+    void clickingTheFieldStartsItsEdit() {
+        Harness h;
+        ready(h);
+        h.prompts.texts = {QString("21")};
+        QTest::mouseClick(h.window->fields().field("PowerLevel")->viewport(), Qt::LeftButton);
+        QCOMPARE(h.radio.commands(), QStringList{"pwr 21"});
+    }
+};
+
+QTEST_MAIN(TestEdits)
+#include "tst_edits.moc"

@@ -1,0 +1,81 @@
+#include "Harness.h"
+#include "app/ClickableLabel.h"
+#include "settings/Catalogue.h"
+#include "settings/ParameterField.h"
+#include "settings/SettingsFields.h"
+#include <QGroupBox>
+
+#include <QTest>
+
+using namespace Catalogue;
+
+class TestCatalogue : public QObject {
+    Q_OBJECT
+private slots:
+    void roleComparesTheWholeTextIgnoringCase() {
+        QCOMPARE(roleOf("MODE M"), Role::Master);
+        QCOMPARE(roleOf("mode m"), Role::Master);
+        QCOMPARE(roleOf("MODE R"), Role::Remote);
+        QCOMPARE(roleOf("Mode X"), Role::Extension);
+        QCOMPARE(roleOf("MODE M "), Role::None);
+        QCOMPARE(roleOf("n/a"), Role::None);
+        QCOMPARE(roleOf(""), Role::None);
+    }
+
+    void versionGates() {
+        auto has = [](const char* field, int version) { return admits(*byField(field), version); };
+        for (const char* field : {"XMIN", "XMAX"}) {
+            QVERIFY(has(field, 199));
+            QVERIFY(!has(field, 200));
+        }
+        for (const char* field : {"XPRI", "XRSSI", "XMAP", "DTYPE", "DLINK", "SoftRTU"}) {
+            QVERIFY(!has(field, 199));
+            QVERIFY(has(field, 200));
+        }
+        QVERIFY(!has("RXD", 299) && !has("CSADDR", 299) && has("CSADDR", 300));
+        QVERIFY(!has("LPM", 319) && !has("LPMHOLD", 319) && has("LPMHOLD", 320));
+        QVERIFY(has("PowerLevel", 0));
+    }
+
+    void lookupsAgree() {
+        QCOMPARE(all().size(), 41u);
+        for (const Parameter& p : all()) {
+            QCOMPARE(byField(p.field), &p);
+            if (*p.keyword)
+                QCOMPARE(byKeyword(QString(p.keyword).toUpper()), &p);
+        }
+        QVERIFY(!byKeyword(""));
+        QVERIFY(!byKeyword("bogus"));
+        QCOMPARE(QString(byKeyword("amask")->prefix), QString("MASK:"));
+        QCOMPARE(byKeyword("hoptime")->rule, ChangeRule::MasterOnly);
+    }
+
+    void everyFieldIsOnItsFrameWithItsLabel() {
+        Harness h;
+        SettingsFields& fields = h.window->fields();
+        for (const Parameter& p : all()) {
+            ParameterField* field = h.window->findChild<ParameterField*>(p.field);
+            QVERIFY2(field, p.field);
+            QCOMPARE(field, fields.field(p.field));
+            QCOMPARE(field->toolTip(), QString(p.tip));
+            QCOMPARE(field->text(), startingText(p));
+            auto* label = h.window->findChild<ClickableLabel*>(p.labelName);
+            QVERIFY2(label, p.labelName);
+            QCOMPARE(label->text(), QString(p.caption));
+            QCOMPARE(label->buddy(), field);
+            QCOMPARE(label->toolTip(), QString("Click for more Information"));
+            QWidget* frame = p.place == InfoFrame ? static_cast<QWidget*>(h.window->InfoFrame)
+                                                  : h.window->NetSet.at(p.place - 1);
+            QCOMPARE(field->parentWidget(), frame);
+        }
+        QCOMPARE(fields.text("OwnerName"), QString());
+        QCOMPARE(fields.text("XMAP"), QString("Click to view/change"));
+        QCOMPARE(fields.text("PowerLevel"), QString("n/a"));
+        // Master-only fields wait for a read that finds a master.
+        QVERIFY(!fields.field("HopTime")->isEnabled());
+        QVERIFY(fields.field("SleepMode")->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"
