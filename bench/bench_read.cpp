@@ -1,0 +1,107 @@
+// A full settings read against ardentix-radio-sim over a pseudo-terminal at 19200 baud.
+// Prints the wall time, the physical floor and their ratio, and the processor time the
+// program used while it read.
+#include "app/Clock.h"
+#include "app/MainWindow.h"
+#include "app/Prompts.h"
+#include "link/DevicePort.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <ctime>
+#include <cstdio>
+
+namespace {
+
+// The real port, counting what crosses the line.
+class CountingPort : public DevicePort {
+public:
+    using DevicePort::DevicePort;
+    void write(const QByteArray& bytes) override {
+        ++writes;
+        DevicePort::write(bytes);
+    }
+    QByteArray readAll() override {
+        const QByteArray bytes = DevicePort::readAll();
+        received += bytes.size();
+        return bytes;
+    }
+    qint64 writes = 0;
+    qint64 received = 0;
+};
+
+double processSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+constexpr double SecondsPerCharacter = 10.0 / 19200.0; // 8N1: ten bits a character
+constexpr double PauseSeconds = 11 * 0.080;
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    const int latencyMs = 0;
+
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + "/../sim/ardentix-radio-sim",
+              {"--quiet", "--latency", QString::number(latencyMs)});
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "the simulated radio did not start\n");
+        return 1;
+    }
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("bench.ini"), QSettings::IniFormat);
+    settings.setValue("Preferences/KeepAlive", "False");
+    CountingPort port([&](int) { return device; });
+    SystemClock clock;
+    ScriptedPrompts prompts;
+    MainWindow window(port, prompts, clock, settings);
+    window.link().connectAction();
+    if (!port.isOpen()) {
+        std::fprintf(stderr, "could not connect to %s\n", qPrintable(device));
+        return 1;
+    }
+
+    std::printf("full settings read, firmware 3.2.0 master, 19200 baud, %d rounds\n", rounds);
+    std::printf("%8s %8s %8s %8s %8s\n", "wall s", "floor s", "ratio", "cpu s", "cpu %");
+    double worstRatio = 0;
+    double worstCpu = 0;
+    for (int round = 0; round < rounds; ++round) {
+        // Let the line fall quiet before timing.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 300)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        port.writes = 0;
+        port.received = 0;
+        const double cpuStart = processSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        window.reader().run();
+        const double seconds = wall.nsecsElapsed() / 1e9;
+        const double cpu = processSeconds() - cpuStart;
+        // Each exchange costs its received characters plus the one that carries the command's
+        // last character before the echo can return; the echo of the rest overlaps the sending.
+        const double floor = double(port.received + port.writes) * SecondsPerCharacter +
+                             PauseSeconds + port.writes * latencyMs / 1000.0;
+        worstRatio = std::max(worstRatio, seconds / floor);
+        worstCpu = std::max(worstCpu, cpu / seconds);
+        std::printf("%8.3f %8.3f %8.3f %8.3f %7.1f%%\n", seconds, floor, seconds / floor, cpu,
+                    100 * cpu / seconds);
+    }
+    std::printf("worst ratio %.3f (target 1.15), worst cpu %.1f%% (target 5%%)\n", worstRatio,
+                100 * worstCpu);
+    sim.kill();
+    sim.waitForFinished();
+    return 0;
+}
