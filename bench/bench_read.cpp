@@ -11,8 +11,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 

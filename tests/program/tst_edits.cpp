@@ -53,6 +53,31 @@ private slots:
         QCOMPARE(command("NetworkAddress", "1234"), QString("addr 1234"));
     }
 
+    void everyInputMemberDropsItsOwnPrefix() {
+        const struct {
+            const char* field;
+            const char* typed;
+            const char* sent;
+        } cases[] = {
+            {"UnitAddr", "UNIT 7", "unit 7"},        {"OwnerName", "A B", "own A B"},
+            {"OwnerMessage", "A B", "owm A B"},      {"PowerLevel", "PWR 7", "pwr 7"},
+            {"RxTimeOut", "RXTOT 7", "rxtot 7"},     {"Mode", "MODE X", "mode X"},
+            {"SkippedZones", "SKIP 7", "skip 7"},    {"RetryCount", "RETRY 7", "retry 7"},
+            {"AlarmMask", "MASK: 7", "amask  7"},    {"AlarmSense", "ALARM ACTIVE LO", "asense LO"},
+            {"BaudRate", "BAUD 7", "baud 7"},        {"Port", "PORT 7", "port 7"},
+            {"CTSdelay", "CTS 7", "cts 7"},          {"CTSHOLDdelay", "CTSHOLD 7", "ctshold 7"},
+            {"RepeatCount", "REPEAT 7", "repeat 7"}, {"HopTime", "HOPTIME 7", "hoptime 7"},
+            {"XADDR", "XADDR 7", "xaddr  7"},        {"XMIN", "XMIN 7", "xmin  7"},
+            {"XMAX", "XMAX 7", "xmax  7"},           {"XPRI", "XPRI 7", "xpri  7"},
+            {"XRSSI", "XRSSI -7", "xrssi  -7"},      {"LPMHOLD", "LPMHOLD 7", "lpmhold  7"},
+            {"CSADDR", "CSADDR 7", "csaddr  7"},     {"RXD", "RXD 7", "rxd  7"},
+            {"NetworkAddress", "7", "addr 7"},
+        };
+        for (const auto& c : cases)
+            QCOMPARE(ParameterEditor::commandFor(c.field, c.typed), QString(c.sent));
+        QCOMPARE(ParameterEditor::commandFor("DeviceType", "DCE"), QString());
+    }
+
     void inputEditSendsWaitsAndAsksForARead() {
         Harness h;
         ready(h);
