@@ -5,6 +5,7 @@
 #include "settings/SettingsFields.h"
 #include <QGroupBox>
 
+#include <QAccessible>
 #include <QTest>
 
 using namespace Catalogue;
@@ -64,6 +65,10 @@ private slots:
             QCOMPARE(label->text(), QString(p.caption));
             QCOMPARE(label->buddy(), field);
             QCOMPARE(label->toolTip(), QString("Click for more Information"));
+            // Assistive technology (and an outside driver) finds the field by its label.
+            QAccessibleInterface* access = QAccessible::queryAccessibleInterface(field);
+            QVERIFY(access);
+            QCOMPARE(access->text(QAccessible::Name), QString(p.caption));
             QWidget* frame = p.place == InfoFrame ? static_cast<QWidget*>(h.window->InfoFrame)
                                                   : h.window->NetSet.at(p.place - 1);
             QCOMPARE(field->parentWidget(), frame);
