@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestTerminal : public QObject {
@@ -128,6 +129,26 @@ private slots:
         h.window->txtTerm->setText(QString());
         terminal.append("a\rb");
         QCOMPARE(h.window->txtTerm->length(), 4);
+    }
+
+    void noiseFromTheRadioIsShownAndBuffered() {
+        Harness h;
+        h.connectRadio();
+        h.window->state().receiveBuffer = " ";
+        QRandomGenerator noise(7);
+        qsizetype total = 1;
+        for (int chunk = 0; chunk < 400; ++chunk) {
+            QByteArray bytes(int(noise.bounded(1, 200)), '\0');
+            for (char& c : bytes)
+                c = char(noise.bounded(256));
+            if (chunk % 3 == 0)
+                bytes.prepend(QByteArray(5, '\b'));
+            total += bytes.size();
+            h.port.deliver(bytes);
+        }
+        QCOMPARE(h.window->state().receiveBuffer.size(), total);
+        QVERIFY(h.window->txtTerm->length() <= TerminalLimit + 200 * 2);
+        QVERIFY(h.port.isOpen());
     }
 
     void keysGoToTheRadioOnlyWhileOpen() {
