@@ -42,7 +42,20 @@ QByteArray RadioConsole::receive(const QByteArray& bytes) {
     QByteArray out;
     for (const char byte : bytes)
         takeByte(byte, out);
-    return options_.silent ? QByteArray() : out;
+    return options_.silent ? QByteArray() : withFaults(out);
+}
+
+// A bad line or a failing radio: stray characters, and replies that never reach their prompt.
+QByteArray RadioConsole::withFaults(const QByteArray& out) {
+    QByteArray faulty;
+    for (const char c : out) {
+        if (options_.noisePercent > 0 && int(noise_.bounded(100)) < options_.noisePercent)
+            faulty += char(noise_.bounded(128, 256));
+        faulty += c;
+    }
+    if (options_.cutReplies && faulty.endsWith(prompt().toLatin1()))
+        faulty.chop(prompt().size());
+    return faulty;
 }
 
 void RadioConsole::takeByte(char byte, QByteArray& out) {

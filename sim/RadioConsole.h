@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
 
@@ -13,8 +14,10 @@ struct RadioOptions {
     bool setup = false;
     bool loader = false;
     int latencyMs = 0;
-    bool silent = false; // answers nothing at all
-    int statPages = 3;   // pages of the "stat" alarm listing
+    bool silent = false;     // answers nothing at all
+    int statPages = 3;       // pages of the "stat" alarm listing
+    int noisePercent = 0;    // chance, per character sent, of a stray character before it
+    bool cutReplies = false; // replies stop short: no prompt ever follows them
 };
 
 // The radio's console as a state machine: bytes in, bytes out. It echoes, prompts, keeps every
@@ -34,6 +37,7 @@ public:
 
     const RadioOptions& options() const { return options_; }
     void setSilent(bool silent) { options_.silent = silent; }
+    void setNoise(int percent) { options_.noisePercent = percent; }
     int versionNumber() const { return version_; }
     QString value(const QString& keyword) const { return values_.value(keyword); }
     void setValue(const QString& keyword, const QString& value) { values_[keyword] = value; }
@@ -50,6 +54,7 @@ private:
     QByteArray write(const QString& keyword, const QString& value);
     bool hasKeyword(const QString& keyword) const;
     QByteArray statPage(int page) const;
+    QByteArray withFaults(const QByteArray& out);
     static QByteArray lineOf(const QString& text);
 
     RadioOptions options_;
@@ -62,5 +67,6 @@ private:
     bool setup_;
     bool loader_;
     int statPage_ = 0;
+    QRandomGenerator noise_{20041101};
     int statPagesLeft_ = 0;
 };

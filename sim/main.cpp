@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
+#include <algorithm>
 #include <csignal>
 #include <unistd.h>
 
@@ -39,8 +40,14 @@ int main(int argc, char* argv[]) {
                                   "path");
     const QCommandLineOption latency("latency", "Reply latency in milliseconds.", "ms", "0");
     const QCommandLineOption silent("silent", "Answer nothing at all.");
+    const QCommandLineOption noise("noise",
+                                   "Put a stray character before this percentage of the "
+                                   "characters sent.",
+                                   "percent", "0");
+    const QCommandLineOption cut("cut", "Cut every reply short: no prompt follows it.");
     const QCommandLineOption quiet("quiet", "Do not print the received command lines.");
-    parser.addOptions({firmware, mode, password, setup, loader, link, latency, silent, quiet});
+    parser.addOptions(
+        {firmware, mode, password, setup, loader, link, latency, silent, noise, cut, quiet});
     parser.process(app);
 
     RadioOptions options;
@@ -56,6 +63,8 @@ int main(int argc, char* argv[]) {
     options.loader = parser.isSet(loader);
     options.latencyMs = parser.value(latency).toInt();
     options.silent = parser.isSet(silent);
+    options.noisePercent = std::clamp(parser.value(noise).toInt(), 0, 100);
+    options.cutReplies = parser.isSet(cut);
 
     RadioConsole radio(options);
     PtyRadio pty(radio);

@@ -51,8 +51,4 @@ QStringList systemAdapters() {
     return devices;
 }
 
-QString listEntry(QSettings& settings, int number) {
-    return QStringLiteral("Com%1 (%2)").arg(number).arg(devicePath(settings, number));
-}
-
 } // namespace PortNames

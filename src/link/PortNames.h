@@ -15,7 +15,5 @@ QString devicePath(QSettings& settings, int number);
 void numberAdapters(QSettings& settings, const QStringList& devices);
 // The USB and ACM serial adapters the system reports now.
 QStringList systemAdapters();
-// "Com<n> (device)", as the port list shows it.
-QString listEntry(QSettings& settings, int number);
 
 } // namespace PortNames

@@ -226,6 +226,16 @@ private slots:
         QVERIFY(h.prompts.messages().isEmpty());
     }
 
+    void noisyLineStillReadsToTheEnd() {
+        Harness h;
+        h.connectRadio();
+        h.radio.setNoise(10);
+        h.window->onTick();
+        QCOMPARE(h.radio.commands().last(), QString("options"));
+        QVERIFY(h.prompts.messages().isEmpty());
+        QVERIFY(h.port.isOpen());
+    }
+
     void clickDuringTheReadIsHeldUntilItEnds() {
         Harness h;
         h.connectRadio();
