@@ -3,6 +3,7 @@
 #include "app/LinkBusy.h"
 #include "app/Prompts.h"
 #include "link/Console.h"
+#include "link/RadioLink.h"
 #include "link/SerialPort.h"
 #include "settings/Catalogue.h"
 #include "settings/SettingsFields.h"
@@ -164,9 +165,7 @@ void ParameterEditor::edit(const QString& field) {
         editNow(field);
     } catch (const SerialError& error) {
         if (error.endsHandler())
-            prompts_.message(
-                "There was an error communicating with the radio. Please reconnect and try again",
-                "Error", Prompts::Icon::Exclamation);
+            prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
     }
 }
 
