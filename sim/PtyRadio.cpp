@@ -142,11 +142,11 @@ void PtyRadio::pace() {
         inBudget_ -= arriving;
         const QByteArray taken = incoming_.left(arriving);
         incoming_.remove(0, arriving);
-        const QByteArray answer = radio_.receive(matched ? taken : garbled(taken));
+        const auto pieces = radio_.respond(matched ? taken : garbled(taken));
         for (; linesSeen_ < radio_.lines().size(); ++linesSeen_)
             emit lineReceived(radio_.lines().at(linesSeen_));
-        if (!answer.isEmpty())
-            outgoing_.append({now + radio_.options().latencyMs, answer});
+        for (const RadioConsole::ReplyPiece& piece : pieces)
+            outgoing_.append({now + radio_.options().latencyMs + piece.delayMs, piece.bytes});
     }
 
     const bool due = !outgoing_.isEmpty() && outgoing_.first().due <= now;

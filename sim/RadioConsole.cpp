@@ -38,11 +38,28 @@ QStringList RadioConsole::commands() const {
     return found;
 }
 
-QByteArray RadioConsole::receive(const QByteArray& bytes) {
-    QByteArray out;
+void RadioConsole::Output::add(const QByteArray& bytes) {
+    if (pieces.isEmpty() || pieces.last().delayMs != delayMs)
+        pieces.append({delayMs, QByteArray()});
+    pieces.last().bytes += bytes;
+}
+
+QList<RadioConsole::ReplyPiece> RadioConsole::respond(const QByteArray& bytes) {
+    Output out;
     for (const char byte : bytes)
         takeByte(byte, out);
-    return options_.silent ? QByteArray() : withFaults(out);
+    if (options_.silent)
+        return {};
+    for (ReplyPiece& piece : out.pieces)
+        piece.bytes = withFaults(piece.bytes);
+    return out.pieces;
+}
+
+QByteArray RadioConsole::receive(const QByteArray& bytes) {
+    QByteArray all;
+    for (const ReplyPiece& piece : respond(bytes))
+        all += piece.bytes;
+    return all;
 }
 
 // A bad line or a failing radio: stray characters, and replies that never reach their prompt.
@@ -58,7 +75,7 @@ QByteArray RadioConsole::withFaults(const QByteArray& out) {
     return faulty;
 }
 
-void RadioConsole::takeByte(char byte, QByteArray& out) {
+void RadioConsole::takeByte(char byte, Output& out) {
     switch (byte) {
     case '\x1b': // the wake-up's escape, and a stray one, are ignored
     case '\n':
@@ -67,23 +84,26 @@ void RadioConsole::takeByte(char byte, QByteArray& out) {
         if (!line_.isEmpty()) {
             line_.chop(1);
             if (echo_)
-                out += "\b \b";
+                out.add("\b \b");
         }
         return;
     case '\r': {
         if (echo_)
-            out += "\r\n";
+            out.add("\r\n");
         const QString line = QString::fromLatin1(line_);
         line_.clear();
         lines_ << line;
-        out += execute(line);
-        out += prompt().toLatin1();
+        wrote_ = false;
+        const QByteArray reply = execute(line);
+        if (wrote_)
+            out.delayMs += options_.storeMs;
+        out.add(reply + prompt().toLatin1());
         return;
     }
     default:
         line_ += byte;
         if (echo_)
-            out += byte;
+            out.add(QByteArray(1, byte));
     }
 }
 
@@ -173,6 +193,8 @@ QByteArray RadioConsole::reply(const QString& keyword) const {
 }
 
 QByteArray RadioConsole::write(const QString& keyword, const QString& value) {
+    // Access, value and storing are all settled before the radio says anything.
+    wrote_ = true;
     const RadioParameters::Parameter* p = RadioParameters::find(keyword);
     if (!p->writable)
         return lineOf("INVALID ENTRY");

@@ -14,6 +14,7 @@ struct RadioOptions {
     bool setup = false;
     bool loader = false;
     int latencyMs = 0;
+    int storeMs = 150;       // time the radio takes over a write before it answers
     bool silent = false;     // answers nothing at all
     int statPages = 3;       // pages of the "stat" alarm listing
     int noisePercent = 0;    // chance, per character sent, of a stray character before it
@@ -26,7 +27,15 @@ class RadioConsole {
 public:
     explicit RadioConsole(const RadioOptions& options = RadioOptions());
 
-    // Takes what arrived on the line and returns what the radio sends back.
+    // A part of what the radio sends back, after delayMs from the arrival of the line.
+    struct ReplyPiece {
+        int delayMs;
+        QByteArray bytes;
+    };
+    // Takes what arrived on the line and returns what the radio sends back, in the pieces it
+    // sends them: a write is answered only once the radio has dealt with it (storeMs).
+    QList<ReplyPiece> respond(const QByteArray& bytes);
+    // The same, all at once, for a look at the text alone.
     QByteArray receive(const QByteArray& bytes);
 
     // Every command line received, as typed, bare carriage returns as empty lines.
@@ -48,7 +57,12 @@ public:
     QString prompt() const;
 
 private:
-    void takeByte(char byte, QByteArray& out);
+    struct Output {
+        QList<ReplyPiece> pieces;
+        int delayMs = 0;
+        void add(const QByteArray& bytes);
+    };
+    void takeByte(char byte, Output& out);
     QByteArray execute(const QString& line);
     QByteArray reply(const QString& keyword) const;
     QByteArray write(const QString& keyword, const QString& value);
@@ -69,4 +83,5 @@ private:
     int statPage_ = 0;
     QRandomGenerator noise_{20041101};
     int statPagesLeft_ = 0;
+    bool wrote_ = false; // the last command was a write
 };

@@ -1,11 +1,10 @@
 #include "SimulatedPort.h"
 
 #include "RadioConsole.h"
+#include "app/Clock.h"
 
-#include <QTimer>
-
-SimulatedPort::SimulatedPort(RadioConsole& radio, QObject* parent)
-    : SerialPort(parent), radio_(radio) {}
+SimulatedPort::SimulatedPort(RadioConsole& radio, Clock& clock, QObject* parent)
+    : SerialPort(parent), radio_(radio), clock_(clock) {}
 
 void SimulatedPort::setPortNumber(int number) {
     if (open_)
@@ -19,22 +18,29 @@ void SimulatedPort::setOpen(bool open) {
     if (open && open_)
         throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
     if (open && busy_)
-        throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
+        throw openFailureError(number_, "simulated radio", OpenFailure::InUse);
+    if (open && missingAfter_ >= 0 && opens_ >= missingAfter_)
+        throw openFailureError(number_, "simulated radio", OpenFailure::Missing);
     if (open)
         ++opens_;
     open_ = open;
-    if (!open)
+    if (!open) {
         inbox_.clear();
+        ++generation_;
+    }
 }
 
 void SimulatedPort::write(const QByteArray& bytes) {
     if (!open_)
         throw SerialError(SerialError::PortNotOpen, "Operation valid only when the port is open");
     emit written(bytes);
-    const QByteArray answer = radio_.receive(bytes);
-    if (answer.isEmpty())
-        return;
-    QTimer::singleShot(radio_.options().latencyMs, this, [this, answer] { deliver(answer); });
+    const qint64 sent = clock_.msecs() + radio_.options().latencyMs;
+    const int generation = generation_;
+    for (const RadioConsole::ReplyPiece& piece : radio_.respond(bytes))
+        clock_.at(sent + piece.delayMs, this, [this, generation, bytes = piece.bytes] {
+            if (generation == generation_)
+                deliver(bytes);
+        });
 }
 
 void SimulatedPort::deliver(const QByteArray& bytes) {

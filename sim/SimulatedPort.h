@@ -2,14 +2,16 @@
 
 #include "link/SerialPort.h"
 
+class Clock;
 class RadioConsole;
 
 // A serial port wired, inside the process, to a simulated radio console. Replies arrive as
-// receive events on the event loop, after the radio's latency.
+// receive events on the event loop, in the radio's pieces and after its latency, as the given
+// clock counts time.
 class SimulatedPort : public SerialPort {
     Q_OBJECT
 public:
-    explicit SimulatedPort(RadioConsole& radio, QObject* parent = nullptr);
+    SimulatedPort(RadioConsole& radio, Clock& clock, QObject* parent = nullptr);
 
     int portNumber() const override { return number_; }
     void setPortNumber(int number) override;
@@ -24,6 +26,10 @@ public:
 
     // Test controls: another program holds the port; output that never drains; a line event.
     void setBusy(bool busy) { busy_ = busy; }
+    // The device is missing from the system: opening fails, and so does every open after the
+    // first n that succeed.
+    void setMissing(bool missing) { missingAfter_ = missing ? opens_ : -1; }
+    void failOpensAfter(int opens) { missingAfter_ = opens; }
     void setStuckOutput(qint64 bytes) { pendingOut_ = bytes; }
     void inject(int code) { emit commEvent(code); }
     // Bytes as if the radio had sent them.
@@ -39,7 +45,11 @@ signals:
 
 private:
     RadioConsole& radio_;
+    Clock& clock_;
     QByteArray inbox_;
+    // Replies under way when the port closes are lost with the line.
+    int generation_ = 0;
+    int missingAfter_ = -1;
     QString settings_ = QStringLiteral("19200,N,8,1");
     int number_ = 1;
     int opens_ = 0;

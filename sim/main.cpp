@@ -39,6 +39,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption link("link", "Also reach the device through a link at this path.",
                                   "path");
     const QCommandLineOption latency("latency", "Reply latency in milliseconds.", "ms", "0");
+    const QCommandLineOption store("store-latency",
+                                   "Time the radio takes to store a written setting before it "
+                                   "answers, in milliseconds (default 150).",
+                                   "ms", "150");
     const QCommandLineOption silent("silent", "Answer nothing at all.");
     const QCommandLineOption noise("noise",
                                    "Put a stray character before this percentage of the "
@@ -47,7 +51,7 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption cut("cut", "Cut every reply short: no prompt follows it.");
     const QCommandLineOption quiet("quiet", "Do not print the received command lines.");
     parser.addOptions(
-        {firmware, mode, password, setup, loader, link, latency, silent, noise, cut, quiet});
+        {firmware, mode, password, setup, loader, link, latency, store, silent, noise, cut, quiet});
     parser.process(app);
 
     RadioOptions options;
@@ -62,6 +66,7 @@ int main(int argc, char* argv[]) {
     options.setup = parser.isSet(setup);
     options.loader = parser.isSet(loader);
     options.latencyMs = parser.value(latency).toInt();
+    options.storeMs = std::max(0, parser.value(store).toInt());
     options.silent = parser.isSet(silent);
     options.noisePercent = std::clamp(parser.value(noise).toInt(), 0, 100);
     options.cutReplies = parser.isSet(cut);

@@ -18,7 +18,7 @@
 struct Harness {
     explicit Harness(const RadioOptions& options = RadioOptions(),
                      const QMap<QString, QString>& stored = {})
-        : radio(options), port(radio) {
+        : radio(options), port(radio, clock) {
         settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
         for (auto it = stored.begin(); it != stored.end(); ++it)
             settings->setValue(it.key(), it.value());
