@@ -79,12 +79,14 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
                                              *ButtonRSSI, *ButtonZoneData);
     // Until a read says otherwise, the fields of the newest firmware are shown.
     reader_->applyVersionLayout(320);
+    fields_->awaitRole();
     editor_ = std::make_unique<ParameterEditor>(console_, *fields_, state_, prompts_);
     tick_->readSettings = [this] { reader_->run(); };
     connect(fields_.get(), &SettingsFields::fieldClicked, this,
             [this](const QString& field) { editor_->edit(field); });
     connect(fields_.get(), &SettingsFields::labelClicked, this, &MainWindow::showHelp);
 
+    state_.closeWhenIdle = [this] { QTimer::singleShot(0, this, &QWidget::close); };
     connect(&port_, &SerialPort::commEvent, link_.get(), &RadioLink::onPortEvent);
     connect(&port_, &SerialPort::deviceLost, link_.get(), &RadioLink::onDeviceLost);
     connect(controls_.Timer1, &QTimer::timeout, this, &MainWindow::onTick);
@@ -363,11 +365,23 @@ void MainWindow::showHelp(const QString& fieldName) {
         prompts_.message(help->text, help->title);
 }
 
+// Closing while the link is busy ends what runs, quietly, and closes once it has returned.
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (link_->shutdown())
-        event->accept();
-    else
+    if (state_.linkBusy) {
+        state_.closing = true;
+        link_->disconnected = true;
+        console_.abandonWaits();
+        hide();
         event->ignore();
+        return;
+    }
+    state_.closing = false;
+    if (link_->shutdown()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    show();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

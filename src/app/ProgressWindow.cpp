@@ -33,6 +33,13 @@ void ProgressWindow::onCancel() {
     close();
 }
 
+// Esc and the close box (both end here) stop the work as Cancel does; a window that simply
+// went away would leave the work running with no way to stop it. Finished work hides the window.
+void ProgressWindow::reject() {
+    state_.cancelRequested = true;
+    QDialog::reject();
+}
+
 void ProgressWindow::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() != QEvent::ActivationChange)

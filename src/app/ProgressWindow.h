@@ -20,6 +20,7 @@ public:
 
 public slots:
     void onCancel();
+    void reject() override;
 
 protected:
     void changeEvent(QEvent* event) override;

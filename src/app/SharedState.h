@@ -18,9 +18,18 @@ struct SharedState {
     // The extension address ranges 0-63 below firmware 2.0; before any version is known the
     // newer 0-31 is assumed.
     bool wideExtensionRange() const { return versionKnown && versionNumber < 200; }
-    // An exchange is waiting on the radio; others are held until it ends (see LinkBusy).
-    bool linkBusy = false;
-    QList<std::function<void()>> heldActions;
+    // How many link actions or exchanges are waiting on the radio; what the user starts
+    // meanwhile is held until they end (see LinkBusy).
+    int linkBusy = 0;
+    struct HeldAction {
+        QString key;
+        std::function<void()> run;
+    };
+    QList<HeldAction> heldActions;
+    // The user closed the window while the link was busy: waits end at once, nothing more is
+    // reported, and closeWhenIdle runs once the busy action has returned.
+    bool closing = false;
+    std::function<void()> closeWhenIdle;
     bool restoreLinkFailure = false;
     // Raised by the progress window's Cancel, tested by the running operation.
     bool cancelRequested = false;

@@ -3,7 +3,9 @@
 bool CommLog::open(const QString& path) {
     close();
     file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Unbuffered: what write() reports taken is on its way to the file, so a retry after a
+    // partial write repeats nothing.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         error_ = file_.errorString();
         file_.setFileName(QString());
         return false;
@@ -12,14 +14,24 @@ bool CommLog::open(const QString& path) {
 }
 
 bool CommLog::write(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    if (file_.write(bytes) == bytes.size() && file_.flush())
-        return true;
-    error_ = file_.errorString();
-    return false;
+    waiting_ += text.toLatin1();
+    return retry();
+}
+
+bool CommLog::retry() {
+    while (!waiting_.isEmpty()) {
+        const qint64 taken = file_.write(waiting_);
+        if (taken <= 0) {
+            error_ = file_.errorString();
+            return false;
+        }
+        waiting_.remove(0, taken);
+    }
+    return true;
 }
 
 void CommLog::close() {
+    waiting_.clear();
     if (file_.isOpen())
         file_.close();
 }

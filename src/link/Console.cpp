@@ -18,7 +18,9 @@ void Console::resetBuffer() {
 }
 
 void Console::sendLine(const QString& command) {
-    sendRaw(command.toLatin1() + '\r');
+    QByteArray line = command.toLatin1();
+    line.removeIf([](char c) { return uchar(c) < 0x20 || uchar(c) == 0x7f; });
+    sendRaw(line + '\r');
 }
 
 void Console::sendRaw(const QByteArray& bytes) {
@@ -44,6 +46,8 @@ void Console::yieldOnce() {
 bool Console::waitUntil(const std::function<bool()>& done, double seconds) {
     const qint64 deadline = clock_.msecs() + qint64(seconds * 1000.0);
     while (!done()) {
+        if (state_.closing)
+            return false;
         const qint64 left = deadline - clock_.msecs();
         if (left <= 0)
             return false;
@@ -77,9 +81,16 @@ void Console::sleepUntilEvent(qint64 ms) {
     QObject::connect(&port_, &SerialPort::commEvent, &loop, &QEventLoop::quit);
     QObject::connect(&port_, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
     deadline.start(clock_.realWaitMs(ms));
+    waits_.append(&loop);
     loop.exec();
+    waits_.removeOne(&loop);
     if (expired)
         clock_.waited(ms);
+}
+
+void Console::abandonWaits() {
+    for (QEventLoop* wait : waits_)
+        wait->quit();
 }
 
 void Console::msWait(int ms) {

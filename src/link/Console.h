@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
 
 class Clock;
+class QEventLoop;
 class SerialPort;
 struct SharedState;
 
@@ -20,7 +22,8 @@ public:
     QString& buffer();
 
     void resetBuffer();
-    // The command and one carriage return; never waits. Throws SerialError.
+    // The command and one carriage return; never waits. Throws SerialError. Control characters
+    // inside the command are dropped: one command line never becomes two.
     void sendLine(const QString& command);
     void sendRaw(const QByteArray& bytes);
 
@@ -31,7 +34,10 @@ public:
     // Lets the event loop run once.
     void yieldOnce();
     // Sleeps in the event loop until done() holds or the time-out passes; true when done.
+    // While the window is closing every wait ends at once.
     bool waitUntil(const std::function<bool()>& done, double seconds);
+    // Wakes every wait now in progress, so that it sees the closing window.
+    void abandonWaits();
     // Reset, send, and wait for the markers; true when every marker arrived in time.
     bool exchange(const QString& command, const QStringList& markers, double seconds);
 
@@ -47,4 +53,5 @@ private:
     SerialPort& port_;
     SharedState& state_;
     Clock& clock_;
+    QList<QEventLoop*> waits_;
 };

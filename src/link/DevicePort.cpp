@@ -1,9 +1,11 @@
 #include "DevicePort.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <unistd.h>
 #endif
 
 DevicePort::DevicePort(std::function<QString(int)> devicePath, QObject* parent)
@@ -57,20 +59,40 @@ void DevicePort::setOpen(bool open) {
         throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
     const QString path = devicePath_(number_);
     if (path.isEmpty() || !QFileInfo::exists(path))
-        throw SerialError(SerialError::InvalidPortNumber, "Invalid port number");
+        throw openFailureError(number_, path.isEmpty() ? "no device" : path, OpenFailure::Missing);
     serial_.setPortName(path);
     if (!serial_.open(QIODevice::ReadWrite)) {
         const auto error = serial_.error();
+        const QString reason = serial_.errorString();
         serial_.clearError();
-        if (error == QSerialPort::DeviceNotFoundError)
-            throw SerialError(SerialError::InvalidPortNumber, "Invalid port number");
-        throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
+        throw openFailureError(number_, path, classify(error, mayOpen(path)), reason);
     }
     applySettings();
     lines_ = serial_.pinoutSignals();
     hasLines_ = serial_.error() == QSerialPort::NoError;
     serial_.clearError();
     linePoll_.start();
+}
+
+OpenFailure DevicePort::classify(QSerialPort::SerialPortError error, bool mayOpen) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenFailure::Missing;
+    case QSerialPort::PermissionError:
+        // The system says "permission" both for a locked port and for a user who lacks rights.
+        return mayOpen ? OpenFailure::InUse : OpenFailure::PermissionDenied;
+    default:
+        return OpenFailure::Other;
+    }
+}
+
+bool DevicePort::mayOpen(const QString& path) {
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0;
+#else
+    Q_UNUSED(path);
+    return true;
+#endif
 }
 
 void DevicePort::write(const QByteArray& bytes) {

@@ -25,6 +25,10 @@ public:
     QByteArray readAll() override;
     qint64 bytesToSend() const override;
 
+    // Why an open failed, from the port's error and whether this user may open the device.
+    static OpenFailure classify(QSerialPort::SerialPortError error, bool mayOpen);
+    static bool mayOpen(const QString& path);
+
 private:
     void applySettings();
     void pollLines();

@@ -6,6 +6,7 @@
 #include "Terminal.h"
 #include "TerminalPane.h"
 #include "app/Clock.h"
+#include "app/LinkBusy.h"
 #include "app/Prompts.h"
 #include "app/SharedState.h"
 
@@ -65,10 +66,13 @@ RadioLink::RadioLink(Console& console, Terminal& terminal, LinkControls& control
       controls_(controls), state_(state), prompts_(prompts) {}
 
 void RadioLink::reportCommunicationError() {
-    prompts_.message(communicationError(), "Error", Prompts::Icon::Exclamation);
+    // A link the user is closing fails quietly.
+    if (!state_.closing)
+        prompts_.message(communicationError(), "Error", Prompts::Icon::Exclamation);
 }
 
 void RadioLink::connectAction() {
+    const LinkBusy busy(state_);
     try {
         for (int i = 0; i < 11; ++i)
             console_.yieldOnce();
@@ -88,34 +92,20 @@ void RadioLink::connectAction() {
 }
 
 void RadioLink::portOpenAction() {
+    const LinkBusy busy(state_);
     disconnected = false;
     try {
         if (port_.isOpen())
             sendClosAndClose();
         try {
-            port_.setOpen(!port_.isOpen());
+            port_.setOpen(true);
         } catch (const SerialError& error) {
-            if (error.number() == SerialError::PortAlreadyOpen) {
-                connectFailed = true;
-                prompts_.message(
-                    "The selected COM port is not available. Please select another port.", "Error",
-                    Prompts::Icon::Exclamation);
-                disconnectAction();
-                return;
-            }
             if (error.number() == SerialError::PortNotOpen)
                 throw;
-        }
-        const bool opened = port_.isOpen();
-        controls_.mnuOpen->setChecked(opened);
-        if (!opened) {
-            controls_.connectButton->setEnabled(true);
-            controls_.disconnectButton->setEnabled(false);
-            showConnectedImages(false);
-            controls_.settingsPanel->setText("Settings: ");
-            stopConnectClock();
+            failToOpen(error);
             return;
         }
+        controls_.mnuOpen->setChecked(true);
         controls_.connectButton->setEnabled(false);
         controls_.disconnectButton->setEnabled(true);
         controls_.settingsPanel->setText("Settings: " + port_.settings());
@@ -129,6 +119,18 @@ void RadioLink::portOpenAction() {
     }
 }
 
+// Every failure to open the port is a failed connect: one message that names the device and
+// the cause, and the disconnected state.
+void RadioLink::failToOpen(const SerialError& error) {
+    connectFailed = true;
+    terminal_.discardInput = false;
+    if (!state_.closing)
+        prompts_.message("The selected COM port is not available. Please select another port.\r\r" +
+                             error.text(),
+                         "Error", Prompts::Icon::Exclamation);
+    disconnectAction();
+}
+
 // Steps after a successful wake-up: leave setup mode, re-open quietly, say OPEN, and ask for
 // a read unless the radio runs only its loader.
 void RadioLink::openAndGreet() {
@@ -137,12 +139,17 @@ void RadioLink::openAndGreet() {
     controls_.txtTerm->setText(QString());
     terminal_.discardInput = true;
     console_.resetBuffer();
-    port_.setOpen(false);
-    console_.sleep(100);
-    port_.setOpen(true);
-    console_.sleep(100);
-    console_.sendRaw("\r");
-    console_.sendLine("OPEN");
+    try {
+        port_.setOpen(false);
+        console_.sleep(100);
+        port_.setOpen(true);
+        console_.sleep(100);
+        console_.sendRaw("\r");
+        console_.sendLine("OPEN");
+    } catch (const SerialError& error) {
+        failToOpen(error);
+        return;
+    }
     controls_.txtTerm->setText("Connected");
     controls_.transmitButton->setEnabled(true);
     controls_.loginButton->setEnabled(true);
@@ -180,6 +187,7 @@ void RadioLink::wakeUp() {
         for (int j = 0; j < 4; ++j) {
             if (disconnected) {
                 controls_.txtTerm->setText("Disconnected");
+                connectFailed = true;
                 return;
             }
             console_.sendRaw("\r\r");
@@ -313,28 +321,34 @@ bool RadioLink::typeKey(const QString& character) {
 }
 
 bool RadioLink::shutdown() {
+    if (state_.logoutOnQuit && !logOutAtQuit())
+        prompts_.message("There was an error communicating with the radio. You may not have "
+                         "logged out completely.",
+                         "Error", Prompts::Icon::Exclamation);
     try {
-        if (state_.logoutOnQuit) {
-            if (!port_.isOpen())
-                port_.setOpen(true);
-            console_.sendLine("PASS NONE");
-        }
         if (port_.isOpen()) {
             if (!drainOutput())
                 return false;
             port_.setOpen(false);
         }
-    } catch (const SerialError& error) {
-        if (error.endsHandler() && state_.logoutOnQuit) {
-            prompts_.message("There was an error communicating with the radio. You may not have "
-                             "logged out completely.",
-                             "Error", Prompts::Icon::Exclamation);
-            return true;
-        }
+    } catch (const SerialError&) {
+        // A port that fails while closing is closed enough for a program that ends.
     }
     if (terminal_.log().isOpen())
         terminal_.closeLog();
     return true;
+}
+
+// Any failure (a device gone, a port taken) may leave the radio logged in.
+bool RadioLink::logOutAtQuit() {
+    try {
+        if (!port_.isOpen())
+            port_.setOpen(true);
+        console_.sendLine("PASS NONE");
+        return true;
+    } catch (const SerialError&) {
+        return false;
+    }
 }
 
 // Waits for the output to leave the port; false when the user aborts the quit.

@@ -7,6 +7,7 @@
 class Clock;
 class Console;
 class Prompts;
+class SerialError;
 class SerialPort;
 class Terminal;
 struct LinkControls;
@@ -59,6 +60,8 @@ public slots:
 
 private:
     void openAndGreet();
+    void failToOpen(const SerialError& error);
+    bool logOutAtQuit();
     void sendClosAndClose();
     void showConnectedImages(bool connected);
     void setConnectedMenus(bool enabled);

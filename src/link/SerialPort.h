@@ -11,17 +11,27 @@ public:
     enum Number {
         InvalidPortNumber = 8002,
         PortAlreadyOpen = 8005,
+        DeviceUnavailable = 8010, // exists, but may not be opened (permission, other failure)
         DeviceNotOpen = 8012,
         PortNotOpen = 8018,
     };
     SerialError(int number, const QString& text)
         : std::runtime_error(text.toStdString()), number_(number) {}
     int number() const { return number_; }
+    QString text() const { return QString::fromStdString(what()); }
     bool endsHandler() const { return number_ == PortAlreadyOpen || number_ == PortNotOpen; }
 
 private:
     int number_;
 };
+
+// Why a port could not be opened, in words that name the port and tell the user what to do.
+enum class OpenFailure { Missing, PermissionDenied, InUse, Other };
+QString openFailureText(int number, const QString& device, OpenFailure failure,
+                        const QString& systemReason = QString());
+// The failure as thrown: missing 8002, in use 8005, anything else 8010.
+SerialError openFailureError(int number, const QString& device, OpenFailure failure,
+                             const QString& systemReason = QString());
 
 // The platform serial component as the program uses it. Every event is announced once through
 // commEvent() with the component's event code; failures are thrown as SerialError.

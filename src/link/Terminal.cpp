@@ -17,27 +17,41 @@ void Terminal::append(QString chunk) {
         chunk = QStringLiteral(" ");
     }
     TerminalPane* pane = controls_.txtTerm;
-    if (pane->length() > TerminalLimit)
-        pane->dropFront(TerminalTrim);
-    state_.receiveBuffer += chunk;
+    const int length = pane->length();
+    if (length > TerminalLimit)
+        pane->dropFront(std::max(TerminalTrim, length - (TerminalLimit + 1 - TerminalTrim)));
+    keepInBuffer(chunk);
     const FilteredChunk shown = filterChunk(chunk);
+    // More than the pane keeps would be trimmed at once: show only its end.
     if (showData)
-        pane->insertAtEnd(shown.text, shown.eraseLastShown);
+        pane->insertAtEnd(shown.text.right(TerminalLimit), shown.eraseLastShown);
     if (log_.isOpen())
         writeLog(shown.text);
     pane->moveCursor(QTextCursor::End);
 }
 
+void Terminal::keepInBuffer(const QString& chunk) {
+    QString& buffer = state_.receiveBuffer;
+    buffer += chunk;
+    if (buffer.size() > ReceiveBufferLimit)
+        buffer.remove(0, buffer.size() - ReceiveBufferLimit / 2);
+}
+
+// One question at a time: what arrives while it is asked waits in the log for its answer.
 void Terminal::writeLog(const QString& text) {
-    while (!log_.write(text)) {
+    if (log_.write(text) || askingAboutLog_)
+        return;
+    askingAboutLog_ = true;
+    do {
         const auto answer =
             prompts_.message(log_.errorString(), Prompts::applicationTitle(),
                              Prompts::Icon::Critical, Prompts::Buttons::RetryCancel);
         if (answer != Prompts::Retry) {
             closeLog();
-            return;
+            break;
         }
-    }
+    } while (log_.isOpen() && !log_.retry());
+    askingAboutLog_ = false;
 }
 
 void Terminal::openLog() {
@@ -71,6 +85,8 @@ void Terminal::openLog() {
                          Prompts::Icon::Exclamation);
         return;
     }
+    if (captionBeforeLog_.isEmpty())
+        captionBeforeLog_ = controls_.window->windowTitle();
     controls_.window->setWindowTitle(captionPrefix() + QFileInfo(path).fileName());
     setLogControls(true);
 }
@@ -78,6 +94,10 @@ void Terminal::openLog() {
 void Terminal::closeLog() {
     log_.close();
     setLogControls(false);
+    // The caption says "Logging to" only while a log is open.
+    if (!captionBeforeLog_.isEmpty())
+        controls_.window->setWindowTitle(captionBeforeLog_);
+    captionBeforeLog_.clear();
 }
 
 void Terminal::setLogControls(bool open) {

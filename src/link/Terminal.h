@@ -27,10 +27,13 @@ public:
 
 private:
     void writeLog(const QString& text);
+    void keepInBuffer(const QString& chunk);
     void setLogControls(bool open);
 
     LinkControls& controls_;
     SharedState& state_;
     Prompts& prompts_;
     CommLog log_;
+    bool askingAboutLog_ = false;
+    QString captionBeforeLog_;
 };

@@ -1,17 +1,23 @@
 #include "TerminalFilter.h"
 
-FilteredChunk filterChunk(QString chunk) {
+// One pass: a backspace takes back the character before it, or, at the chunk's start, the
+// last character already shown.
+FilteredChunk filterChunk(const QString& chunk) {
     FilteredChunk result;
-    for (qsizetype at = chunk.indexOf(QChar(8)); at >= 0; at = chunk.indexOf(QChar(8))) {
-        if (at == 0) {
-            result.eraseLastShown = true;
-            chunk.remove(0, 1);
+    QString kept;
+    kept.reserve(chunk.size());
+    for (const QChar c : chunk) {
+        if (c == QChar(8)) {
+            if (kept.isEmpty())
+                result.eraseLastShown = true;
+            else
+                kept.chop(1);
         } else {
-            chunk.remove(at - 1, 2);
+            kept += c;
         }
     }
-    chunk.remove(QChar(10));
-    chunk.replace(QChar(13), QStringLiteral("\r\n"));
-    result.text = chunk;
+    kept.remove(QChar(10));
+    kept.replace(QChar(13), QStringLiteral("\r\n"));
+    result.text = kept;
     return result;
 }

@@ -9,9 +9,13 @@ struct FilteredChunk {
     bool eraseLastShown = false;
 };
 
-FilteredChunk filterChunk(QString chunk);
+FilteredChunk filterChunk(const QString& chunk);
 
 // The pane keeps a little over this many characters ...
 constexpr int TerminalLimit = 16000;
-// ... and drops this many from its front once it passes the limit.
+// ... and drops this many from its front once it passes the limit (more, when a large chunk
+// took it further past).
 constexpr int TerminalTrim = 4096;
+// The receive buffer keeps at most this many characters, the most recent; every reply the
+// program waits for is far shorter.
+constexpr qsizetype ReceiveBufferLimit = 1 << 20;

@@ -1,5 +1,7 @@
 #include "TerminalPane.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -50,16 +52,45 @@ void TerminalPane::insertAtEnd(const QString& text, bool eraseLast) {
     ensureCursorVisible();
 }
 
+// As in a terminal program: characters go to the radio, keys without one move and scroll the
+// pane, Ctrl+Shift+C and Ctrl+Shift+V copy and paste, and Ctrl+Tab leaves the pane.
 void TerminalPane::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool control = modifiers & Qt::ControlModifier;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    if (control && shift && event->key() == Qt::Key_C) {
+        copy();
+        return;
+    }
+    if (control && shift && event->key() == Qt::Key_V) {
+        pasteToRadio();
+        return;
+    }
+    if (control && (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)) {
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !shift);
+        return;
+    }
     QString character = event->text();
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         character = QStringLiteral("\r");
     else if (event->key() == Qt::Key_Backspace)
         character = QString(QChar(8));
-    if (sendKey && sendKey(character)) {
+    if (!character.isEmpty() && sendKey && sendKey(character)) {
         moveCursor(QTextCursor::End);
         event->accept();
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+// Pasted lines go to the radio ended as typed ones are, by a carriage return.
+void TerminalPane::pasteToRadio() {
+    QString text = QGuiApplication::clipboard()->text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    text.replace(u'\n', u'\r');
+    if (text.isEmpty() || !sendKey || !sendKey(text)) {
+        paste();
+        return;
+    }
+    moveCursor(QTextCursor::End);
 }

@@ -9,8 +9,8 @@ class TerminalPane : public QPlainTextEdit {
 public:
     explicit TerminalPane(QWidget* parent = nullptr);
 
-    // Takes a key press; true when the key was sent to the radio instead of typed here.
-    std::function<bool(const QString& character)> sendKey;
+    // Takes typed or pasted text; true when it was sent to the radio instead of typed here.
+    std::function<bool(const QString& text)> sendKey;
 
     void setText(const QString& text);
     void appendText(const QString& text);
@@ -22,4 +22,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void pasteToRadio();
 };

@@ -147,32 +147,54 @@ QString ParameterEditor::commandFor(const QString& field, QString answer) {
         return QString();
     if (field == "NetworkAddress")
         return answer.contains("ADDR", Qt::CaseInsensitive) ? answer : "addr " + answer;
-    if (field == "XRSSI" && !answer.contains(u'-'))
-        answer.prepend(u'-');
     const QString prefix = member->prefix;
     if (!prefix.isEmpty()) {
         const qsizetype at = answer.indexOf(prefix, 0, Qt::CaseInsensitive);
         if (at >= 0)
             answer = answer.mid(at + member->drop);
     }
+    // The minus goes in front of the number, after the prefix and the blank it may leave.
+    if (field == "XRSSI" && !answer.contains(u'-')) {
+        qsizetype at = 0;
+        while (at < answer.size() && answer.at(at) == u' ')
+            ++at;
+        answer.insert(at, u'-');
+    }
     return member->keyword + answer;
 }
 
 void ParameterEditor::edit(const QString& field) {
-    if (LinkBusy::held(state_, [this, field] { edit(field); }))
+    if (LinkBusy::held(state_, field, [this, field] { edit(field); }))
         return;
     try {
         editNow(field);
     } catch (const SerialError& error) {
-        if (error.endsHandler())
+        if (error.endsHandler() && !state_.closing)
             prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
     }
 }
 
+bool ParameterEditor::portOpenOrSay() {
+    if (console_.port().isOpen())
+        return true;
+    prompts_.message("Please Toggle COMM Port open first.", "User Help");
+    return false;
+}
+
 void ParameterEditor::editNow(const QString& field) {
-    if (const InputMember* member = inputMember(field))
+    static const QStringList Others = {"LPM", "DeviceType", "AlarmInfo", "ShowSync"};
+    const InputMember* input = inputMember(field);
+    const ToggleMember* toggle = toggleMember(field);
+    if (!input && !toggle && !Others.contains(field))
+        return;
+    if (!guardPasses(input ? input->guard : toggle ? toggle->guard : NoGuard))
+        return;
+    // Say so before asking for a value that could not be sent.
+    if (!portOpenOrSay())
+        return;
+    if (const InputMember* member = input)
         editByInput(*member);
-    else if (const ToggleMember* member = toggleMember(field))
+    else if (const ToggleMember* member = toggle)
         editByToggle(*member);
     else if (field == "LPM")
         editLowPowerMode();
@@ -199,19 +221,15 @@ bool ParameterEditor::guardPasses(int guard) const {
 }
 
 void ParameterEditor::editByInput(const InputMember& member) {
-    if (!guardPasses(member.guard))
-        return;
     const QString field = member.field;
     const QString prompt = field == "XADDR" ? extensionAddressPrompt(state_) : member.prompt;
     const std::optional<QString> answer = prompts_.input(prompt, member.title, fields_.text(field));
-    if (!answer || answer->isEmpty() || !console_.port().isOpen())
+    if (!answer || answer->isEmpty() || !portOpenOrSay())
         return;
     program(commandFor(field, *answer), field == "AlarmMask");
 }
 
 void ParameterEditor::editByToggle(const ToggleMember& member) {
-    if (!guardPasses(member.guard))
-        return;
     const QString shown = fields_.text(member.field);
     QString question;
     QString value;
@@ -227,7 +245,7 @@ void ParameterEditor::editByToggle(const ToggleMember& member) {
     if (prompts_.message(question, member.title, Prompts::Icon::None, Prompts::Buttons::OkCancel) !=
         Prompts::Ok)
         return;
-    if (console_.port().isOpen())
+    if (portOpenOrSay())
         program(member.keyword + value);
 }
 
@@ -238,7 +256,7 @@ void ParameterEditor::editLowPowerMode() {
     if (prompts_.message(question, "Program Low Power Mode", Prompts::Icon::None,
                          Prompts::Buttons::OkCancel) != Prompts::Ok)
         return;
-    if (console_.port().isOpen())
+    if (portOpenOrSay())
         program(off ? "lpm 1" : "lpm 0");
 }
 
@@ -246,7 +264,7 @@ void ParameterEditor::editDeviceType() {
     const auto answer =
         prompts_.message("Program Device Type to DCE?\r\rYES for DCE      NO for CTS KEY",
                          "Program Device Type", Prompts::Icon::None, Prompts::Buttons::YesNoCancel);
-    if (answer == Prompts::Cancel || !console_.port().isOpen())
+    if (answer == Prompts::Cancel || !portOpenOrSay())
         return;
     program(answer == Prompts::Yes ? "device DCE" : "device CTS KEY");
 }
@@ -264,8 +282,6 @@ void ParameterEditor::program(const QString& command, bool promptAlone) {
 }
 
 void ParameterEditor::listAlarms() {
-    if (!console_.port().isOpen())
-        return;
     const LinkBusy busy(state_);
     console_.resetBuffer();
     console_.sendLine("stat");
@@ -274,13 +290,13 @@ void ParameterEditor::listAlarms() {
     for (int page = 0; page < 2 && console_.holds("MORE>"); ++page) {
         console_.resetBuffer();
         console_.sendRaw("\r");
-        console_.waitUntil([this] { return console_.holds("\r\n>"); }, ReplySeconds);
+        // A page ends at the console's prompt, or at the next "MORE>".
+        console_.waitUntil([this] { return console_.holds("\r\n>") || console_.holds("MORE>"); },
+                           ReplySeconds);
     }
 }
 
 void ParameterEditor::refreshShowSync() {
-    if (!console_.port().isOpen())
-        return;
     const LinkBusy busy(state_);
     console_.resetBuffer();
     console_.sendLine("show sync");

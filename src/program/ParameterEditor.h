@@ -33,6 +33,8 @@ private:
     void listAlarms();
     void refreshShowSync();
     bool guardPasses(int guard) const;
+    // False, after telling the user, when the port is closed.
+    bool portOpenOrSay();
     // Sends a set command and waits for the radio's confirmation; then asks for a read.
     void program(const QString& command, bool promptAlone = false);
 

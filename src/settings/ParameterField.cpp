@@ -27,8 +27,21 @@ void ParameterField::setText(const QString& text) {
 
 void ParameterField::setUsable(bool usable) {
     setEnabled(usable);
-    viewport()->setCursor(usable ? Qt::ArrowCursor : Qt::ForbiddenCursor);
-    setCursor(usable ? Qt::ArrowCursor : Qt::ForbiddenCursor);
+    showPointer();
+}
+
+// The pointer always tells the truth: no-entry exactly while the field is disabled, however it
+// came to be so.
+void ParameterField::showPointer() {
+    const Qt::CursorShape shape = isEnabled() ? Qt::ArrowCursor : Qt::ForbiddenCursor;
+    viewport()->setCursor(shape);
+    setCursor(shape);
+}
+
+void ParameterField::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        showPointer();
 }
 
 void ParameterField::mouseReleaseEvent(QMouseEvent* event) {

@@ -10,12 +10,14 @@
 #include "link/TerminalPane.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 
 namespace {
 
 constexpr double CommandSeconds = 4.0;
-constexpr double ProbeSeconds = 0.2;
+// The probe waits for the radio's answer as an edit does: storing a name takes it a moment.
+constexpr double ProbeSeconds = 3.0;
 constexpr int PauseMs = 80;
 
 } // namespace
@@ -110,17 +112,25 @@ bool ReadSequence::stopped() const {
 
 void ReadSequence::run() {
     const LinkBusy busy(state_);
+    ownerName_.reset();
+    int asked = 0;
+    int answered = 0;
     try {
         startSequence();
         for (const Step& step : Steps) {
             if (stopped())
                 break;
-            if (admits(step.gate))
-                readOne(step);
-            else if (step.gate == Gate::NotRemote)
+            if (admits(step.gate)) {
+                ++asked;
+                answered += readOne(step) ? 1 : 0;
+            } else if (step.gate == Gate::NotRemote) {
                 fields_.setText(step.field, "NOT AVAILABLE");
+            }
             afterStep(step);
         }
+        if (asked > 0 && answered == 0 && !stopped())
+            controls_.statusPanel->setText("Status: The radio did not answer. Check the cable and "
+                                           "the radio's power, then click Refresh.");
     } catch (const SerialError& error) {
         if (error.endsHandler() && !link_.disconnected)
             link_.reportCommunicationError();
@@ -136,21 +146,38 @@ void ReadSequence::startSequence() {
     pause();
 }
 
-void ReadSequence::readOne(const Step& step) {
+bool ReadSequence::readOne(const Step& step) {
     const QString keyword = step.keyword;
     console_.resetBuffer();
     console_.sendLine(keyword);
     const bool answered = console_.waitUntil(
         [&] { return console_.holds(keyword) && console_.holds(">"); }, CommandSeconds);
     if (!answered)
-        return;
+        return false;
     const std::optional<QString> value = console_.cut(keyword);
+    if (keyword == "own")
+        ownerName_ = wholeName(value);
     if (keyword == "csaddr" && console_.holds("n/a"))
         fields_.setText(step.field, "NOT AVAILABLE");
     else if (keyword == "repeat" && console_.holds("PROGRAMMABLE ONLY"))
         fields_.setText(step.field, "NOT AVAILABLE");
     else if (value)
         fields_.setText(step.field, *value);
+    return true;
+}
+
+// A name the radio may be given back: it ended at the console's final prompt (nothing cut it
+// short, nothing followed) and holds only printable characters, so it is one whole command.
+std::optional<QString> ReadSequence::wholeName(const std::optional<QString>& value) const {
+    if (!value || value->isEmpty())
+        return std::nullopt;
+    const QString end = QStringLiteral("\r\n") + (state_.setupMode ? "SETUP>" : ">");
+    if (!console_.buffer().endsWith(*value + end, Qt::CaseInsensitive))
+        return std::nullopt;
+    for (const QChar c : *value)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return std::nullopt;
+    return value;
 }
 
 void ReadSequence::afterStep(const Step& step) {
@@ -201,19 +228,23 @@ void ReadSequence::applyVersionLayout(std::optional<int> version) {
         fields_.setPresent(field, from320);
 }
 
+// Asks the radio to rewrite the owner's name it just reported: only a logged-in user may.
+// Without a whole name from this read there is nothing safe to write, and Login stays enabled.
 void ReadSequence::loginProbe() {
     link_.firstRead = false;
+    if (!ownerName_)
+        return;
     console_.sendLine("deco");
     console_.resetBuffer();
-    console_.sendLine("own " + fields_.text("OwnerName"));
+    console_.sendLine("own " + *ownerName_);
     console_.waitUntil(
         [this] {
             return console_.holds(">") &&
-                   (console_.holds("PROGRAMMED OK") || console_.holds("ACCESS DENIED"));
+                   (console_.holds("PROGRAMMED OK") || console_.holds("DENIED"));
         },
         ProbeSeconds);
     controls_.txtTerm->setText(QString());
-    const bool loggedIn = !console_.holds("DENIED");
+    const bool loggedIn = console_.holds("PROGRAMMED OK");
     controls_.loginButton->setEnabled(!loggedIn);
     controls_.logoutButton->setEnabled(loggedIn);
     console_.sendLine("eeco");

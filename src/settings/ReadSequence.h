@@ -38,7 +38,9 @@ private:
 
     bool admits(Gate gate) const;
     void startSequence();
-    void readOne(const Step& step);
+    // True when the radio answered in time.
+    bool readOne(const Step& step);
+    std::optional<QString> wholeName(const std::optional<QString>& value) const;
     void afterStep(const Step& step);
     void learnVersion();
     void loginProbe();
@@ -53,4 +55,6 @@ private:
     QPushButton& rssiButton_;
     QPushButton& zoneDataButton_;
     std::optional<int> version_;
+    // The owner's name this read obtained whole, the only one the login probe writes back.
+    std::optional<QString> ownerName_;
 };

@@ -65,9 +65,13 @@ SettingsFields::SettingsFields(QWidget* infoFrame, const QList<QWidget*>& tabs, 
         connect(field, &ParameterField::clicked, this, [this, name] { emit fieldClicked(name); });
         connect(label, &ClickableLabel::clicked, this, [this, name] { emit labelClicked(name); });
     }
-    // Master-only fields wait for a read that finds a master.
+}
+
+void SettingsFields::awaitRole() {
+    using Catalogue::ChangeRule;
     for (const Catalogue::Parameter& p : Catalogue::all())
-        if (p.rule == Catalogue::ChangeRule::MasterOnly)
+        if (p.rule == ChangeRule::MasterOnly || p.rule == ChangeRule::NotAtMaster ||
+            p.rule == ChangeRule::MasterOrExtension)
             setUsable(p.field, false);
     setUsable("SoftRTU", false);
 }

@@ -27,6 +27,9 @@ public:
     // Field and label shown and enabled, or hidden and disabled.
     void setPresent(const QString& fieldName, bool present);
     void setUsable(const QString& fieldName, bool usable);
+    // Before a read has found the radio's role: every field whose change depends on it is
+    // disabled, as is the software RTU, which the read enables; every other field is usable.
+    void awaitRole();
 
     static int pixelsOf(int twips) { return twips * 3 / 40 - 8; }
 

@@ -137,7 +137,9 @@ private slots:
         h.window->link().connectAction();
         QCOMPARE(h.prompts.messages().size(), 1);
         QCOMPARE(h.message(),
-                 QString("The selected COM port is not available. Please select another port."));
+                 QString("The selected COM port is not available. Please select another port.\r\r"
+                         "Com1 (simulated radio): the port is in use by another program. Close "
+                         "that program, or choose another port."));
         QCOMPARE(h.prompts.messages()[0].caption, QString("Error"));
         QCOMPARE(h.prompts.messages()[0].icon, Prompts::Icon::Exclamation);
         QVERIFY(h.window->link().connectFailed);

@@ -121,7 +121,8 @@ private slots:
     void paneIsTrimmedPastTheLimit() {
         Harness h;
         Terminal& terminal = h.window->terminal();
-        terminal.append(QString(16001, u'x'));
+        terminal.append(QString(16000, u'x'));
+        terminal.append("x");
         QCOMPARE(h.window->txtTerm->length(), 16001);
         terminal.append("ab");
         QCOMPARE(h.window->txtTerm->length(), 11905 + 2);

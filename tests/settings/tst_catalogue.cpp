@@ -76,9 +76,19 @@ private slots:
         QCOMPARE(fields.text("OwnerName"), QString());
         QCOMPARE(fields.text("XMAP"), QString("Click to view/change"));
         QCOMPARE(fields.text("PowerLevel"), QString("n/a"));
-        // Master-only fields wait for a read that finds a master.
-        QVERIFY(!fields.field("HopTime")->isEnabled());
-        QVERIFY(fields.field("SleepMode")->isEnabled());
+        // Before a read has found the radio's role, one rule holds for every shown field: a
+        // change that depends on the role waits, disabled; and the pointer always says which.
+        for (const Parameter& p : all()) {
+            const ParameterField* field = fields.field(p.field);
+            if (field->isHidden())
+                continue;
+            const bool waits =
+                p.rule == ChangeRule::MasterOnly || p.rule == ChangeRule::NotAtMaster ||
+                p.rule == ChangeRule::MasterOrExtension || QLatin1String(p.field) == "SoftRTU";
+            QCOMPARE(field->isEnabled(), !waits);
+            QCOMPARE(field->cursor().shape(), waits ? Qt::ForbiddenCursor : Qt::ArrowCursor);
+        }
+        QVERIFY(!fields.field("CSADDR")->isEnabled() && !fields.field("SleepMode")->isEnabled());
     }
 };
 

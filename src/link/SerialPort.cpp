@@ -1,0 +1,28 @@
+#include "SerialPort.h"
+
+QString openFailureText(int number, const QString& device, OpenFailure failure,
+                        const QString& systemReason) {
+    const QString port = QStringLiteral("Com%1 (%2): ").arg(number).arg(device);
+    switch (failure) {
+    case OpenFailure::Missing:
+        return port + "the device does not exist. Check that the serial adapter is plugged in, "
+                      "or choose another port (CommPort, Setup...).";
+    case OpenFailure::PermissionDenied:
+        return port + "permission denied. On Linux the user must be a member of the \"dialout\" "
+                      "group: sudo usermod -aG dialout $USER, then log out and in again.";
+    case OpenFailure::InUse:
+        return port + "the port is in use by another program. Close that program, or choose "
+                      "another port.";
+    case OpenFailure::Other:
+        break;
+    }
+    return port + "the port cannot be opened: " + systemReason;
+}
+
+SerialError openFailureError(int number, const QString& device, OpenFailure failure,
+                             const QString& systemReason) {
+    const int code = failure == OpenFailure::Missing ? SerialError::InvalidPortNumber
+                     : failure == OpenFailure::InUse ? SerialError::PortAlreadyOpen
+                                                     : SerialError::DeviceUnavailable;
+    return SerialError(code, openFailureText(number, device, failure, systemReason));
+}
