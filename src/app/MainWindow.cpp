@@ -371,7 +371,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         state_.closing = true;
         link_->disconnected = true;
         console_.abandonWaits();
-        hide();
+        controls_.statusPanel->setText("Status: Closing...");
         event->ignore();
         return;
     }
@@ -381,7 +381,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
-    show();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -148,6 +148,8 @@ Prompts::Answer ScriptedPrompts::firstButton(Buttons buttons) {
 Prompts::Answer ScriptedPrompts::message(const QString& text, const QString& caption, Icon icon,
                                          Buttons buttons) {
     calls.append({"message", text, caption, icon, buttons});
+    if (whileShown)
+        whileShown(calls.constLast());
     return answers.isEmpty() ? firstButton(buttons) : answers.takeFirst();
 }
 

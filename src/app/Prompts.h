@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -75,6 +76,8 @@ public:
     QList<std::optional<QString>> texts;
     QList<QString> files;
     QList<Call> calls;
+    // Runs while a message is shown, before it is answered: what happens behind the box.
+    std::function<void(const Call&)> whileShown;
 
     QList<Call> messages() const;
     QString lastMessage() const;

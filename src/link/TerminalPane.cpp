@@ -71,7 +71,11 @@ void TerminalPane::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QString character = event->text();
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    // Ctrl with a letter is that letter's control character (Ctrl+C is 3), whatever the
+    // platform put into the event's text.
+    if (control && !shift && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+        character = QChar(event->key() - Qt::Key_A + 1);
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         character = QStringLiteral("\r");
     else if (event->key() == Qt::Key_Backspace)
         character = QString(QChar(8));

@@ -209,6 +209,13 @@ private slots:
         QVERIFY(state.cancelRequested);
         QVERIFY(!progress.isVisible());
         QCOMPARE(progress.ProgressBar1->maximum(), 100);
+
+        // Esc (and the close box, which ends the same way) is Cancel too.
+        state.cancelRequested = false;
+        progress.show();
+        QTest::keyClick(&progress, Qt::Key_Escape);
+        QVERIFY(state.cancelRequested);
+        QVERIFY(!progress.isVisible());
     }
 };
 

@@ -4,6 +4,9 @@
 #include "app/Prompts.h"
 #include "link/DevicePort.h"
 #include "link/TerminalPane.h"
+#include "settings/ParameterField.h"
+#include "settings/ReadSequence.h"
+#include "settings/SettingsFields.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,19 +14,22 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TestPty : public QObject {
     Q_OBJECT
 
     struct Session {
-        Session() {
-            sim.start(SIM_PATH, {"--mode", "M"});
+        explicit Session(const QStringList& options = {}) {
+            sim.start(SIM_PATH, QStringList{"--mode", "M"} + options);
             QVERIFY(sim.waitForStarted());
             QVERIFY(sim.waitForReadyRead(5000));
             device = QString::fromLocal8Bit(sim.readLine()).trimmed();
             settings = std::make_unique<QSettings>(dir.filePath("s.ini"), QSettings::IniFormat);
             port = std::make_unique<DevicePort>([this](int) { return device; });
             window = std::make_unique<MainWindow>(*port, prompts, clock, *settings);
+            // The tests run each exchange themselves: no tick may start a read inside one.
+            window->controls().Timer1->blockSignals(true);
         }
         ~Session() {
             sim.kill();
@@ -61,10 +67,34 @@ private slots:
 
         // An exchange over the line cuts the radio's own reply.
         QVERIFY(s.window->console().exchange("pwr", {"pwr", ">"}, 4));
-        QCOMPARE(*s.window->console().cut("pwr"), QString("PWR 30"));
+        const std::optional<QString> power = s.window->console().cut("pwr");
+        QVERIFY(power.has_value());
+        QCOMPARE(*power, QString("PWR 30"));
 
         s.window->link().disconnectAction();
         QTRY_VERIFY_WITH_TIMEOUT(s.received().contains("rx: CLOS\n"), 5000);
+    }
+
+    // Over a real line replies come in pieces, paced at the line speed, and a write is answered
+    // a quarter of a second late: the login probe still waits for the radio's word.
+    void loginProbeOverARealLine() {
+        Session locked({"--password", "ab12", "--store-latency", "250"});
+        locked.window->link().connectAction();
+        QVERIFY(locked.port->isOpen());
+        locked.window->reader().run();
+        const LinkControls& c = locked.window->controls();
+        QVERIFY(c.loginButton->isEnabled() && !c.logoutButton->isEnabled());
+        QVERIFY(locked.received().contains("rx: own QUENLAR FIELD RADIO\n"));
+        QCOMPARE(locked.window->fields().text("PowerLevel"), QString("PWR 30"));
+        QCOMPARE(locked.window->fields().text("OwnerName"), QString("QUENLAR FIELD RADIO"));
+
+        Session open({"--store-latency", "250"});
+        open.window->link().connectAction();
+        open.window->reader().run();
+        const LinkControls& o = open.window->controls();
+        QVERIFY(o.logoutButton->isEnabled() && !o.loginButton->isEnabled());
+        QCOMPARE(open.window->fields().text("DiagOptions"),
+                 QString("ENC ON, SAF ON, DIAG ON, RTU ON"));
     }
 
     void vanishingRadioDisconnects() {

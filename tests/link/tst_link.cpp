@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "link/DevicePort.h"
 
 #include <QAction>
 #include <QLabel>
@@ -232,6 +233,122 @@ private slots:
         QVERIFY(h.window->link().shutdown());
         QVERIFY(h.radio.lines().isEmpty());
         QCOMPARE(h.port.openCount(), 0);
+    }
+
+    // A port that does not open is never shown as connected, whichever way the connect came.
+    void missingDeviceIsAFailedConnect() {
+        const QString expected =
+            "The selected COM port is not available. Please select another port.\r\rCom1 "
+            "(simulated radio): the device does not exist. Check that the serial adapter is "
+            "plugged in, or choose another port (CommPort, Setup...).";
+        Harness h;
+        h.port.setMissing(true);
+        h.window->link().connectAction();
+        QCOMPARE(h.prompts.messages().size(), 1);
+        QCOMPARE(h.message(), expected);
+        QCOMPARE(h.prompts.messages()[0].icon, Prompts::Icon::Exclamation);
+        verifyDisconnected(h);
+        QCOMPARE(h.window->controls().connectTimePanel->text(), QString());
+
+        h.window->onRefresh();
+        QCOMPARE(h.prompts.messages().size(), 2);
+        verifyDisconnected(h);
+
+        Harness launch({}, {{"Preferences/ConnectOnLaunch", "True"}});
+        launch.port.setMissing(true);
+        launch.window->onTick();
+        QCOMPARE(launch.message(), expected);
+        verifyDisconnected(launch);
+    }
+
+    void failureWhileReopeningEndsDisconnected() {
+        Harness h;
+        h.port.failOpensAfter(1);
+        h.window->link().connectAction();
+        QCOMPARE(h.prompts.messages().size(), 1);
+        QVERIFY(h.message().contains("the device does not exist"));
+        QVERIFY(!h.window->terminal().discardInput);
+        QVERIFY(!h.commands().contains("OPEN"));
+        verifyDisconnected(h);
+        // With the device back, the next wake-up sees the radio again.
+        h.port.failOpensAfter(-1);
+        h.window->link().connectAction();
+        QVERIFY(h.port.isOpen() && h.commands().contains("OPEN"));
+        QVERIFY(h.pane().startsWith("Connected"));
+    }
+
+    void openFailuresAreToldApart() {
+        QCOMPARE(DevicePort::classify(QSerialPort::DeviceNotFoundError, true),
+                 OpenFailure::Missing);
+        QCOMPARE(DevicePort::classify(QSerialPort::PermissionError, false),
+                 OpenFailure::PermissionDenied);
+        QCOMPARE(DevicePort::classify(QSerialPort::PermissionError, true), OpenFailure::InUse);
+        QCOMPARE(DevicePort::classify(QSerialPort::OpenError, true), OpenFailure::Other);
+        QVERIFY(openFailureText(3, "/dev/ttyS2", OpenFailure::PermissionDenied)
+                    .contains("\"dialout\" group"));
+        QVERIFY(openFailureText(3, "/dev/x", OpenFailure::Other, "Boom").endsWith("Boom"));
+
+        DevicePort port([](int) { return QStringLiteral("/dev/no-such-radio"); });
+        try {
+            port.setOpen(true);
+            QFAIL("a missing device opened");
+        } catch (const SerialError& error) {
+            QCOMPARE(error.number(), int(SerialError::InvalidPortNumber));
+            QVERIFY(
+                error.text().startsWith("Com1 (/dev/no-such-radio): the device does not exist"));
+        }
+    }
+
+    // The user closes the window while the wake-up runs: it ends without a word, and the window
+    // closes (logging out) once it has returned.
+    void closingDuringTheWakeUpEndsTheProgram() {
+        Harness h(with([](RadioOptions& o) { o.silent = true; }));
+        h.window->show();
+        bool scheduled = false;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes.startsWith('\x1b') && !scheduled) {
+                scheduled = true;
+                QTimer::singleShot(0, this, [&] { h.window->close(); });
+            }
+        });
+        h.window->link().connectAction();
+        QVERIFY(h.radio.lines().size() < 20);
+        QVERIFY(h.window->isVisible());
+        QTRY_VERIFY(!h.window->isVisible());
+        QVERIFY(h.prompts.messages().isEmpty());
+        QCOMPARE(h.commands().last(), QString("PASS NONE"));
+        QVERIFY(!h.port.isOpen());
+    }
+
+    void closingDuringAReadEndsItsWaitAtOnce() {
+        Harness h;
+        h.window->show();
+        h.connectRadio();
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "ser\r") {
+                h.radio.setSilent(true);
+                QTimer::singleShot(0, this, [&] { h.window->close(); });
+            }
+        });
+        const qint64 start = h.clock.msecs();
+        h.window->onTick();
+        // The read left its four-second wait at once rather than running to its end.
+        QVERIFY(h.clock.msecs() - start < 4000);
+        QVERIFY(!h.commands().contains("unit"));
+        QTRY_VERIFY(!h.window->isVisible());
+        QVERIFY(h.prompts.messages().isEmpty());
+    }
+
+    void quitAfterTheDeviceWentAwaySaysSo() {
+        Harness h;
+        h.connectRadio();
+        h.port.vanish();
+        h.port.setMissing(true);
+        h.prompts.calls.clear();
+        QVERIFY(h.window->link().shutdown());
+        QCOMPARE(h.prompts.messages().size(), 1);
+        QCOMPARE(h.message(), QString("There was an error communicating with the radio. You may "
+                                      "not have logged out completely."));
     }
 
     void quitReportsAPortInUse() {

@@ -2,9 +2,13 @@
 #include "link/TerminalFilter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 class TestTerminal : public QObject {
     Q_OBJECT
@@ -20,6 +24,28 @@ private slots:
         QCOMPARE(filterChunk(QString("a\rb\r")).text, QString("a\r\nb\r\n"));
         // Noise: control bytes and high characters pass through untouched.
         QCOMPARE(filterChunk(QString::fromLatin1("\x01\xff\b\b\b")).text, QString());
+        // A backspace takes back a line feed before it, as the removal of line feeds follows.
+        QCOMPARE(filterChunk(QString("A\n\bB")).text, QString("AB"));
+        QCOMPARE(filterChunk(QString("A\b\bX")).text, QString("X"));
+        QVERIFY(filterChunk(QString("A\b\bX")).eraseLastShown);
+        QString many;
+        for (int i = 0; i < 128 * 1024; ++i)
+            many += QStringLiteral("ab\b");
+        QCOMPARE(filterChunk(many).text, QString(128 * 1024, u'a'));
+    }
+
+    // A radio that floods the line leaves the pane and the receive buffer bounded, and the
+    // buffer still holds the newest text.
+    void floodsStayBounded() {
+        Harness h;
+        h.connectRadio();
+        for (int chunk = 0; chunk < 40; ++chunk)
+            h.port.deliver(QByteArray(64 * 1024, char('a' + chunk % 26)) + "\r\n");
+        h.port.deliver("end>");
+        QVERIFY(h.window->txtTerm->length() <= 2 * TerminalLimit);
+        QVERIFY(h.window->state().receiveBuffer.size() <= ReceiveBufferLimit);
+        QVERIFY(h.window->state().receiveBuffer.endsWith("\r\nend>"));
+        QVERIFY(h.pane().endsWith("\r\nend>"));
     }
 
     void appendShowsFilteredAndBuffersRaw() {
@@ -38,13 +64,14 @@ private slots:
         h.prompts.files = {path};
         h.window->terminal().openLog();
         QVERIFY(h.window->terminal().log().isOpen());
-        QVERIFY(h.window->windowTitle().endsWith("comms.log"));
+        QCOMPARE(h.window->windowTitle(), Terminal::captionPrefix() + "comms.log");
         Terminal& terminal = h.window->terminal();
         terminal.showData = false;
         terminal.append("hidden\r");
         terminal.showData = true;
         terminal.append("shown\n\r");
         terminal.closeLog();
+        QCOMPARE(h.window->windowTitle(), MainWindow::caption());
         QVERIFY(!h.pane().contains("hidden"));
         QFile log(path);
         QVERIFY(log.open(QIODevice::ReadOnly));
@@ -109,6 +136,39 @@ private slots:
         QCOMPARE(h.pane(), QString("data"));
     }
 
+    // The disk takes ten bytes and refuses the rest: one question with the system's reason,
+    // whatever arrives meanwhile waits, and Retry writes each byte once.
+    void retryWritesExactlyWhatIsMissing() {
+        Harness h;
+        const QString path = h.dir.filePath("limited.log");
+        h.prompts.files = {path};
+        h.window->terminal().openLog();
+        QVERIFY(h.window->terminal().log().isOpen());
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit small = before;
+        small.rlim_cur = 10;
+        setrlimit(RLIMIT_FSIZE, &small);
+        h.prompts.answers = {Prompts::Retry};
+        h.prompts.whileShown = [&](const ScriptedPrompts::Call&) {
+            h.window->terminal().append("more");
+            h.window->terminal().append("again");
+            setrlimit(RLIMIT_FSIZE, &before);
+        };
+        h.window->terminal().append("0123456789ABCDEF");
+        setrlimit(RLIMIT_FSIZE, &before);
+        h.prompts.whileShown = nullptr;
+        QCOMPARE(h.prompts.messages().size(), 1);
+        QCOMPARE(h.message(), QString("File too large"));
+        QCOMPARE(h.prompts.messages()[0].buttons, Prompts::Buttons::RetryCancel);
+        h.window->terminal().append("!");
+        h.window->terminal().closeLog();
+        QFile log(path);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll(), QByteArray("0123456789ABCDEFmoreagain!"));
+    }
+
     void unopenableLogIsReported() {
         Harness h;
         h.prompts.files = {h.dir.filePath("missing/folder/x.log")};
@@ -161,6 +221,46 @@ private slots:
         QTest::keyClick(h.window->txtTerm, Qt::Key_Return);
         QTRY_VERIFY(h.pane().endsWith("PWR 30\r\n>"));
         QCOMPARE(h.commands(), QStringList{"pwr"});
+    }
+
+    // As in a terminal program: navigation keys move and scroll, Ctrl+C and Tab go to the
+    // radio, Ctrl+Shift+C and Ctrl+Shift+V copy and paste, Ctrl+Tab leaves the pane.
+    void terminalKeysActAsInATerminal() {
+        Harness h;
+        h.window->show();
+        h.connectRadio();
+        TerminalPane* pane = h.window->txtTerm;
+        QByteArray sent;
+        connect(&h.port, &SimulatedPort::written, this,
+                [&](const QByteArray& bytes) { sent += bytes; });
+        pane->setText("first line\r\nsecond line");
+        for (Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End,
+                            Qt::Key_PageDown})
+            QTest::keyClick(pane, key);
+        QVERIFY(sent.isEmpty());
+        QTest::keyClick(pane, Qt::Key_Home);
+        QTest::keyClick(pane, Qt::Key_Up);
+        QCOMPARE(pane->textCursor().blockNumber(), 0);
+
+        QTest::keyClick(pane, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(pane, Qt::Key_End, Qt::ShiftModifier);
+        QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("first line"));
+        QVERIFY(sent.isEmpty());
+
+        QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(pane, Qt::Key_Tab);
+        QCOMPARE(sent, QByteArray("\x03\t"));
+
+        sent.clear();
+        QGuiApplication::clipboard()->setText("pwr\nunit\r\n");
+        QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(sent, QByteArray("pwr\runit\r"));
+
+        pane->setFocus();
+        QVERIFY(pane->hasFocus());
+        QTest::keyClick(pane, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(!pane->hasFocus());
     }
 };
 

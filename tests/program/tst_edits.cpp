@@ -4,6 +4,7 @@
 #include "settings/SettingsFields.h"
 
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -48,6 +49,9 @@ private slots:
         QCOMPARE(command("XRSSI", "80"), QString("xrssi -80"));
         QCOMPARE(command("XRSSI", "-90"), QString("xrssi -90"));
         QCOMPARE(command("XRSSI", "XRSSI -70"), QString("xrssi  -70"));
+        // The minus goes before the number, also when the prefix was typed.
+        QCOMPARE(command("XRSSI", "XRSSI 80"), QString("xrssi  -80"));
+        QCOMPARE(command("XRSSI", "xrssi 95"), QString("xrssi  -95"));
         QCOMPARE(command("NetworkAddress", "ADDR 1234"), QString("ADDR 1234"));
         QCOMPARE(command("NetworkAddress", "addr 99"), QString("addr 99"));
         QCOMPARE(command("NetworkAddress", "1234"), QString("addr 1234"));
@@ -108,10 +112,46 @@ private slots:
 
         h.window->link().disconnectAction();
         h.radio.clearLines();
+        h.prompts.calls.clear();
         h.prompts.texts = {QString("30")};
-        click(h, "PowerLevel");
+        h.prompts.answers = {Prompts::Ok, Prompts::Ok, Prompts::Ok, Prompts::Ok};
+        // With the port closed every edit says so before it asks for anything.
+        for (const char* field : {"PowerLevel", "DataBuff", "LPM", "DeviceType", "AlarmInfo"}) {
+            click(h, field);
+            QCOMPARE(h.prompts.calls.size(), 1);
+            QCOMPARE(h.prompts.calls.first().kind, QString("message"));
+            QCOMPARE(h.message(), QString("Please Toggle COMM Port open first."));
+            QCOMPARE(h.prompts.calls.first().caption, QString("User Help"));
+            h.prompts.calls.clear();
+        }
+        // A failed guard still does nothing at all, and a field with no edit says nothing.
+        h.window->fields().setText("Mode", "MODE R");
+        click(h, "HopTime");
+        click(h, "SerialNumber");
+        QVERIFY(h.prompts.calls.isEmpty());
         QVERIFY(h.radio.lines().isEmpty());
         QVERIFY(!h.window->state().refreshRequest);
+    }
+
+    void clicksHeldDuringAReadRunOncePerField() {
+        Harness h;
+        h.connectRadio();
+        h.prompts.texts = {QString("PWR 25"), QString("UNIT 12345"), QString("PWR 26")};
+        bool clicked = false;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "mode\r" && !clicked) {
+                clicked = true;
+                QTimer::singleShot(0, this, [&] {
+                    click(h, "PowerLevel");
+                    click(h, "PowerLevel"); // the second click of a double click
+                    click(h, "UnitAddr");
+                });
+            }
+        });
+        h.window->onTick();
+        const QStringList sent = h.radio.commands();
+        QCOMPARE(sent.mid(sent.indexOf("options") + 1), (QStringList{"pwr 25", "unit 12345"}));
+        QCOMPARE(h.prompts.texts.size(), 1);
     }
 
     void refusedValueStillAsksForARead() {
@@ -231,9 +271,12 @@ private slots:
     void alarmListingPagesTwiceAtMost() {
         Harness h;
         ready(h);
+        const qint64 before = h.clock.msecs();
         click(h, "AlarmInfo");
         QCOMPARE(h.radio.lines(), (QStringList{"stat", "", ""}));
         QVERIFY(h.pane().contains("PAGE 3 OF 3"));
+        // Each page ends as soon as its prompt is in, never at the time-out.
+        QVERIFY(h.clock.msecs() - before < 3000);
         QCOMPARE(h.radio.prompt(), QString(">"));
         QVERIFY(!h.window->state().refreshRequest);
 

@@ -197,6 +197,76 @@ private slots:
         QVERIFY(!h.radio.commands().contains("deco"));
     }
 
+    // A radio that takes a quarter of a second over every write: the probe waits for its word.
+    void probeCountsOnlyAConfirmedLogin() {
+        RadioOptions locked = radio("3.2.0", u'M', "secret");
+        locked.storeMs = 250;
+        Harness h(locked);
+        connectAndRead(h);
+        QVERIFY(h.window->controls().loginButton->isEnabled());
+        QVERIFY(!h.window->controls().logoutButton->isEnabled());
+        QCOMPARE(h.radio.value("own"), QString("QUENLAR FIELD RADIO"));
+
+        RadioOptions open = radio("3.2.0", u'M');
+        open.storeMs = 250;
+        Harness o(open);
+        connectAndRead(o);
+        QVERIFY(o.window->controls().logoutButton->isEnabled());
+        QVERIFY(!o.window->controls().loginButton->isEnabled());
+
+        // No answer at all to the probe is no login.
+        Harness quiet;
+        connect(&quiet.port, &SimulatedPort::written, this,
+                [&](const QByteArray& bytes) { quiet.radio.setSilent(bytes.startsWith("own ")); });
+        connectAndRead(quiet);
+        QVERIFY(quiet.radio.commands().contains("own QUENLAR FIELD RADIO"));
+        QVERIFY(quiet.window->controls().loginButton->isEnabled());
+        QVERIFY(!quiet.window->controls().logoutButton->isEnabled());
+    }
+
+    // Only a name this read obtained whole, and that is one plain line, goes back to the radio.
+    void probeWritesBackOnlyAWholeName() {
+        const QString names[] = {"ALPHA\r\npwr 20", "A>B", "", "BELL\aNAME"};
+        for (const QString& name : names) {
+            Harness h;
+            h.radio.setValue("own", name);
+            connectAndRead(h);
+            const QStringList sent = h.radio.commands();
+            QVERIFY2(!sent.contains("deco") && !sent.contains("pwr 20"), qPrintable(name));
+            QCOMPARE(h.radio.value("pwr"), QString("30"));
+            QCOMPARE(h.radio.value("own"), name);
+            QVERIFY(h.window->controls().loginButton->isEnabled());
+            QVERIFY(!h.window->controls().logoutButton->isEnabled());
+        }
+
+        // The "own" reply of this read never came: the field's older name is not written.
+        Harness h;
+        h.window->fields().setText("OwnerName", "PREVIOUS RADIO");
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "own\r" || bytes == "owm\r")
+                h.radio.setSilent(bytes == "own\r");
+        });
+        connectAndRead(h);
+        QVERIFY(!h.radio.commands().contains("own PREVIOUS RADIO"));
+        QCOMPARE(h.window->fields().text("OwnerName"), QString("PREVIOUS RADIO"));
+        QVERIFY(h.window->controls().loginButton->isEnabled());
+    }
+
+    void radioThatAnswersNothingIsSaid() {
+        Harness h;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "ser\r")
+                h.radio.setSilent(true);
+        });
+        connectAndRead(h);
+        QVERIFY(h.window->controls().statusPanel->text().startsWith(
+            "Status: The radio did not answer."));
+        QCOMPARE(text(h, "PowerLevel"), QString("n/a"));
+        QVERIFY(!h.radio.commands().contains("deco"));
+        QVERIFY(h.window->controls().loginButton->isEnabled());
+        QVERIFY(!h.window->controls().logoutButton->isEnabled());
+    }
+
     void setupModeRepliesAreCutBeforeTheirPrompt() {
         RadioOptions options = radio("3.2.0", u'M');
         options.setup = true;
