@@ -16,9 +16,12 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
+# build_project [FOLDER [CMAKE-OPTIONS...]]: configures and builds into FOLDER (default build).
 build_project() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build build -j "$(nproc)"
+    local folder=${1:-build}
+    shift || true
+    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$folder" -j "$(nproc)"
 }
 
 # Sets a key of a group in an INI file, adding the group or the key when missing.
