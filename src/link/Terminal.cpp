@@ -27,7 +27,6 @@ void Terminal::append(QString chunk) {
         pane->insertAtEnd(shown.text.right(TerminalLimit), shown.eraseLastShown);
     if (log_.isOpen())
         writeLog(shown.text);
-    pane->moveCursor(QTextCursor::End);
 }
 
 void Terminal::keepInBuffer(const QString& chunk) {

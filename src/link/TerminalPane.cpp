@@ -11,6 +11,9 @@ TerminalPane::TerminalPane(QWidget* parent) : QPlainTextEdit(parent) {
     setToolTip("Terminal Window to radio.");
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
+    showTimer_.setSingleShot(true);
+    showTimer_.setInterval(ShowEveryMs);
+    connect(&showTimer_, &QTimer::timeout, this, &TerminalPane::flush);
 }
 
 // The pane stores lines ended by CR LF; the editor keeps one paragraph break per line, so
@@ -22,7 +25,15 @@ static QString toEditor(const QString& text) {
     return shown;
 }
 
+QString TerminalPane::text() {
+    flush();
+    QString text = toPlainText();
+    return text.replace(u'\n', QStringLiteral("\r\n"));
+}
+
 void TerminalPane::setText(const QString& text) {
+    pending_.clear();
+    pendingLength_ = 0;
     setPlainText(toEditor(text));
 }
 
@@ -33,21 +44,38 @@ void TerminalPane::appendText(const QString& text) {
 int TerminalPane::length() const {
     // Every paragraph break stands for CR LF: two characters.
     const int characters = document()->characterCount() - 1;
-    return characters + document()->blockCount() - 1;
+    return characters + document()->blockCount() - 1 + pendingLength_;
 }
 
 void TerminalPane::dropFront(int count) {
-    QString text = toPlainText();
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    setText(text.mid(count));
+    setText(text().mid(count));
 }
 
+// The radio sends a few characters at a time; laying out and painting each arrival would cost
+// more than all the rest of a read, so arrivals are shown together a moment later.
 void TerminalPane::insertAtEnd(const QString& text, bool eraseLast) {
+    const bool erases = eraseLast && length() > 0;
+    pending_.append({text, eraseLast});
+    pendingLength_ += int(text.size()) - (erases ? 1 : 0);
+    if (!showTimer_.isActive())
+        showTimer_.start();
+}
+
+void TerminalPane::flush() {
+    showTimer_.stop();
+    if (pending_.isEmpty())
+        return;
     QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    if (eraseLast && !document()->isEmpty())
-        cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-    cursor.insertText(toEditor(text));
+    cursor.beginEditBlock();
+    for (const Pending& part : std::as_const(pending_)) {
+        cursor.movePosition(QTextCursor::End);
+        if (part.eraseLast && !document()->isEmpty())
+            cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
+        cursor.insertText(toEditor(part.text));
+    }
+    cursor.endEditBlock();
+    pending_.clear();
+    pendingLength_ = 0;
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -55,6 +83,7 @@ void TerminalPane::insertAtEnd(const QString& text, bool eraseLast) {
 // As in a terminal program: characters go to the radio, keys without one move and scroll the
 // pane, Ctrl+Shift+C and Ctrl+Shift+V copy and paste, and Ctrl+Tab leaves the pane.
 void TerminalPane::keyPressEvent(QKeyEvent* event) {
+    flush();
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     const bool control = modifiers & Qt::ControlModifier;
     const bool shift = modifiers & Qt::ShiftModifier;

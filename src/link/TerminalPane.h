@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <functional>
 
 // The terminal pane: shows what the radio sends; keys go to the radio while the port is open.
@@ -12,17 +13,31 @@ public:
     // Takes typed or pasted text; true when it was sent to the radio instead of typed here.
     std::function<bool(const QString& text)> sendKey;
 
+    // The pane's text, line ends as CR LF, including what is about to be shown.
+    QString text();
     void setText(const QString& text);
     void appendText(const QString& text);
     int length() const;
     // Drops the first count characters.
     void dropFront(int count);
-    // Inserts at the end, first erasing the last character when asked.
+    // Adds at the end, first erasing the last character when asked; shown within a moment.
     void insertAtEnd(const QString& text, bool eraseLast);
+    // Shows now what waits to be shown, with the caret at the end.
+    void flush();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void pasteToRadio();
+
+    // Received text is shown at most this often.
+    static constexpr int ShowEveryMs = 40;
+    struct Pending {
+        QString text;
+        bool eraseLast;
+    };
+    QList<Pending> pending_;
+    int pendingLength_ = 0;
+    QTimer showTimer_;
 };

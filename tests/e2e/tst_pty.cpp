@@ -62,8 +62,8 @@ private slots:
         QVERIFY(s.window->state().refreshRequest);
         QVERIFY(s.prompts.messages().isEmpty());
         // The prompt comes back to the pane after "Connected".
-        QTRY_VERIFY_WITH_TIMEOUT(s.window->txtTerm->toPlainText().endsWith(">"), 5000);
-        QVERIFY(s.window->txtTerm->toPlainText().startsWith("Connected"));
+        QTRY_VERIFY_WITH_TIMEOUT(s.window->txtTerm->text().endsWith(">"), 5000);
+        QVERIFY(s.window->txtTerm->text().startsWith("Connected"));
 
         // An exchange over the line cuts the radio's own reply.
         QVERIFY(s.window->console().exchange("pwr", {"pwr", ">"}, 4));

@@ -28,10 +28,7 @@ struct Harness {
         window->controls().Timer2->blockSignals(true);
     }
 
-    QString pane() const {
-        QString text = window->txtTerm->toPlainText();
-        return text.replace(u'\n', QStringLiteral("\r\n"));
-    }
+    QString pane() const { return window->txtTerm->text(); }
     QStringList commands() const { return radio.commands(); }
     // Connects and clears what the radio received, so a test sees only what follows.
     void connectRadio() {
