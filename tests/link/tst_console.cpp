@@ -64,6 +64,25 @@ private slots:
         QVERIFY(console.holds("PWR 30"));
         QVERIFY(!console.holdsExact("pwr 30"));
     }
+
+    // A late answer arrives late: the wait sleeps until it, and not to the deadline.
+    void lateAnswerEndsTheWaitWhenItComes() {
+        RadioOptions slow;
+        slow.storeMs = 700;
+        Harness h(slow);
+        h.connectRadio();
+        const qint64 before = h.clock.msecs();
+        QVERIFY(h.window->console().exchange("pwr 22", {">", "PROGRAMMED OK"}, 3));
+        QVERIFY(h.clock.msecs() - before >= 700 && h.clock.msecs() - before < 3000);
+    }
+
+    // One command line never becomes two, whatever text it was built from.
+    void commandLinesCarryNoControlCharacters() {
+        Harness h;
+        h.connectRadio();
+        h.window->console().sendLine("own ALPHA\r\npwr 20\x1b");
+        QCOMPARE(h.commands(), QStringList{"own ALPHApwr 20"});
+    }
 };
 
 QTEST_MAIN(TestConsole)
