@@ -128,13 +128,24 @@ void ReadSequence::run() {
             }
             afterStep(step);
         }
-        if (asked > 0 && answered == 0 && !stopped())
-            controls_.statusPanel->setText("Status: The radio did not answer. Check the cable and "
-                                           "the radio's power, then click Refresh.");
+        if (!stopped() && asked > 0)
+            sayWhetherTheRadioAnswered(answered > 0);
     } catch (const SerialError& error) {
         if (error.endsHandler() && !link_.disconnected)
             link_.reportCommunicationError();
     }
+}
+
+// A silent radio is said in the status bar until a read hears from it again.
+void ReadSequence::sayWhetherTheRadioAnswered(bool answered) {
+    static const QString Silent = QStringLiteral(
+        "Status: The radio did not answer. Check the cable and the radio's power, then click "
+        "Refresh.");
+    QLabel* status = controls_.statusPanel;
+    if (!answered)
+        status->setText(Silent);
+    else if (status->text() == Silent)
+        status->setText("Status: ");
 }
 
 void ReadSequence::startSequence() {

@@ -38,6 +38,7 @@ private:
 
     bool admits(Gate gate) const;
     void startSequence();
+    void sayWhetherTheRadioAnswered(bool answered);
     // True when the radio answered in time.
     bool readOne(const Step& step);
     std::optional<QString> wholeName(const std::optional<QString>& value) const;

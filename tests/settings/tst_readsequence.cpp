@@ -254,10 +254,11 @@ private slots:
 
     void radioThatAnswersNothingIsSaid() {
         Harness h;
-        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
-            if (bytes == "ser\r")
-                h.radio.setSilent(true);
-        });
+        const auto silencing =
+            connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+                if (bytes == "ser\r")
+                    h.radio.setSilent(true);
+            });
         connectAndRead(h);
         QVERIFY(h.window->controls().statusPanel->text().startsWith(
             "Status: The radio did not answer."));
@@ -265,6 +266,14 @@ private slots:
         QVERIFY(!h.radio.commands().contains("deco"));
         QVERIFY(h.window->controls().loginButton->isEnabled());
         QVERIFY(!h.window->controls().logoutButton->isEnabled());
+
+        // Once it answers again, the status bar no longer says it is silent.
+        disconnect(silencing);
+        h.radio.setSilent(false);
+        h.window->state().refreshRequest = true;
+        h.window->onTick();
+        QCOMPARE(h.window->controls().statusPanel->text(), QString("Status: "));
+        QCOMPARE(text(h, "PowerLevel"), QString("PWR 30"));
     }
 
     void setupModeRepliesAreCutBeforeTheirPrompt() {
