@@ -183,6 +183,8 @@ void MainWindow::buildToolbar() {
         QAction* action = tbrToolBar->addAction(style()->standardIcon(button.icon), button.caption);
         action->setObjectName(button.key);
         action->setData(QString::fromLatin1(button.key));
+        // The button shows its caption whole; Qt would drop the trailing dots.
+        action->setIconText(button.caption);
         if (*button.tip)
             action->setToolTip(button.tip);
         if (button.into)

@@ -75,6 +75,7 @@ private slots:
         QVERIFY(h.window->toolbarButton("connect")->isEnabled());
         QCOMPARE(h.window->toolbarButton("Login")->toolTip(),
                  QString("Login with a radio password..."));
+        QCOMPARE(h.window->toolbarButton("Connect")->iconText(), QString("Connect..."));
         QVERIFY(!h.window->controls().imgNotConnected->isHidden());
         QVERIFY(h.window->controls().imgConnected->isHidden());
         QCOMPARE(h.window->SettingsTab->count(), 6);
