@@ -1,7 +1,7 @@
 #include "SimulatedPort.h"
 
 #include "RadioConsole.h"
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 SimulatedPort::SimulatedPort(RadioConsole& radio, Clock& clock, QObject* parent)
     : SerialPort(parent), radio_(radio), clock_(clock) {}

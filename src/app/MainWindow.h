@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SharedState.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/LinkControls.h"
 #include "link/RadioLink.h"

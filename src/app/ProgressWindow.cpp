@@ -1,6 +1,6 @@
 #include "ProgressWindow.h"
 
-#include "SharedState.h"
+#include "core/SharedState.h"
 
 #include <QEvent>
 #include <QLabel>

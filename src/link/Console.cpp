@@ -2,8 +2,8 @@
 
 #include "ConsoleText.h"
 #include "SerialPort.h"
-#include "app/Clock.h"
-#include "app/SharedState.h"
+#include "core/Clock.h"
+#include "core/SharedState.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -5,10 +5,10 @@
 #include "SerialPort.h"
 #include "Terminal.h"
 #include "TerminalPane.h"
-#include "app/Clock.h"
-#include "app/LinkBusy.h"
-#include "app/Prompts.h"
-#include "app/SharedState.h"
+#include "core/Clock.h"
+#include "core/LinkBusy.h"
+#include "core/Prompts.h"
+#include "core/SharedState.h"
 
 #include <QAction>
 #include <QLabel>

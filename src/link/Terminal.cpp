@@ -3,8 +3,8 @@
 #include "LinkControls.h"
 #include "TerminalFilter.h"
 #include "TerminalPane.h"
-#include "app/Prompts.h"
-#include "app/SharedState.h"
+#include "core/Prompts.h"
+#include "core/SharedState.h"
 
 #include <QAction>
 #include <QFile>

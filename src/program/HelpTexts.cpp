@@ -1,7 +1,7 @@
 #include "HelpTexts.h"
 
-#include "app/Prompts.h"
-#include "app/SharedState.h"
+#include "core/Prompts.h"
+#include "core/SharedState.h"
 
 #include <algorithm>
 #include <iterator>

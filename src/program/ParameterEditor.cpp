@@ -1,7 +1,7 @@
 #include "ParameterEditor.h"
 
-#include "app/LinkBusy.h"
-#include "app/Prompts.h"
+#include "core/LinkBusy.h"
+#include "core/Prompts.h"
 #include "link/Console.h"
 #include "link/RadioLink.h"
 #include "link/SerialPort.h"

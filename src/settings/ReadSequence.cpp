@@ -2,7 +2,7 @@
 
 #include "Catalogue.h"
 #include "SettingsFields.h"
-#include "app/LinkBusy.h"
+#include "core/LinkBusy.h"
 #include "link/Console.h"
 #include "link/LinkControls.h"
 #include "link/RadioLink.h"

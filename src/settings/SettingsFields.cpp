@@ -2,7 +2,7 @@
 
 #include "Catalogue.h"
 #include "ParameterField.h"
-#include "app/ClickableLabel.h"
+#include "core/ClickableLabel.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "SettingsTick.h"
 
-#include "app/Clock.h"
-#include "app/SharedState.h"
+#include "core/Clock.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/RadioLink.h"
 #include "link/SerialPort.h"

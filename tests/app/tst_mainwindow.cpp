@@ -1,5 +1,5 @@
 #include "Harness.h"
-#include "app/AppSettings.h"
+#include "core/AppSettings.h"
 #include "app/ProgressWindow.h"
 #include "app/SplashWindow.h"
 

@@ -1,7 +1,7 @@
 // The program's real serial port against ardentix-radio-sim over a pseudo-terminal.
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "app/MainWindow.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "link/DevicePort.h"
 #include "link/TerminalPane.h"
 #include "settings/ParameterField.h"

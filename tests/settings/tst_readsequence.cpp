@@ -1,5 +1,5 @@
 #include "Harness.h"
-#include "app/ClickableLabel.h"
+#include "core/ClickableLabel.h"
 #include "settings/ParameterField.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsFields.h"

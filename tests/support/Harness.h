@@ -2,9 +2,9 @@
 
 #include "RadioConsole.h"
 #include "SimulatedPort.h"
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "app/MainWindow.h"
-#include "app/Prompts.h"
+#include "core/Prompts.h"
 #include "link/TerminalPane.h"
 
 #include <QSettings>
