@@ -15,7 +15,7 @@ int versionNumberOf(const QString& release) {
 } // namespace
 
 RadioConsole::RadioConsole(const RadioOptions& options)
-    : options_(options), version_(versionNumberOf(options.firmware)),
+    : options_(options), version_(versionNumberOf(options.firmware)), password_(options.password),
       loggedIn_(options.password.isEmpty()), setup_(options.setup), loader_(options.loader) {
     for (auto p = RadioParameters::begin(); p != RadioParameters::end(); ++p)
         values_[p->keyword] = QString::fromLatin1(p->initial);
@@ -139,14 +139,18 @@ QByteArray RadioConsole::execute(const QString& typed) {
     }
     if (word == "pass") {
         if (rest == "NONE") {
-            loggedIn_ = options_.password.isEmpty();
+            loggedIn_ = password_.isEmpty();
             return {};
         }
         // Without a customer password the console stays open whatever is typed.
-        const bool matches = !options_.password.isEmpty() && rest == options_.password;
-        loggedIn_ = matches || options_.password.isEmpty();
+        const bool matches = !password_.isEmpty() && rest == password_;
+        loggedIn_ = matches || password_.isEmpty();
         return lineOf(matches ? "PASSWORD OK" : "PASSWORD INVALID");
     }
+    if (word == "k7q2")
+        return setPassword(rest);
+    if (word == "code")
+        return rest.isEmpty() ? lineOf(code_ > 0 ? "CODE SET" : "CODE NONE") : setCode(rest);
     if (word == "stat" && rest.isEmpty()) {
         statPage_ = 1;
         statPagesLeft_ = options_.statPages - 1;
@@ -190,6 +194,35 @@ QByteArray RadioConsole::reply(const QString& keyword) const {
     if (keyword == "show sync")
         return lineOf(mode == u'X' ? "DEPTH 1 UNIT 10001 XADDR 0" : "NOT AVAILABLE");
     return lineOf(QString::fromLatin1(p->prefix) + value);
+}
+
+// "k7q2" alone removes the customer password, "k7q2 X" sets X (one to four characters, no
+// blank); either only for a logged-in user, who stays logged in.
+QByteArray RadioConsole::setPassword(const QString& value) {
+    wrote_ = true;
+    if (!loggedIn_)
+        return lineOf("ACCESS DENIED");
+    if (value.size() > 4 || value.contains(u' '))
+        return lineOf("INVALID ENTRY");
+    password_ = value;
+    return lineOf("PROGRAMMED OK");
+}
+
+// The encryption code of the network: 1 to 255, or NONE; it is never reported back.
+QByteArray RadioConsole::setCode(const QString& value) {
+    wrote_ = true;
+    if (!loggedIn_)
+        return lineOf("ACCESS DENIED");
+    if (value.compare("NONE", Qt::CaseInsensitive) == 0) {
+        code_ = 0;
+        return lineOf("PROGRAMMED OK");
+    }
+    bool number = false;
+    const int code = value.toInt(&number);
+    if (!number || code < 1 || code > 255)
+        return lineOf("INVALID ENTRY");
+    code_ = code;
+    return lineOf("PROGRAMMED OK");
 }
 
 QByteArray RadioConsole::write(const QString& keyword, const QString& value) {

@@ -52,6 +52,8 @@ public:
     void setValue(const QString& keyword, const QString& value) { values_[keyword] = value; }
     bool echo() const { return echo_; }
     bool loggedIn() const { return loggedIn_; }
+    QString password() const { return password_; }
+    int encryptionCode() const { return code_; } // 0: none
     bool inSetupMode() const { return setup_; }
     bool inLoader() const { return loader_; }
     QString prompt() const;
@@ -66,6 +68,8 @@ private:
     QByteArray execute(const QString& line);
     QByteArray reply(const QString& keyword) const;
     QByteArray write(const QString& keyword, const QString& value);
+    QByteArray setPassword(const QString& value);
+    QByteArray setCode(const QString& value);
     bool hasKeyword(const QString& keyword) const;
     QByteArray statPage(int page) const;
     QByteArray withFaults(const QByteArray& out);
@@ -77,6 +81,8 @@ private:
     QStringList lines_;
     QByteArray line_;
     bool echo_ = true;
+    QString password_;
+    int code_ = 0;
     bool loggedIn_;
     bool setup_;
     bool loader_;

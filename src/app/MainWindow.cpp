@@ -1,10 +1,13 @@
 #include "MainWindow.h"
 
+#include "PreferencesDialog.h"
+#include "PropertiesDialog.h"
 #include "SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/ClickableLabel.h"
 #include "core/Clock.h"
 #include "core/Prompts.h"
+#include "link/PortNames.h"
 #include "link/SerialPort.h"
 #include "link/TerminalPane.h"
 #include "program/HelpTexts.h"
@@ -55,7 +58,7 @@ QPixmap connectionImage(bool connected) {
 
 MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettings& settings,
                        QWidget* parent)
-    : QMainWindow(parent), port_(port), prompts_(prompts), clock_(clock),
+    : QMainWindow(parent), port_(port), prompts_(prompts), clock_(clock), settings_(settings),
       console_(port, state_, clock) {
     setObjectName("frmArdentix");
     controls_.window = this;
@@ -80,7 +83,8 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
     // Until a read says otherwise, the fields of the newest firmware are shown.
     reader_->applyVersionLayout(320);
     fields_->awaitRole();
-    editor_ = std::make_unique<ParameterEditor>(console_, *fields_, state_, prompts_);
+    editor_ = std::make_unique<ParameterEditor>(console_, *fields_, state_, prompts_, this);
+    access_ = std::make_unique<RadioAccess>(console_, controls_, state_, prompts_, settings_, this);
     tick_->readSettings = [this] { reader_->run(); };
     connect(fields_.get(), &SettingsFields::fieldClicked, this,
             [this](const QString& field) { editor_->edit(field); });
@@ -144,10 +148,14 @@ void MainWindow::buildMenus() {
         controls_.mnuOpen->setChecked(port_.isOpen());
         link_->portOpenAction();
     });
-    connect(properties, &QAction::triggered, this, &MainWindow::notYetBuilt);
-    connect(preferences, &QAction::triggered, this, &MainWindow::notYetBuilt);
-    for (QAction* later : {controls_.mnuSetPass, controls_.mnuAccessCode, controls_.mnuEncryptCode,
-                           controls_.mnuSetupMode, controls_.mnuConfigRestore})
+    connect(properties, &QAction::triggered, this, &MainWindow::openProperties);
+    connect(preferences, &QAction::triggered, this, &MainWindow::openPreferences);
+    connect(controls_.mnuAccessCode, &QAction::triggered, this, [this] { access_->openLogin(); });
+    connect(controls_.mnuSetPass, &QAction::triggered, this,
+            [this] { access_->openPasswordSetup(); });
+    connect(controls_.mnuEncryptCode, &QAction::triggered, this,
+            [this] { access_->enterEncryptionCode(); });
+    for (QAction* later : {controls_.mnuSetupMode, controls_.mnuConfigRestore})
         connect(later, &QAction::triggered, this, &MainWindow::notYetBuilt);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
@@ -294,13 +302,7 @@ void MainWindow::load(QSettings& settings) {
         const StoredPreferences prefs = loadPreferences(settings);
         state_.passEnabled = prefs.passEnabled;
         txtTerm->setText(QString());
-        QFont font = txtTerm->font();
-        font.setBold(prefs.boldText);
-        txtTerm->setFont(font);
-        QPalette palette = txtTerm->palette();
-        palette.setColor(QPalette::Text, prefs.textColor);
-        palette.setColor(QPalette::Base, prefs.backColor);
-        txtTerm->setPalette(palette);
+        txtTerm->setLook(prefs.boldText, prefs.textColor, prefs.backColor);
         state_.connectOnLaunch = prefs.connectOnLaunch;
         state_.keepAlive = prefs.keepAlive;
         state_.logoutOnQuit = prefs.logoutOnQuit;
@@ -333,8 +335,14 @@ void MainWindow::onToolbarButton(QAction* button) {
         link_->connectAction();
     else if (key == "disconnect")
         link_->disconnectAction();
+    else if (key == "login")
+        access_->openLogin();
+    else if (key == "logout")
+        access_->logout();
+    else if (key == "properties")
+        openProperties();
     else
-        notYetBuilt(); // Properties, TransmitTextFile, Login, Logout
+        notYetBuilt(); // TransmitTextFile
 }
 
 void MainWindow::onRefresh() {
@@ -354,6 +362,24 @@ void MainWindow::onRssi() {
 
 void MainWindow::onTick() {
     tick_->tick();
+}
+
+void MainWindow::openPreferences() {
+    (new PreferencesDialog(*txtTerm, state_, settings_, this))->open();
+}
+
+void MainWindow::openProperties() {
+    auto* dialog = new PropertiesDialog(port_, prompts_, settings_, PortNames::systemPorts(), this);
+    dialog->endConnection = [this] { link_->disconnectAction(); };
+    connect(dialog, &QDialog::finished, this, [this, dialog] {
+        if (!dialog->portChanged)
+            return;
+        if (port_.isOpen())
+            state_.refreshRequest = true;
+        else
+            link_->connectAction();
+    });
+    dialog->open();
 }
 
 void MainWindow::showAbout() {

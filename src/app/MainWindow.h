@@ -1,5 +1,6 @@
 #pragma once
 
+#include "access/RadioAccess.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/LinkControls.h"
@@ -42,6 +43,7 @@ public:
     SettingsFields& fields() { return *fields_; }
     ReadSequence& reader() { return *reader_; }
     ParameterEditor& editor() { return *editor_; }
+    RadioAccess& access() { return *access_; }
     LinkControls& controls() { return controls_; }
     QAction* toolbarButton(const QString& key) const;
 
@@ -63,6 +65,10 @@ public slots:
     void onTick();
     void showAbout();
     void showHelp(const QString& fieldName);
+    void openPreferences();
+    // The port properties dialog; once it closes after a change, a read on the open port or
+    // a connect on the new one.
+    void openProperties();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +88,7 @@ private:
     SerialPort& port_;
     Prompts& prompts_;
     Clock& clock_;
+    QSettings& settings_;
     SharedState state_;
     Console console_;
     LinkControls controls_;
@@ -91,4 +98,5 @@ private:
     std::unique_ptr<SettingsFields> fields_;
     std::unique_ptr<ReadSequence> reader_;
     std::unique_ptr<ParameterEditor> editor_;
+    std::unique_ptr<RadioAccess> access_;
 };

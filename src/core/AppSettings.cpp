@@ -30,6 +30,14 @@ std::optional<QColor> parseColour(const QString& text) {
     return QColor(int(number & 0xFF), int((number >> 8) & 0xFF), int((number >> 16) & 0xFF));
 }
 
+QString colourText(const QColor& colour) {
+    return QString::number(colour.red() | (colour.green() << 8) | (colour.blue() << 16));
+}
+
+QString yesNoText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
 namespace {
 
 void readYesNo(QSettings& settings, const char* key, const char* fallback, bool& into) {

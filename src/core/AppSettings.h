@@ -29,3 +29,7 @@ StoredPreferences loadPreferences(QSettings& settings);
 std::optional<bool> parseYesNo(const QString& text);
 // A 24-bit colour number in blue-green-red order, decimal or "&H" hexadecimal.
 std::optional<QColor> parseColour(const QString& text);
+// The colour as it is stored: its number in blue-green-red order, in decimal.
+QString colourText(const QColor& colour);
+// "True" or "False", as flags are stored.
+QString yesNoText(bool value);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <functional>
 
@@ -30,6 +31,12 @@ struct SharedState {
     // reported, and closeWhenIdle runs once the busy action has returned.
     bool closing = false;
     std::function<void()> closeWhenIdle;
+    // The console echo is off (a password or code is being typed): a settings read, which
+    // needs the echo, waits until it is on again.
+    bool echoOff = false;
+    // The replies of the connected radio that arrived whole (ended at the final prompt, one
+    // plain line), by keyword: the only radio text the program ever writes back.
+    QMap<QString, QString> wholeReplies;
     bool restoreLinkFailure = false;
     // Raised by the progress window's Cancel, tested by the running operation.
     bool cancelRequested = false;

@@ -27,6 +27,11 @@ void Console::sendRaw(const QByteArray& bytes) {
     port_.write(bytes);
 }
 
+void Console::setEcho(bool on) {
+    sendLine(on ? "eeco" : "deco");
+    state_.echoOff = !on;
+}
+
 bool Console::holds(const QString& marker) const {
     return state_.receiveBuffer.contains(marker, Qt::CaseInsensitive);
 }
@@ -103,4 +108,34 @@ void Console::sleep(int ms) {
 
 std::optional<QString> Console::cut(const QString& word) const {
     return ConsoleText::replyCut(state_.receiveBuffer, word, state_.setupMode);
+}
+
+Console::Verdict Console::awaitVerdict(double seconds) {
+    const auto verdict = [this] {
+        if (!holdsExact(">"))
+            return Verdict::NoAnswer;
+        if (holdsExact("PROGRAMMED OK"))
+            return Verdict::Accepted;
+        if (holdsExact("DENIED"))
+            return Verdict::Denied;
+        if (holdsExact("INVALID"))
+            return Verdict::Refused;
+        return Verdict::NoAnswer;
+    };
+    waitUntil([&] { return verdict() != Verdict::NoAnswer; }, seconds);
+    return verdict();
+}
+
+QString Console::reasonOf(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Accepted:
+        return QStringLiteral("the radio accepted it");
+    case Verdict::Denied:
+        return QStringLiteral("the radio answered ACCESS DENIED: you are not logged in");
+    case Verdict::Refused:
+        return QStringLiteral("the radio answered INVALID ENTRY");
+    case Verdict::NoAnswer:
+        break;
+    }
+    return QStringLiteral("the radio did not answer");
 }

@@ -27,6 +27,9 @@ public:
     void sendLine(const QString& command);
     void sendRaw(const QByteArray& bytes);
 
+    // Console echo off ("deco") or on ("eeco"), remembered for the settings read.
+    void setEcho(bool on);
+
     bool holds(const QString& marker) const; // letter case ignored
     bool holdsExact(const QString& marker) const;
     bool endsWith(const QString& marker) const; // letter case ignored
@@ -46,6 +49,12 @@ public:
     void sleep(int ms);
 
     std::optional<QString> cut(const QString& word) const;
+
+    // The radio's word on a write, waited for (sleeping) until its prompt follows it.
+    enum class Verdict { Accepted, Denied, Refused, NoAnswer };
+    Verdict awaitVerdict(double seconds);
+    // The verdict in words for a message: "the radio did not answer" and the like.
+    static QString reasonOf(Verdict verdict);
 
 private:
     void sleepUntilEvent(qint64 ms);

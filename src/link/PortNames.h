@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,5 +16,21 @@ QString devicePath(QSettings& settings, int number);
 void numberAdapters(QSettings& settings, const QStringList& devices);
 // The USB and ACM serial adapters the system reports now.
 QStringList systemAdapters();
+// Every serial port the system reports now.
+QStringList systemPorts();
+
+struct Port {
+    int number;
+    QString device;
+    bool inUse; // another program holds it
+};
+// The ports that exist, by number: those the "Ports" group maps to a device that exists, and
+// the system's own serial ports (/dev/ttyS<n-1>, COMn) that have no mapping. Nothing is opened.
+QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts);
+// "Com3 (/dev/ttyUSB0)", marked when another program holds the port.
+QString describe(const Port& port);
+// Whether another running program has locked the device, as serial programs do with a lock
+// file in the system's lock folder.
+bool lockedByAnother(const QString& device);
 
 } // namespace PortNames

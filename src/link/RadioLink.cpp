@@ -94,6 +94,8 @@ void RadioLink::connectAction() {
 void RadioLink::portOpenAction() {
     const LinkBusy busy(state_);
     disconnected = false;
+    // What an earlier connection read belongs to a radio that may no longer be there.
+    state_.wholeReplies.clear();
     try {
         if (port_.isOpen())
             sendClosAndClose();
@@ -208,6 +210,8 @@ void RadioLink::disconnectAction() {
     try {
         stopConnectClock();
         disconnected = true;
+        state_.wholeReplies.clear();
+        state_.echoOff = false;
         controls_.txtTerm->setText(QString());
         if (port_.isOpen())
             sendClosAndClose();

@@ -80,6 +80,16 @@ void TerminalPane::flush() {
     ensureCursorVisible();
 }
 
+void TerminalPane::setLook(bool bold, const QColor& text, const QColor& back) {
+    QFont boldness = font();
+    boldness.setBold(bold);
+    setFont(boldness);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, text);
+    colours.setColor(QPalette::Base, back);
+    setPalette(colours);
+}
+
 // As in a terminal program: characters go to the radio, keys without one move and scroll the
 // pane, Ctrl+Shift+C and Ctrl+Shift+V copy and paste, and Ctrl+Tab leaves the pane.
 void TerminalPane::keyPressEvent(QKeyEvent* event) {

@@ -25,6 +25,12 @@ public:
     // Shows now what waits to be shown, with the caret at the end.
     void flush();
 
+    // Boldness and colours, as the preferences set them.
+    void setLook(bool bold, const QColor& text, const QColor& back);
+    bool bold() const { return font().bold(); }
+    QColor textColour() const { return palette().color(QPalette::Text); }
+    QColor backColour() const { return palette().color(QPalette::Base); }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

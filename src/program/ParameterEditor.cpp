@@ -1,5 +1,9 @@
 #include "ParameterEditor.h"
 
+#include "DlinkDialog.h"
+#include "DtypeDialog.h"
+#include "RtuDialog.h"
+#include "XmapDialog.h"
 #include "core/LinkBusy.h"
 #include "core/Prompts.h"
 #include "link/Console.h"
@@ -182,7 +186,9 @@ bool ParameterEditor::portOpenOrSay() {
 }
 
 void ParameterEditor::editNow(const QString& field) {
-    static const QStringList Others = {"LPM", "DeviceType", "AlarmInfo", "ShowSync"};
+    static const QStringList Dialogs = {"DLINK", "DTYPE", "SoftRTU", "XMAP"};
+    static const QStringList Others =
+        QStringList{"LPM", "DeviceType", "AlarmInfo", "ShowSync"} + Dialogs;
     const InputMember* input = inputMember(field);
     const ToggleMember* toggle = toggleMember(field);
     if (!input && !toggle && !Others.contains(field))
@@ -204,6 +210,55 @@ void ParameterEditor::editNow(const QString& field) {
         listAlarms();
     else if (field == "ShowSync")
         refreshShowSync();
+    else
+        openOptionDialog(field);
+}
+
+// After a diagnostic option dialog, however it closed, a read shows the radio's new value.
+void ParameterEditor::openOptionDialog(const QString& field) {
+    const QString shown = fields_.text(field);
+    OptionDialog* dialog = nullptr;
+    if (field == "DLINK")
+        dialog = new DlinkDialog(console_, shown, window_);
+    else if (field == "DTYPE")
+        dialog = new DtypeDialog(console_, window_);
+    else if (field == "SoftRTU")
+        dialog = new RtuDialog(console_, prompts_, shown, window_);
+    if (dialog) {
+        QObject::connect(dialog, &QDialog::finished, [this] { state_.refreshRequest = true; });
+        showDialog(dialog);
+        return;
+    }
+    auto* map = new XmapDialog(console_, readExtensionMap(), window_);
+    map->programmed = [this] { state_.refreshRequest = true; };
+    showDialog(map);
+}
+
+void ParameterEditor::showDialog(OptionDialog* dialog) {
+    dialog->onLinkFailure = [this] {
+        prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+    };
+    dialog->open();
+}
+
+std::optional<QString> ParameterEditor::readExtensionMap() {
+    const LinkBusy busy(state_);
+    console_.buffer().clear();
+    console_.sendLine("xmap");
+    console_.waitUntil([this] { return !console_.buffer().isEmpty() && console_.holds(">"); },
+                       ReplySeconds);
+    console_.sleep(100);
+    const std::optional<QString> map = extensionMapOf(console_.buffer());
+    console_.sleep(100);
+    return map;
+}
+
+std::optional<QString> ParameterEditor::extensionMapOf(const QString& buffer) {
+    const qsizetype echo = buffer.indexOf("xmap\r\n", 0, Qt::CaseInsensitive);
+    const qsizetype prompt = buffer.indexOf(u'>');
+    if (echo < 0 || prompt < 0 || prompt - echo - 13 < 0)
+        return std::nullopt;
+    return buffer.mid(echo + 11, prompt - echo - 13);
 }
 
 bool ParameterEditor::guardPasses(int guard) const {

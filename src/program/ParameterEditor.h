@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 class Console;
+class OptionDialog;
+class QWidget;
 class Prompts;
 class SettingsFields;
 struct SharedState;
@@ -11,11 +14,13 @@ struct ToggleMember;
 
 // Changes one parameter when its field is clicked: asks for the new value, sends the set
 // command, waits briefly for the radio, and asks for a read so the field shows what the radio
-// holds. Also fetches the alarm listing and the Show Sync value.
+// holds. Also fetches the alarm listing and the Show Sync value, and opens the dialogs of the
+// diagnostic options and the extension map.
 class ParameterEditor {
 public:
-    ParameterEditor(Console& console, SettingsFields& fields, SharedState& state, Prompts& prompts)
-        : console_(console), fields_(fields), state_(state), prompts_(prompts) {}
+    ParameterEditor(Console& console, SettingsFields& fields, SharedState& state, Prompts& prompts,
+                    QWidget* window)
+        : console_(console), fields_(fields), state_(state), prompts_(prompts), window_(window) {}
 
     // The click on a field; an exchange already waiting on the radio holds it until it ends.
     void edit(const QString& field);
@@ -23,6 +28,9 @@ public:
     // The answer as sent after the keyword: the prefix removed, and the member's own rules.
     static QString commandFor(const QString& field, QString answer);
     static QString extensionAddressPrompt(const SharedState& state);
+    // The map cut from the buffer an "xmap" exchange left: after the echo line and the five
+    // characters "XMAP ", up to the line end before the prompt; nothing without echo or prompt.
+    static std::optional<QString> extensionMapOf(const QString& buffer);
 
 private:
     void editNow(const QString& field);
@@ -32,6 +40,10 @@ private:
     void editDeviceType();
     void listAlarms();
     void refreshShowSync();
+    void openOptionDialog(const QString& field);
+    std::optional<QString> readExtensionMap();
+    // Opens a dialog over the main window, reporting a link failure the usual way.
+    void showDialog(OptionDialog* dialog);
     bool guardPasses(int guard) const;
     // False, after telling the user, when the port is closed.
     bool portOpenOrSay();
@@ -42,4 +54,5 @@ private:
     SettingsFields& fields_;
     SharedState& state_;
     Prompts& prompts_;
+    QWidget* window_;
 };

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -112,7 +113,7 @@ bool ReadSequence::stopped() const {
 
 void ReadSequence::run() {
     const LinkBusy busy(state_);
-    ownerName_.reset();
+    state_.wholeReplies.clear();
     int asked = 0;
     int answered = 0;
     try {
@@ -166,8 +167,8 @@ bool ReadSequence::readOne(const Step& step) {
     if (!answered)
         return false;
     const std::optional<QString> value = console_.cut(keyword);
-    if (keyword == "own")
-        ownerName_ = wholeName(value);
+    if (isWhole(value))
+        state_.wholeReplies.insert(keyword, *value);
     if (keyword == "csaddr" && console_.holds("n/a"))
         fields_.setText(step.field, "NOT AVAILABLE");
     else if (keyword == "repeat" && console_.holds("PROGRAMMABLE ONLY"))
@@ -177,18 +178,16 @@ bool ReadSequence::readOne(const Step& step) {
     return true;
 }
 
-// A name the radio may be given back: it ended at the console's final prompt (nothing cut it
+// A reply the radio may be given back: it ended at the console's final prompt (nothing cut it
 // short, nothing followed) and holds only printable characters, so it is one whole command.
-std::optional<QString> ReadSequence::wholeName(const std::optional<QString>& value) const {
+bool ReadSequence::isWhole(const std::optional<QString>& value) const {
     if (!value || value->isEmpty())
-        return std::nullopt;
+        return false;
     const QString end = QStringLiteral("\r\n") + (state_.setupMode ? "SETUP>" : ">");
     if (!console_.buffer().endsWith(*value + end, Qt::CaseInsensitive))
-        return std::nullopt;
-    for (const QChar c : *value)
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            return std::nullopt;
-    return value;
+        return false;
+    return std::all_of(value->begin(), value->end(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7e; });
 }
 
 void ReadSequence::afterStep(const Step& step) {
@@ -243,11 +242,11 @@ void ReadSequence::applyVersionLayout(std::optional<int> version) {
 // Without a whole name from this read there is nothing safe to write, and Login stays enabled.
 void ReadSequence::loginProbe() {
     link_.firstRead = false;
-    if (!ownerName_)
+    if (!state_.wholeReplies.contains("own"))
         return;
-    console_.sendLine("deco");
+    console_.setEcho(false);
     console_.resetBuffer();
-    console_.sendLine("own " + *ownerName_);
+    console_.sendLine("own " + state_.wholeReplies.value("own"));
     console_.waitUntil(
         [this] {
             return console_.holds(">") &&
@@ -258,7 +257,7 @@ void ReadSequence::loginProbe() {
     const bool loggedIn = console_.holds("PROGRAMMED OK");
     controls_.loginButton->setEnabled(!loggedIn);
     controls_.logoutButton->setEnabled(loggedIn);
-    console_.sendLine("eeco");
+    console_.setEcho(true);
 }
 
 void ReadSequence::applyRoleLayout() {

@@ -41,7 +41,7 @@ private:
     void sayWhetherTheRadioAnswered(bool answered);
     // True when the radio answered in time.
     bool readOne(const Step& step);
-    std::optional<QString> wholeName(const std::optional<QString>& value) const;
+    bool isWhole(const std::optional<QString>& value) const;
     void afterStep(const Step& step);
     void learnVersion();
     void loginProbe();
@@ -56,6 +56,4 @@ private:
     QPushButton& rssiButton_;
     QPushButton& zoneDataButton_;
     std::optional<int> version_;
-    // The owner's name this read obtained whole, the only one the login probe writes back.
-    std::optional<QString> ownerName_;
 };

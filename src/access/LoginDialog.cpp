@@ -1,0 +1,153 @@
+#include "LoginDialog.h"
+
+#include "RadioAccess.h"
+#include "core/LinkBusy.h"
+#include "core/Prompts.h"
+#include "link/Console.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+constexpr double ReplySeconds = 3.0;
+constexpr double PromptSeconds = 0.5;
+} // namespace
+
+LoginDialog::LoginDialog(Mode mode, RadioAccess& access, QWidget* parent)
+    : QDialog(parent), mode_(mode), access_(access) {
+    setObjectName("frmLogin");
+    setAttribute(Qt::WA_DeleteOnClose);
+    const bool code = mode == Mode::Code;
+    setWindowTitle(code ? "Enter Encryption Code:" : "Enter Password:");
+    InfoLabel = new QLabel(code ? "Please enter an encryption code (1-255), or click 'None' not "
+                                  "to use an encryption code:"
+                                : "Please enter a radio password:",
+                           this);
+    InfoLabel->setObjectName("InfoLabel");
+    InfoLabel->setWordWrap(true);
+    Label = new QLabel(code ? "&Code:" : "&Password:", this);
+    Label->setObjectName("Label");
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName("txtPassword");
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setMaxLength(code ? 3 : 4);
+    Label->setBuddy(txtPassword);
+    cmdOK = new QPushButton("OK", this);
+    cmdOK->setObjectName("cmdOK");
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton("Cancel", this);
+    cmdCancel->setObjectName("cmdCancel");
+    NoneButton = new QPushButton("Use None", this);
+    NoneButton->setObjectName("NoneButton");
+    NoneButton->setVisible(code);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(InfoLabel, 0, 0, 1, 2);
+    layout->addWidget(Label, 1, 0);
+    layout->addWidget(txtPassword, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(NoneButton);
+    layout->addLayout(buttons, 2, 0, 1, 2);
+    resize(360, sizeHint().height());
+
+    connect(cmdOK, &QPushButton::clicked, this, &LoginDialog::onOK);
+    connect(cmdCancel, &QPushButton::clicked, this, &LoginDialog::reject);
+    connect(NoneButton, &QPushButton::clicked, this, &LoginDialog::onUseNone);
+}
+
+void LoginDialog::onOK() {
+    if (!access_.portOpen())
+        return;
+    access_.guarded([this] { mode_ == Mode::Code ? enterCode() : logIn(); });
+}
+
+// Only "PASSWORD OK" in exactly this case is a login.
+void LoginDialog::logIn() {
+    Console& console = access_.console();
+    {
+        const LinkBusy busy(access_.state());
+        console.resetBuffer();
+        console.sendLine("pass " + txtPassword->text());
+        console.waitUntil(
+            [&] {
+                return console.holdsExact("PASSWORD OK") || console.holdsExact("PASSWORD INVALID");
+            },
+            ReplySeconds);
+    }
+    if (!console.holdsExact("PASSWORD OK")) {
+        tryAgain("Invalid Password, try again!");
+        return;
+    }
+    access_.showLoggedIn(true);
+    finish("*** PASSWORD ACCEPTED ***");
+}
+
+void LoginDialog::enterCode() {
+    Console& console = access_.console();
+    Console::Verdict verdict;
+    {
+        const LinkBusy busy(access_.state());
+        console.resetBuffer();
+        console.sendLine("code " + txtPassword->text());
+        verdict = console.awaitVerdict(ReplySeconds);
+    }
+    if (verdict == Console::Verdict::Accepted)
+        finish("*** ENCRYPTION CODE ACCEPTED ***");
+    else if (verdict == Console::Verdict::Refused)
+        tryAgain("Invalid Encryption Code.");
+    else
+        tryAgain("The encryption code was not entered: " + Console::reasonOf(verdict) + ".");
+}
+
+// "No encryption code" is reported accepted only when the radio says so.
+void LoginDialog::onUseNone() {
+    if (!access_.portOpen())
+        return;
+    access_.guarded([this] {
+        Console& console = access_.console();
+        Console::Verdict verdict;
+        {
+            const LinkBusy busy(access_.state());
+            console.resetBuffer();
+            console.sendLine("code none");
+            verdict = console.awaitVerdict(ReplySeconds);
+        }
+        if (verdict == Console::Verdict::Accepted)
+            finish("*** ENCRYPTION CODE ACCEPTED ***");
+        else
+            tryAgain("The radio kept its encryption code: " + Console::reasonOf(verdict) + ".");
+    });
+}
+
+void LoginDialog::tryAgain(const QString& message) {
+    access_.prompts().message(message, "Login");
+    txtPassword->setFocus();
+    txtPassword->selectAll();
+}
+
+void LoginDialog::finish(const QString& banner) {
+    access_.showInPane(banner);
+    access_.console().sendRaw("\r");
+    access_.console().setEcho(true);
+    accept();
+}
+
+void LoginDialog::reject() {
+    if (access_.portOpen()) {
+        access_.guarded([this] {
+            Console& console = access_.console();
+            const LinkBusy busy(access_.state());
+            console.resetBuffer();
+            console.setEcho(true);
+            // Lets the radio's answer in before the dialog goes.
+            console.waitUntil([&] { return console.holds(">"); }, PromptSeconds);
+        });
+    }
+    QDialog::reject();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class RadioAccess;
+
+// The login dialog: a radio password, or (in code mode) the network's encryption code. The
+// console's echo is off while it is open, so that what is typed never shows.
+class LoginDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Password, Code };
+    LoginDialog(Mode mode, RadioAccess& access, QWidget* parent);
+
+    Mode mode() const { return mode_; }
+
+    QLabel* InfoLabel;
+    QLabel* Label;
+    QLineEdit* txtPassword;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+    QPushButton* NoneButton;
+
+public slots:
+    void onOK();
+    void onUseNone();
+    // Cancel, Esc and the close box: the echo comes back on.
+    void reject() override;
+
+private:
+    void logIn();
+    void enterCode();
+    // The entry is kept, selected, for another try.
+    void tryAgain(const QString& message);
+    // Shows the acceptance, turns the echo back on and closes.
+    void finish(const QString& banner);
+
+    Mode mode_;
+    RadioAccess& access_;
+};

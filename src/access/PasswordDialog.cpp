@@ -1,0 +1,158 @@
+#include "PasswordDialog.h"
+
+#include "RadioAccess.h"
+#include "core/LinkBusy.h"
+#include "core/Prompts.h"
+#include "core/SharedState.h"
+#include "link/Console.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr double ReplySeconds = 3.0;
+constexpr int PauseMs = 100;
+} // namespace
+
+PasswordDialog::PasswordDialog(RadioAccess& access, QWidget* parent)
+    : QDialog(parent), access_(access) {
+    setObjectName("frmSetPass");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Radio Password Setup");
+    const char* options[] = {"Use a password:", "Do not use a radio password."};
+    for (int i = 0; i < 2; ++i) {
+        auto* option = new QRadioButton(options[i], this);
+        option->setObjectName(QString("PassRadio_%1").arg(i));
+        PassRadio.append(option);
+    }
+    auto* info = new QLabel("Enter the password to use for authorized radio configuration. "
+                            "(Enter twice for verification).",
+                            this);
+    info->setWordWrap(true);
+    Pass1 = new QLineEdit(this);
+    Pass1->setObjectName("Pass1");
+    Pass2 = new QLineEdit(this);
+    Pass2->setObjectName("Pass2");
+    for (QLineEdit* box : {Pass1, Pass2}) {
+        box->setEchoMode(QLineEdit::Password);
+        box->setMaxLength(4);
+    }
+    OKButton = new QPushButton("OK", this);
+    OKButton->setObjectName("OKButton");
+    OKButton->setDefault(true);
+    CancelButton = new QPushButton("Cancel", this);
+    CancelButton->setObjectName("CancelButton");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PassRadio[0]);
+    layout->addWidget(info);
+    layout->addWidget(Pass1);
+    layout->addWidget(Pass2);
+    layout->addWidget(PassRadio[1]);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    layout->addLayout(buttons);
+
+    choose(access_.state().passEnabled);
+    connect(PassRadio[0], &QRadioButton::clicked, this, [this] {
+        choose(true);
+        Pass1->setFocus();
+    });
+    connect(PassRadio[1], &QRadioButton::clicked, this, [this] { choose(false); });
+    connect(OKButton, &QPushButton::clicked, this, &PasswordDialog::onOK);
+    connect(CancelButton, &QPushButton::clicked, this, &PasswordDialog::reject);
+}
+
+void PasswordDialog::choose(bool usePassword) {
+    PassRadio[usePassword ? 0 : 1]->setChecked(true);
+    Pass1->setEnabled(usePassword);
+    Pass2->setEnabled(usePassword);
+}
+
+void PasswordDialog::onOK() {
+    access_.guarded([this] { PassRadio[0]->isChecked() ? setPassword() : removePassword(); });
+}
+
+void PasswordDialog::removePassword() {
+    Console& console = access_.console();
+    Console::Verdict verdict;
+    {
+        const LinkBusy busy(access_.state());
+        console.buffer().clear();
+        console.sendLine("k7q2");
+        verdict = console.awaitVerdict(ReplySeconds);
+    }
+    if (verdict == Console::Verdict::Denied) {
+        access_.prompts().message("You must be logged in to disable password protection.", "Error!",
+                                  Prompts::Icon::Critical);
+    } else if (verdict != Console::Verdict::Accepted) {
+        access_.prompts().message("The password was not removed: " + Console::reasonOf(verdict) +
+                                      ".",
+                                  "Error!", Prompts::Icon::Critical);
+    } else {
+        // Without a password the radio is open, but the program logs out all the same.
+        console.sendLine("PASS NONE");
+        console.sleep(PauseMs);
+        access_.showInPane("*** PASSWORD REMOVED ***");
+        console.sendRaw("\r");
+        access_.showLoggedIn(false);
+        access_.savePassEnabled(false);
+    }
+    close();
+}
+
+// The new password is in use only once the radio has said so.
+void PasswordDialog::setPassword() {
+    Prompts& prompts = access_.prompts();
+    if (Pass1->text() != Pass2->text()) {
+        prompts.message("The two passwords do not match!\rPlease reenter the password.", "Error!",
+                        Prompts::Icon::Critical);
+        Pass1->setFocus();
+        return;
+    }
+    // "k7q2" with nothing after it would remove the password instead.
+    if (Pass1->text().isEmpty()) {
+        prompts.message("Please enter a password of one to four characters.", "Error!",
+                        Prompts::Icon::Critical);
+        Pass1->setFocus();
+        return;
+    }
+    Console& console = access_.console();
+    Console::Verdict verdict;
+    {
+        const LinkBusy busy(access_.state());
+        console.resetBuffer();
+        console.sendLine("k7q2 " + Pass1->text());
+        verdict = console.awaitVerdict(ReplySeconds);
+    }
+    if (verdict != Console::Verdict::Accepted) {
+        prompts.message("The radio did not take the new password: " + Console::reasonOf(verdict) +
+                            ".",
+                        "Error!", Prompts::Icon::Critical);
+        Pass1->setFocus();
+        return;
+    }
+    access_.showInPane("*** NEW PASSWORD ACCEPTED ***");
+    access_.showLoggedIn(true);
+    access_.savePassEnabled(true);
+    close();
+}
+
+void PasswordDialog::done(int result) {
+    if (!closed_ && access_.portOpen()) {
+        access_.guarded([this] {
+            Console& console = access_.console();
+            console.sleep(PauseMs);
+            console.setEcho(true);
+            console.sleep(PauseMs);
+        });
+    }
+    closed_ = true;
+    QDialog::done(result);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class RadioAccess;
+
+// Sets or removes the radio's customer password. Not modal; the console's echo is off while it
+// is open.
+class PasswordDialog : public QDialog {
+    Q_OBJECT
+public:
+    PasswordDialog(RadioAccess& access, QWidget* parent);
+
+    QList<QRadioButton*> PassRadio; // 0 "Use a password:", 1 "Do not use a radio password."
+    QLineEdit* Pass1;
+    QLineEdit* Pass2;
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
+public slots:
+    void onOK();
+    // However it closes, the echo comes back on.
+    void done(int result) override;
+
+private:
+    void choose(bool usePassword);
+    void removePassword();
+    void setPassword();
+
+    RadioAccess& access_;
+    bool closed_ = false;
+};
