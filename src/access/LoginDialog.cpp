@@ -1,12 +1,12 @@
 #include "LoginDialog.h"
 
 #include "RadioAccess.h"
+#include "core/DialogParts.h"
 #include "core/LinkBusy.h"
 #include "core/Prompts.h"
 #include "link/Console.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,25 +35,17 @@ LoginDialog::LoginDialog(Mode mode, RadioAccess& access, QWidget* parent)
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setMaxLength(code ? 3 : 4);
     Label->setBuddy(txtPassword);
-    cmdOK = new QPushButton("OK", this);
-    cmdOK->setObjectName("cmdOK");
+    cmdOK = DialogParts::button(this, "cmdOK", "OK");
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton("Cancel", this);
-    cmdCancel->setObjectName("cmdCancel");
-    NoneButton = new QPushButton("Use None", this);
-    NoneButton->setObjectName("NoneButton");
+    cmdCancel = DialogParts::button(this, "cmdCancel", "Cancel");
+    NoneButton = DialogParts::button(this, "NoneButton", "Use None");
     NoneButton->setVisible(code);
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(InfoLabel, 0, 0, 1, 2);
     layout->addWidget(Label, 1, 0);
     layout->addWidget(txtPassword, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(NoneButton);
-    layout->addLayout(buttons, 2, 0, 1, 2);
+    layout->addLayout(DialogParts::buttonRow({cmdOK, cmdCancel, NoneButton}), 2, 0, 1, 2);
     resize(360, sizeHint().height());
 
     connect(cmdOK, &QPushButton::clicked, this, &LoginDialog::onOK);
@@ -89,14 +81,8 @@ void LoginDialog::logIn() {
 }
 
 void LoginDialog::enterCode() {
-    Console& console = access_.console();
-    Console::Verdict verdict;
-    {
-        const LinkBusy busy(access_.state());
-        console.resetBuffer();
-        console.sendLine("code " + txtPassword->text());
-        verdict = console.awaitVerdict(ReplySeconds);
-    }
+    const Console::Verdict verdict =
+        access_.console().write("code " + txtPassword->text(), ReplySeconds);
     if (verdict == Console::Verdict::Accepted)
         finish("*** ENCRYPTION CODE ACCEPTED ***");
     else if (verdict == Console::Verdict::Refused)
@@ -110,14 +96,7 @@ void LoginDialog::onUseNone() {
     if (!access_.portOpen())
         return;
     access_.guarded([this] {
-        Console& console = access_.console();
-        Console::Verdict verdict;
-        {
-            const LinkBusy busy(access_.state());
-            console.resetBuffer();
-            console.sendLine("code none");
-            verdict = console.awaitVerdict(ReplySeconds);
-        }
+        const Console::Verdict verdict = access_.console().write("code none", ReplySeconds);
         if (verdict == Console::Verdict::Accepted)
             finish("*** ENCRYPTION CODE ACCEPTED ***");
         else

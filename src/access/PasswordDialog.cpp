@@ -1,12 +1,11 @@
 #include "PasswordDialog.h"
 
 #include "RadioAccess.h"
-#include "core/LinkBusy.h"
+#include "core/DialogParts.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,11 +40,9 @@ PasswordDialog::PasswordDialog(RadioAccess& access, QWidget* parent)
         box->setEchoMode(QLineEdit::Password);
         box->setMaxLength(4);
     }
-    OKButton = new QPushButton("OK", this);
-    OKButton->setObjectName("OKButton");
+    OKButton = DialogParts::button(this, "OKButton", "OK");
     OKButton->setDefault(true);
-    CancelButton = new QPushButton("Cancel", this);
-    CancelButton->setObjectName("CancelButton");
+    CancelButton = DialogParts::button(this, "CancelButton", "Cancel");
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PassRadio[0]);
@@ -53,11 +50,7 @@ PasswordDialog::PasswordDialog(RadioAccess& access, QWidget* parent)
     layout->addWidget(Pass1);
     layout->addWidget(Pass2);
     layout->addWidget(PassRadio[1]);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogParts::buttonRow({OKButton, CancelButton}));
 
     choose(access_.state().passEnabled);
     connect(PassRadio[0], &QRadioButton::clicked, this, [this] {
@@ -81,13 +74,7 @@ void PasswordDialog::onOK() {
 
 void PasswordDialog::removePassword() {
     Console& console = access_.console();
-    Console::Verdict verdict;
-    {
-        const LinkBusy busy(access_.state());
-        console.buffer().clear();
-        console.sendLine("k7q2");
-        verdict = console.awaitVerdict(ReplySeconds);
-    }
+    const Console::Verdict verdict = console.write("k7q2", ReplySeconds);
     if (verdict == Console::Verdict::Denied) {
         access_.prompts().message("You must be logged in to disable password protection.", "Error!",
                                   Prompts::Icon::Critical);
@@ -123,14 +110,7 @@ void PasswordDialog::setPassword() {
         Pass1->setFocus();
         return;
     }
-    Console& console = access_.console();
-    Console::Verdict verdict;
-    {
-        const LinkBusy busy(access_.state());
-        console.resetBuffer();
-        console.sendLine("k7q2 " + Pass1->text());
-        verdict = console.awaitVerdict(ReplySeconds);
-    }
+    const Console::Verdict verdict = access_.console().write("k7q2 " + Pass1->text(), ReplySeconds);
     if (verdict != Console::Verdict::Accepted) {
         prompts.message("The radio did not take the new password: " + Console::reasonOf(verdict) +
                             ".",

@@ -3,7 +3,6 @@
 #include "LoginDialog.h"
 #include "PasswordDialog.h"
 #include "core/AppSettings.h"
-#include "core/LinkBusy.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
@@ -104,16 +103,11 @@ void RadioAccess::enterEncryptionCode() {
         return;
     }
     guarded([&] {
-        Console::Verdict verdict;
-        {
-            const LinkBusy busy(state_);
-            console_.setEcho(false);
-            console_.resetBuffer();
-            console_.sendLine(state_.wholeReplies.value("addr"));
-            verdict = console_.awaitVerdict(ReplySeconds);
-            showInPane(QString());
-            console_.setEcho(true);
-        }
+        console_.setEcho(false);
+        const Console::Verdict verdict =
+            console_.write(state_.wholeReplies.value("addr"), ReplySeconds);
+        showInPane(QString());
+        console_.setEcho(true);
         if (verdict == Console::Verdict::Denied) {
             prompts_.message("Error! You are not currently logged in, and therefore will not be "
                              "able to enter in an encryption code.",

@@ -1,13 +1,13 @@
 #include "PreferencesDialog.h"
 
 #include "core/AppSettings.h"
+#include "core/DialogParts.h"
 #include "core/SharedState.h"
 #include "link/TerminalPane.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -45,11 +45,9 @@ PreferencesDialog::PreferencesDialog(TerminalPane& pane, SharedState& state, QSe
     BoldCheck = check("BoldCheck", "Use Bold Text", "", pane.bold());
     TextColorList = colourList("TextColorList", pane.textColour());
     BackgroundColorList = colourList("BackgroundColorList", pane.backColour());
-    OKButton = new QPushButton("OK", this);
-    OKButton->setObjectName("OKButton");
+    OKButton = DialogParts::button(this, "OKButton", "OK");
     OKButton->setDefault(true);
-    CancelButton = new QPushButton("Cancel", this);
-    CancelButton->setObjectName("CancelButton");
+    CancelButton = DialogParts::button(this, "CancelButton", "Cancel");
 
     auto* layout = new QVBoxLayout(this);
     for (QCheckBox* box : {ConnectOnLaunchCheck, KeepAliveCheck, LogoutCheck, BoldCheck})
@@ -58,11 +56,7 @@ PreferencesDialog::PreferencesDialog(TerminalPane& pane, SharedState& state, QSe
     colours->addRow("Text Color", TextColorList);
     colours->addRow("Text Background Color", BackgroundColorList);
     layout->addLayout(colours);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogParts::buttonRow({OKButton, CancelButton}));
     connect(OKButton, &QPushButton::clicked, this, &PreferencesDialog::onOK);
     connect(CancelButton, &QPushButton::clicked, this, &PreferencesDialog::reject);
 }

@@ -1,5 +1,6 @@
 #include "PropertiesDialog.h"
 
+#include "core/DialogParts.h"
 #include "core/Prompts.h"
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
@@ -27,11 +28,9 @@ PropertiesDialog::PropertiesDialog(SerialPort& port, Prompts& prompts, QSettings
     cboPort->setObjectName("cboPort");
     auto* portLabel = new QLabel("Port:", this);
     portLabel->setBuddy(cboPort);
-    cmdOK = new QPushButton("OK", this);
-    cmdOK->setObjectName("cmdOK");
+    cmdOK = DialogParts::button(this, "cmdOK", "OK");
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton("Cancel", this);
-    cmdCancel->setObjectName("cmdCancel");
+    cmdCancel = DialogParts::button(this, "cmdCancel", "Cancel");
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
@@ -39,11 +38,7 @@ PropertiesDialog::PropertiesDialog(SerialPort& port, Prompts& prompts, QSettings
     row->addWidget(portLabel);
     row->addWidget(cboPort, 1);
     layout->addLayout(row);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogParts::buttonRow({cmdOK, cmdCancel}));
     resize(420, sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -3,6 +3,7 @@
 #include "ConsoleText.h"
 #include "SerialPort.h"
 #include "core/Clock.h"
+#include "core/LinkBusy.h"
 #include "core/SharedState.h"
 
 #include <QCoreApplication>
@@ -124,6 +125,13 @@ Console::Verdict Console::awaitVerdict(double seconds) {
     };
     waitUntil([&] { return verdict() != Verdict::NoAnswer; }, seconds);
     return verdict();
+}
+
+Console::Verdict Console::write(const QString& command, double seconds) {
+    const LinkBusy busy(state_);
+    resetBuffer();
+    sendLine(command);
+    return awaitVerdict(seconds);
 }
 
 QString Console::reasonOf(Verdict verdict) {

@@ -53,6 +53,8 @@ public:
     // The radio's word on a write, waited for (sleeping) until its prompt follows it.
     enum class Verdict { Accepted, Denied, Refused, NoAnswer };
     Verdict awaitVerdict(double seconds);
+    // Reset, send a write, and wait for its verdict, the link held busy meanwhile.
+    Verdict write(const QString& command, double seconds);
     // The verdict in words for a message: "the radio did not answer" and the like.
     static QString reasonOf(Verdict verdict);
 

@@ -1,11 +1,14 @@
 #include "OptionDialog.h"
 
+#include "core/DialogParts.h"
 #include "link/Console.h"
 #include "link/SerialPort.h"
 
 #include <QButtonGroup>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 OptionDialog::OptionDialog(Console& console, const char* name, const QString& caption,
                            QWidget* parent, bool returnOnClose)
@@ -30,22 +33,8 @@ void OptionDialog::pause() {
     console_.sleep(100);
 }
 
-QList<QRadioButton*> OptionDialog::onOffOptions(const QString& name, const QString& what) {
-    auto* group = new QButtonGroup(this);
-    QList<QRadioButton*> options;
-    for (const char* state : {"Enabled", "Disabled"}) {
-        auto* option = new QRadioButton(what + ' ' + state, this);
-        option->setObjectName(QString("%1_%2").arg(name).arg(options.size()));
-        group->addButton(option);
-        options.append(option);
-    }
-    return options;
-}
-
 QPushButton* OptionDialog::button(const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    return button;
+    return DialogParts::button(this, name, caption);
 }
 
 void OptionDialog::done(int result) {
@@ -54,4 +43,41 @@ void OptionDialog::done(int result) {
         send(QString());
     }
     QDialog::done(result);
+}
+
+SwitchDialog::SwitchDialog(Console& console, const char* name, const QString& caption,
+                           const QString& info, const QString& what, const QString& fieldText,
+                           QWidget* parent)
+    : OptionDialog(console, name, caption, parent) {
+    InfoLabel = new QLabel(info, this);
+    InfoLabel->setObjectName("InfoLabel");
+    auto* group = new QButtonGroup(this);
+    for (const char* state : {"Enabled", "Disabled"}) {
+        auto* option = new QRadioButton(what + ' ' + state, this);
+        option->setObjectName(QString("OnOption_%1").arg(OnOption.size()));
+        group->addButton(option);
+        OnOption.append(option);
+    }
+    OnOption[fieldText.contains("ON") ? 0 : 1]->setChecked(true);
+    OKButton = button("OKButton", "Program Settings");
+    OKButton->setDefault(true);
+    CancelButton = button("CancelButton", "Cancel");
+    connect(OKButton, &QPushButton::clicked, this, &SwitchDialog::programSettings);
+    connect(CancelButton, &QPushButton::clicked, this, &SwitchDialog::reject);
+}
+
+void SwitchDialog::layOut(QLayout* value) {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(InfoLabel);
+    layout->addWidget(OnOption[0]);
+    layout->addWidget(OnOption[1]);
+    layout->addLayout(value);
+    layout->addLayout(DialogParts::buttonRow({OKButton, CancelButton}));
+}
+
+bool SwitchDialog::sendSwitch(const QString& keyword) {
+    if (!send(keyword + (OnOption[0]->isChecked() ? " on" : " off")))
+        return false;
+    pause();
+    return true;
 }

@@ -26,12 +26,35 @@ protected:
     // Sends a command line; false when the port failed (and that was reported).
     bool send(const QString& command);
     void pause();
-    // The two exclusive options "...Enabled" and "...Disabled", named name_0 and name_1.
-    QList<QRadioButton*> onOffOptions(const QString& name, const QString& what);
     QPushButton* button(const char* name, const QString& caption);
 
     Console& console_;
 
 private:
     bool closed_;
+};
+
+class QLabel;
+class QLayout;
+
+// An option dialog that switches a diagnostic option on or off ("ON" in the field's text, in
+// exactly this case, preselects on) and sets one more value of it.
+class SwitchDialog : public OptionDialog {
+    Q_OBJECT
+public:
+    QLabel* InfoLabel;
+    QList<QRadioButton*> OnOption; // 0 enabled, 1 disabled
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
+public slots:
+    virtual void programSettings() = 0;
+
+protected:
+    SwitchDialog(Console& console, const char* name, const QString& caption, const QString& info,
+                 const QString& what, const QString& fieldText, QWidget* parent);
+    // The switch, the value's controls below it, and the buttons.
+    void layOut(QLayout* value);
+    // Sends "keyword on" or "keyword off" and pauses; false when the port failed.
+    bool sendSwitch(const QString& keyword);
 };

@@ -2,12 +2,11 @@
 
 #include "OptionDialog.h"
 
-class QLabel;
 class QLineEdit;
 class Prompts;
 
 // The software RTU: on or off, and its RTU identifier 0 to 80.
-class RtuDialog : public OptionDialog {
+class RtuDialog : public SwitchDialog {
     Q_OBJECT
 public:
     RtuDialog(Console& console, Prompts& prompts, const QString& fieldText, QWidget* parent);
@@ -16,14 +15,10 @@ public:
     // only the first when they hold a blank.
     static QString idOf(const QString& fieldText);
 
-    QLabel* InfoLabel;
-    QList<QRadioButton*> OnOption; // 0 enabled, 1 disabled
     QLineEdit* RTUID;
-    QPushButton* OKButton;
-    QPushButton* CancelButton;
 
 public slots:
-    void programSettings();
+    void programSettings() override;
 
 private:
     Prompts& prompts_;

@@ -21,15 +21,6 @@ RadioOptions withPassword(const QString& password) {
     return options;
 }
 
-// Connected and read, with nothing recorded yet of what follows.
-void ready(Harness& h) {
-    h.connectRadio();
-    h.window->onTick();
-    h.radio.clearLines();
-    h.prompts.calls.clear();
-    h.window->state().refreshRequest = false;
-}
-
 template <typename Dialog> QPointer<Dialog> shown(Harness& h) {
     for (Dialog* dialog : h.window->findChildren<Dialog*>())
         if (dialog->isVisible())
@@ -61,7 +52,7 @@ class TestAccess : public QObject {
 private slots:
     void loginLogoutAndAnEditThatTakes() {
         Harness h(withPassword("ab12"));
-        ready(h);
+        h.connectAndRead();
         QVERIFY(!loggedInShown(h));
         QPointer<LoginDialog> dialog = openLogin(h);
         QVERIFY(dialog);
@@ -101,14 +92,14 @@ private slots:
 
     void onlyTheExactReplyWordLogsIn() {
         Harness h(withPassword("abc"));
-        ready(h);
+        h.connectAndRead();
         // A three-character password goes out as typed.
         logIn(h, "abc");
         QVERIFY(h.commands().contains("pass abc"));
         QVERIFY(loggedInShown(h));
 
         Harness lower(withPassword("abc"));
-        ready(lower);
+        lower.connectAndRead();
         connect(&lower.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
             if (bytes.startsWith("pass ")) {
                 lower.radio.setSilent(true);
@@ -122,7 +113,7 @@ private slots:
 
     void cancelTurnsTheEchoBackOn() {
         Harness h(withPassword("ab12"));
-        ready(h);
+        h.connectAndRead();
         QPointer<LoginDialog> dialog = openLogin(h);
         QVERIFY(!h.radio.echo());
         dialog->cmdCancel->click();
@@ -142,7 +133,7 @@ private slots:
     // The password reaches neither the pane nor the log.
     void passwordsNeverShow() {
         Harness h(withPassword("ab12"));
-        ready(h);
+        h.connectAndRead();
         const QString path = h.dir.filePath("traffic.log");
         h.prompts.files = {path};
         h.window->terminal().openLog();
@@ -166,7 +157,7 @@ private slots:
 
     void newPasswordOnlyWhenTheRadioTakesIt() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.window->controls().mnuSetPass->trigger();
         QPointer<PasswordDialog> dialog = shown<PasswordDialog>(h);
         QVERIFY(dialog);
@@ -198,7 +189,7 @@ private slots:
 
         // Not logged in: the radio refuses, and that is what the user is told.
         Harness locked(withPassword("zz"));
-        ready(locked);
+        locked.connectAndRead();
         locked.window->access().openPasswordSetup();
         QPointer<PasswordDialog> refused = shown<PasswordDialog>(locked);
         refused->PassRadio[0]->click();
@@ -215,7 +206,7 @@ private slots:
 
     void removingThePasswordLogsOut() {
         Harness h(withPassword("ab12"));
-        ready(h);
+        h.connectAndRead();
         h.window->access().openPasswordSetup();
         QPointer<PasswordDialog> denied = shown<PasswordDialog>(h);
         denied->PassRadio[1]->click();
@@ -242,7 +233,7 @@ private slots:
 
     void encryptionCodeNeedsALogin() {
         Harness h(withPassword("ab12"));
-        ready(h);
+        h.connectAndRead();
         h.window->controls().mnuEncryptCode->trigger();
         QCOMPARE(h.message(), QString("Error! You are not currently logged in, and therefore will "
                                       "not be able to enter in an encryption code."));
@@ -260,7 +251,7 @@ private slots:
 
     void encryptionCodeEntered() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.window->controls().mnuEncryptCode->trigger();
         QPointer<LoginDialog> dialog = shown<LoginDialog>(h);
         QVERIFY(dialog);
@@ -290,7 +281,7 @@ private slots:
 
     void noEncryptionCodeRefusedIsSaid() {
         Harness h(withPassword("ab12"));
-        ready(h);
+        h.connectAndRead();
         logIn(h, "ab12");
         h.window->controls().mnuEncryptCode->trigger();
         QPointer<LoginDialog> dialog = shown<LoginDialog>(h);

@@ -16,14 +16,6 @@
 
 namespace {
 
-void ready(Harness& h) {
-    h.connectRadio();
-    h.window->onTick();
-    h.radio.clearLines();
-    h.prompts.calls.clear();
-    h.window->state().refreshRequest = false;
-}
-
 // Clicks the field with the given text and returns the dialog it opened.
 template <typename Dialog>
 QPointer<Dialog> open(Harness& h, const char* field, const QString& text = QString()) {
@@ -51,7 +43,7 @@ class TestDialogs : public QObject {
 private slots:
     void diagnosticLinkPreselectsFromTheField() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         QPointer<DlinkDialog> dialog = open<DlinkDialog>(h, "DLINK", "DLINK 19200 (ON)");
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QString("Diagnostic Link Options"));
@@ -75,7 +67,7 @@ private slots:
 
     void diagnosticTypeCancelStillAsksForARead() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         QPointer<DtypeDialog> dialog = open<DtypeDialog>(h, "DTYPE");
         QVERIFY(dialog);
         dialog->CancelButton->click();
@@ -92,7 +84,7 @@ private slots:
         QCOMPARE(RtuDialog::idOf("RTU 15 (OFF)"), QString("15"));
         QCOMPARE(RtuDialog::idOf("RTU 5 (ON)"), QString("5"));
         Harness h;
-        ready(h);
+        h.connectAndRead();
         QPointer<RtuDialog> dialog = open<RtuDialog>(h, "SoftRTU", "RTU 15 (OFF)");
         QVERIFY(dialog);
         QVERIFY(dialog->OnOption[1]->isChecked());
@@ -122,7 +114,7 @@ private slots:
 
     void extensionMapTicksBitsFromTheEnd() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.radio.setValue("xmap", "00000005");
         QPointer<XmapDialog> dialog = open<XmapDialog>(h, "XMAP");
         QVERIFY(dialog);
@@ -167,7 +159,7 @@ private slots:
         QVERIFY(!ParameterEditor::extensionMapOf(QString()));
 
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.radio.setSilent(true);
         QPointer<XmapDialog> dialog = open<XmapDialog>(h, "XMAP");
         QVERIFY(dialog);

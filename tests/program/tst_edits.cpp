@@ -20,14 +20,6 @@ RadioOptions radio(const QString& firmware, QChar mode) {
 class TestEdits : public QObject {
     Q_OBJECT
 
-    // Connected and read, with nothing recorded yet of what follows.
-    static void ready(Harness& h) {
-        h.connectRadio();
-        h.window->onTick();
-        h.radio.clearLines();
-        h.prompts.calls.clear();
-        h.window->state().refreshRequest = false;
-    }
     static void click(Harness& h, const char* field) { h.window->editor().edit(field); }
 
 private slots:
@@ -84,7 +76,7 @@ private slots:
 
     void inputEditSendsWaitsAndAsksForARead() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.prompts.texts = {QString("PWR 25")};
         click(h, "PowerLevel");
         const auto call = h.prompts.calls.first();
@@ -103,7 +95,7 @@ private slots:
 
     void cancelledOrEmptyAnswerSendsNothing() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         click(h, "PowerLevel"); // cancelled
         h.prompts.texts = {QString()};
         click(h, "UnitAddr");
@@ -156,7 +148,7 @@ private slots:
 
     void refusedValueStillAsksForARead() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.prompts.texts = {QString("45")};
         click(h, "PowerLevel");
         QVERIFY(h.window->console().holds("INVALID ENTRY"));
@@ -166,7 +158,7 @@ private slots:
 
     void guardsFollowTheRole() {
         Harness remote(radio("3.2.0", u'R'));
-        ready(remote);
+        remote.connectAndRead();
         for (const char* field : {"SkippedZones", "RetryCount", "RepeatCount", "HopTime",
                                   "DataBuff", "FEC", "StoreAndForward", "XADDR"})
             click(remote, field);
@@ -177,7 +169,7 @@ private slots:
         QCOMPARE(remote.radio.commands(), QStringList{"sleep ON"});
 
         Harness master;
-        ready(master);
+        master.connectAndRead();
         click(master, "SleepMode");
         QVERIFY(master.prompts.calls.isEmpty());
         master.prompts.texts = {QString("1,2,5")};
@@ -191,7 +183,7 @@ private slots:
 
     void togglesAskByTheReportedForm() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.prompts.answers = {Prompts::Ok};
         click(h, "DataBuff");
         const auto question = h.prompts.messages().first();
@@ -219,7 +211,7 @@ private slots:
 
     void lowPowerModeAndDeviceQuestions() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.prompts.answers = {Prompts::Ok};
         click(h, "LPM");
         QCOMPARE(h.message(), QString("Turn the Low Power Mode feature for this network on?"));
@@ -260,7 +252,7 @@ private slots:
                  QString("Enter the extension address (0-31):"));
 
         Harness old(radio("1.9.0", u'X'));
-        ready(old);
+        old.connectAndRead();
         old.prompts.texts = {QString("XADDR 40")};
         click(old, "XADDR");
         QCOMPARE(old.prompts.calls.first().text, QString("Enter the extension address (0-63):"));
@@ -270,7 +262,7 @@ private slots:
 
     void alarmListingPagesTwiceAtMost() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         const qint64 before = h.clock.msecs();
         click(h, "AlarmInfo");
         QCOMPARE(h.radio.lines(), (QStringList{"stat", "", ""}));
@@ -283,7 +275,7 @@ private slots:
         RadioOptions four;
         four.statPages = 4;
         Harness longer(four);
-        ready(longer);
+        longer.connectAndRead();
         click(longer, "AlarmInfo");
         QCOMPARE(longer.radio.lines(), (QStringList{"stat", "", ""}));
         QCOMPARE(longer.radio.prompt(), QString("MORE>"));
@@ -291,7 +283,7 @@ private slots:
 
     void showSyncIsReadAgain() {
         Harness h(radio("3.2.0", u'X'));
-        ready(h);
+        h.connectAndRead();
         h.window->fields().setText("ShowSync", "stale");
         click(h, "ShowSync");
         QCOMPARE(h.radio.commands(), QStringList{"show sync"});
@@ -301,7 +293,7 @@ private slots:
 
     void alarmMaskWaitsForThePromptAlone() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.prompts.texts = {QString("MASK: 0F0F 0000")};
         const qint64 before = h.clock.msecs();
         click(h, "AlarmMask");
@@ -312,7 +304,7 @@ private slots:
 
     void clickingTheFieldStartsItsEdit() {
         Harness h;
-        ready(h);
+        h.connectAndRead();
         h.prompts.texts = {QString("21")};
         QTest::mouseClick(h.window->fields().field("PowerLevel")->viewport(), Qt::LeftButton);
         QCOMPARE(h.radio.commands(), QStringList{"pwr 21"});

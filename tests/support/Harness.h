@@ -2,8 +2,8 @@
 
 #include "RadioConsole.h"
 #include "SimulatedPort.h"
-#include "core/Clock.h"
 #include "app/MainWindow.h"
+#include "core/Clock.h"
 #include "core/Prompts.h"
 #include "link/TerminalPane.h"
 
@@ -35,6 +35,14 @@ struct Harness {
         window->link().connectAction();
         QVERIFY(port.isOpen());
         radio.clearLines();
+    }
+    // Connected and read, with nothing recorded yet of what follows.
+    void connectAndRead() {
+        connectRadio();
+        window->onTick();
+        radio.clearLines();
+        prompts.calls.clear();
+        window->state().refreshRequest = false;
     }
     QString message() const { return prompts.lastMessage(); }
 
