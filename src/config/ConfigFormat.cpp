@@ -1,0 +1,341 @@
+#include "ConfigFormat.h"
+
+#include "link/ConsoleText.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace ConfigFormat {
+
+namespace {
+
+using enum Access;
+
+const Row Rows[] = {
+    {"unit", "Unit Address", "UnitAddr", "NewUnitAddr", "UnitCheck", 1, 0, 0, Any, false},
+    {"own", "Owner's Name", "OwnerName", "NewOwnerName", "OwnCheck", 1, 0, 0, Any, false},
+    {"owm", "Owner's Msg.", "OwnerMessage", "NewOwnerMessage", "OwmCheck", 1, 0, 0, Any, false},
+    {"mode", "Radio Mode", "Mode", "NewMode", "ModeCheck", 2, 0, 0, Any, false},
+    {"pwr", "Power Level", "PowerLevel", "NewPowerLevel", "PowerCheck", 2, 0, 0, Any, false},
+    {"baud", "Data Baud Rate", "BaudRate", "NewBaudRate", "DataBaudCheck", 2, 0, 0, Any, false},
+    {"port", "Port", "Port", "NewPort", "PortCheck", 2, 0, 0, Any, false},
+    {"device", "Device Type", "DeviceType", "NewDeviceType", "DevCheck", 2, 0, 0, Any, false},
+    {"amask", "Alarm Mask", "AlarmMask", "NewAlarmMask", "AlarmMaskCheck", 2, 0, 0, Any, false},
+    {"asense", "Alarm Sense", "AlarmSense", "NewAlarmSense", "AlrsCheck", 2, 0, 0, Any, false},
+    {"cts", "CTS Delay", "CTSdelay", "NewCTSdelay", "CTSDelayCheck", 3, 0, 0, Any, false},
+    {"ctshold", "CTSHOLD Delay", "CTSHOLDdelay", "NewCTSHOLDdelay", "CTSHoldCheck", 3, 0, 0, Any,
+     false},
+    {"rxtot", "Rx. Time Out Timer", "RxTimeOut", "NewRxTimeOut", "RxtoCheck", 3, 0, 0, Any, true},
+    {"rxd", "Rx. Data Holdover", "RXD", "NewRXD", "RXDCheck", 3, 300, 0, Any, false},
+    {"sleep", "Sleep Mode", "SleepMode", "NewSleepMode", "SleepCheck", 3, 0, 0, NotAtMaster, false},
+    {"lpmhold", "Low Power Mode HOLD", "LPMHOLD", "NewLPMHOLD", "LPMHOLDCheck", 3, 320, 0, Any,
+     false},
+    {"addr", "Network Address", "NetworkAddress", "NewNetworkAddress", "NetAddrCheck", 4, 0, 0, Any,
+     false},
+    {"csaddr", "Clock Sync Address", "CSADDR", "NewCSADDR", "CSADDRCheck", 4, 300, 0, MasterOnly,
+     true},
+    {"hoptime", "Hop Time", "HopTime", "NewHopTime", "HopCheck", 4, 0, 0, MasterOnly, true},
+    {"skip", "Skipped Zones", "SkippedZones", "NewSkippedZones", "SkipCheck", 4, 0, 0, MasterOnly,
+     true},
+    {"lpm", "Low Power Mode", "LPM", "NewLPM", "LPMCheck", 4, 320, 0, MasterOnly, true},
+    {"repeat", "Repeat Count", "RepeatCount", "NewRepeatCount", "RptctCheck", 5, 0, 0, MasterOnly,
+     true},
+    {"retry", "Retry Count", "RetryCount", "NewRetryCount", "RetryCheck", 5, 0, 0, MasterOnly,
+     true},
+    {"fec", "Forward Error Correction", "FEC", "NewFEC", "FECCheck", 5, 0, 0, MasterOnly, true},
+    {"buff", "Data Buffering", "DataBuff", "NewDataBuff", "BuffCheck", 5, 0, 0, MasterOnly, true},
+    {"saf", "Store and Forward", "StoreAndForward", "NewStoreAndForward", "SAFCheck", 6, 0, 0,
+     MasterOnly, true},
+    {"xaddr", "Extension Address", "XADDR", "NewXADDR", "XADDRCheck", 6, 0, 0, NotAtRemote, false},
+    {"xmin", "XMIN", "XMIN", "NewXMIN", "XMINCheck", 6, 0, 200, Any, false},
+    {"xmax", "XMAX", "XMAX", "NewXMAX", "XMAXCheck", 6, 0, 200, Any, false},
+    {"xmap", "Extension MAP", "XMAP", "NewXMAP", "XMAPCheck", 6, 200, 0, Any, false},
+    {"xpri", "Primary Extension Addr.", "XPRI", "NewXPRI", "XPRICheck", 6, 200, 0, Any, false},
+    {"xrssi", "Extension RSSI", "XRSSI", "NewXRSSI", "XRSSICheck", 6, 200, 0, Any, false},
+    {"dtype", "DTYPE", "DTYPE", "NewDTYPE", "DTYPECheck", 7, 200, 0, Any, false},
+    {"dlink", "DLINK", "DLINK", "NewDLINK", "DLINKCheck", 7, 200, 0, Any, false},
+    {"rtu", "Software RTU", "SoftRTU", "NewSoftRTU", "SoftRTUCheck", 7, 200, 0, Any, false},
+};
+
+const QString NotKnown = QStringLiteral("n/a");
+
+// A value the radio did not give (never read, or "n/a" by the radio itself) is not saved.
+bool known(const QString& value) {
+    return !value.contains("NOT AVAILABLE", Qt::CaseInsensitive) &&
+           !value.contains(NotKnown, Qt::CaseInsensitive);
+}
+
+// The rate or identifier inside "DLINK 19200 (ON)" or "RTU 15 (OFF)": from after the keyword
+// and its blank (found in lower case, so the reply's own upper-case word counts as at the
+// start) up to the blank before "("; empty when the text has no such shape.
+QString switchedValue(const QString& text, const QString& keyword) {
+    const qsizetype start = text.indexOf(keyword) + 1 + keyword.size() + 1;
+    const qsizetype open = text.indexOf(u'(');
+    const qsizetype blank = text.indexOf(u' ');
+    const qsizetype length = open - blank - 2;
+    if (open < 0 || blank < 0 || length <= 0 || start >= text.size())
+        return QString();
+    return text.mid(start, length);
+}
+
+// The text before the blank that precedes the first "(": "DLINK 19200" of "DLINK 19200 (ON)".
+std::optional<QString> beforeSwitch(const QString& value) {
+    const qsizetype open = value.indexOf(u'(');
+    if (open < 1)
+        return std::nullopt;
+    return value.left(open - 1);
+}
+
+} // namespace
+
+std::span<const Row> rows() {
+    return Rows;
+}
+
+const Row* row(const QString& query) {
+    const auto found = std::find_if(std::begin(Rows), std::end(Rows),
+                                    [&](const Row& r) { return query == QLatin1String(r.query); });
+    return found == std::end(Rows) ? nullptr : found;
+}
+
+bool hasRow(const Row& row, int versionNumber) {
+    return versionNumber >= row.fromVersion &&
+           (row.belowVersion == 0 || versionNumber < row.belowVersion);
+}
+
+bool isMaster(const QString& modeText) {
+    return modeText.indexOf(u'M', 1) >= 1;
+}
+
+QStringList write(const Header& header, const QMap<QString, QString>& current, int versionNumber) {
+    QStringList lines;
+    lines << "Created by Quenlar Ardentix Configuration Software Version " + header.programVersion;
+    lines << "On " + header.date;
+    if (header.serialNumber)
+        lines << "From Radio, serial number: " + *header.serialNumber;
+    if (header.firmware)
+        lines << "With Firmware Version: " << header.firmware->split("\r\n");
+    lines << QString() << QString();
+    const bool master = isMaster(current.value("mode", NotKnown));
+    for (const Row& r : Rows) {
+        const QString query = r.query;
+        const QString value = current.value(query, NotKnown);
+        if (!hasRow(r, versionNumber) || (r.savedAtMasterOnly && !master))
+            continue;
+        if (query == "dlink" || query == "rtu") {
+            const QString keyword = query.toUpper();
+            const bool settings = known(value);
+            if (settings)
+                lines << keyword + ' ' + switchedValue(value, query);
+            // The link's state line goes out even without its settings line; the RTU's not.
+            if (settings || query == "dlink")
+                lines << keyword + (value.contains("ON") ? " ON" : " OFF");
+            continue;
+        }
+        if (!known(value))
+            continue;
+        if (query == "own" || query == "owm")
+            lines << query.toUpper() + ' ' + value;
+        else if (query == "amask")
+            lines << "AMASK " + value.right(9);
+        else
+            lines << value;
+    }
+    return lines;
+}
+
+QByteArray encode(const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toLatin1() + "\r\n";
+    return bytes;
+}
+
+QStringList decode(const QByteArray& bytes) {
+    QStringList lines;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        qsizetype end = bytes.indexOf('\r', at);
+        if (end < 0)
+            end = bytes.size();
+        lines << QString::fromLatin1(bytes.mid(at, end - at));
+        at = end + 1;
+        if (at < bytes.size() && bytes.at(at) == '\n')
+            ++at;
+    }
+    return lines;
+}
+
+Loaded Reader::read(const QStringList& lines, const std::function<void()>& pace) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        // The part number of the header is followed by the release the file was saved from.
+        if (line.contains("08-2727") && i + 1 < lines.size()) {
+            line = lines.at(++i);
+            if (line.startsWith(u'1') && version_ >= 200)
+                loaded_.versionNotice = true;
+        }
+        dispatch(line);
+        if (pace)
+            pace();
+    }
+    return loaded_;
+}
+
+void Reader::fill(const char* query, const QString& value, bool enable) {
+    loaded_.values.insert(query, value);
+    if (enable)
+        loaded_.enabled.insert(query);
+    else
+        loaded_.enabled.remove(query);
+    ++loaded_.parameterLines;
+}
+
+void Reader::fillByAccess(const char* query, const QString& value) {
+    const Access access = row(query)->access;
+    const bool enable = access == MasterOnly    ? mode_ == "MODE M"
+                        : access == NotAtMaster ? mode_ != "MODE M"
+                        : access == NotAtRemote ? mode_ != "MODE R"
+                                                : true;
+    fill(query, value, enable);
+}
+
+// The first line of a pair gives the value, the second its state: "DLINK 19200 (ON)".
+void Reader::takeSwitched(const char* query, const QString& line) {
+    const QString current = loaded_.values.value(query, NotKnown);
+    if (current == NotKnown)
+        fill(query, line);
+    else
+        fill(query, current + (line.contains("ON") ? " (ON)" : " (OFF)"));
+}
+
+// XMIN and XMAX of an older file become the extension map of a newer radio.
+void Reader::buildExtensionMap() {
+    if (!lower_.isEmpty()) {
+        bool lowOk = false;
+        bool highOk = false;
+        const int low = lower_.trimmed().toShort(&lowOk);
+        const int high = upper_.trimmed().toShort(&highOk);
+        if (lowOk && highOk)
+            for (int n = std::max(low, 0); n <= std::min(high, 31); ++n)
+                bits_[31 - n] = u'1';
+    }
+    fill("xmap", "XMAP " + ConsoleText::bitsToHex(bits_));
+}
+
+void Reader::dispatch(const QString& line) {
+    const auto has = [&](const char* keyword) { return line.contains(QLatin1String(keyword)); };
+    const bool from200 = version_ >= 200;
+    if (has("UNIT"))
+        fill("unit", line);
+    else if (has("OWN"))
+        fill("own", line.mid(4));
+    else if (has("OWM"))
+        fill("owm", line.mid(4));
+    else if (has("MODE"))
+        fill("mode", line);
+    else if (has("PWR"))
+        fill("pwr", line);
+    else if (has("BAUD"))
+        fill("baud", line);
+    else if (has("PORT"))
+        fill("port", line);
+    else if (has("DEVICE"))
+        fill("device", line);
+    else if (has("AMASK"))
+        fill("amask", "MASK: " + line.mid(5));
+    else if (has("ALARM ACTIVE"))
+        fill("asense", line);
+    else if (has("CTS") && !has("CTSHOLD"))
+        fill("cts", line);
+    else if (has("CTSHOLD"))
+        fill("ctshold", line);
+    else if (has("RXTOT"))
+        fill("rxtot", line);
+    else if (has("RXD")) {
+        if (version_ >= 300)
+            fill("rxd", line);
+    } else if (has("SLEEP"))
+        fillByAccess("sleep", line);
+    else if (has("LPMHOLD")) {
+        if (version_ >= 320)
+            fill("lpmhold", line);
+    } else if (has("ADDR") && !has("XADDR") && !has("CSADDR"))
+        fill("addr", line);
+    else if (has("CSADDR")) {
+        if (version_ >= 300)
+            fillByAccess("csaddr", line);
+    } else if (has("HOPTIME"))
+        fillByAccess("hoptime", line);
+    else if (has("SKIP"))
+        fillByAccess("skip", line);
+    else if (has("LPM") && !has("LPMHOLD")) {
+        if (version_ >= 320)
+            fillByAccess("lpm", line);
+    } else if (has("REPEAT"))
+        fillByAccess("repeat", line);
+    else if (has("RETRY"))
+        fillByAccess("retry", line);
+    else if (has("FEC"))
+        fillByAccess("fec", line);
+    else if (has("BUFF"))
+        fillByAccess("buff", line);
+    else if (has("SAF"))
+        fillByAccess("saf", line);
+    else if (has("XADDR"))
+        fillByAccess("xaddr", line);
+    else if (has("XMIN")) {
+        if (from200)
+            lower_ = line.mid(5);
+        else
+            fill("xmin", line);
+    } else if (has("XMAX")) {
+        if (from200) {
+            upper_ = line.mid(5);
+            buildExtensionMap();
+        } else {
+            fill("xmax", line);
+        }
+    } else if (!from200) {
+        return; // the newer rows below exist only from firmware 2.0 on
+    } else if (has("XMAP"))
+        fill("xmap", line);
+    else if (has("XPRI"))
+        fill("xpri", line);
+    else if (has("XRSSI"))
+        fill("xrssi", line);
+    else if (has("DTYPE"))
+        fill("dtype", line);
+    else if (has("DLINK"))
+        takeSwitched("dlink", line);
+    else if (has("RTU"))
+        takeSwitched("rtu", line);
+}
+
+QStringList commandsFor(const QString& query, const QString& value) {
+    if (query == "own" || query == "owm")
+        return {query + ' ' + value};
+    if (query == "amask")
+        return {"amask " + value.mid(5)};
+    if (query == "asense")
+        return {"asense " + value.mid(13)};
+    if (query == "dlink" || query == "rtu") {
+        QStringList commands;
+        // A value without "(" has no settings line to send; its state still goes.
+        if (const auto settings = beforeSwitch(value))
+            commands << *settings;
+        commands << query.toUpper() + (value.contains("ON") ? " ON" : " OFF");
+        return commands;
+    }
+    return {value};
+}
+
+QStringList programmingOrder() {
+    QStringList order;
+    for (const Row& r : Rows)
+        order << r.query;
+    order.swapItemsAt(order.indexOf("xmin"), order.indexOf("xmax"));
+    return order;
+}
+
+} // namespace ConfigFormat

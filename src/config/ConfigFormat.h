@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <span>
+
+// The configuration file: one radio's settings as the radio's own reply lines, which the radio
+// also takes back as commands. The writer and the reader see the same 35 rows.
+namespace ConfigFormat {
+
+// Who may change a row's setting, as the reader enables it against the connected radio.
+enum class Access { Any, MasterOnly, NotAtMaster, NotAtRemote };
+
+struct Row {
+    const char* query;   // console keyword ("unit"); also the row's key
+    const char* name;    // "Unit Address"
+    const char* current; // current-value field
+    const char* file;    // file-value field
+    const char* check;   // check box
+    int tab;             // 1 to 7
+    int fromVersion;     // lowest firmware version number that has it, 0 for all
+    int belowVersion;    // firmware version numbers from this on lack it, 0 for none
+    Access access;
+    bool savedAtMasterOnly; // the writer leaves it out of a remote's file
+};
+
+// The rows in the order they are shown and saved.
+std::span<const Row> rows();
+const Row* row(const QString& query);
+bool hasRow(const Row& row, int versionNumber);
+
+// Whether a mode text ("MODE M") is a master's, as the writer decides it.
+bool isMaster(const QString& modeText);
+
+struct Header {
+    QString programVersion; // "2.3.3"
+    QString date;
+    std::optional<QString> serialNumber;
+    std::optional<QString> firmware; // the whole "srev" reply, its line break included
+};
+
+// The file's lines (without line ends) from the radio's current values, by query keyword.
+QStringList write(const Header& header, const QMap<QString, QString>& current, int versionNumber);
+// The bytes on disk: 8-bit text, every line ended by CR LF, on every platform.
+QByteArray encode(const QStringList& lines);
+// The lines of a file, each ended by CR (an LF after it skipped), any bytes at all.
+QStringList decode(const QByteArray& bytes);
+
+struct Loaded {
+    QMap<QString, QString> values; // file values by query keyword; missing rows stay "n/a"
+    QSet<QString> enabled;         // rows whose check box the file enables
+    bool versionNotice = false;    // the file came from an older firmware than the radio's
+    int parameterLines = 0;        // lines that filled a row
+};
+
+// Reads the lines against the connected radio: its version number and its current mode text.
+// Keyword tests are case-sensitive and the first that matches decides.
+class Reader {
+public:
+    Reader(int versionNumber, const QString& currentMode)
+        : version_(versionNumber), mode_(currentMode) {}
+    // Reads every line; pace runs after each (the window lets a moment pass there).
+    Loaded read(const QStringList& lines, const std::function<void()>& pace = {});
+
+private:
+    void dispatch(const QString& line);
+    void fill(const char* query, const QString& value, bool enable = true);
+    void fillByAccess(const char* query, const QString& value);
+    void takeSwitched(const char* query, const QString& line);
+    void buildExtensionMap();
+
+    int version_;
+    QString mode_;
+    Loaded loaded_;
+    QString lower_;
+    QString upper_;
+    QString bits_ = QString(32, u'0');
+};
+
+// The commands that program a row from its file value, in order.
+QStringList commandsFor(const QString& query, const QString& fileValue);
+
+// The order in which the restore visits the rows: XMAX before XMIN.
+QStringList programmingOrder();
+
+} // namespace ConfigFormat
