@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QRandomGenerator>
 #include <QTimer>
 
 QString& Console::buffer() {
@@ -97,6 +98,28 @@ void Console::sleepUntilEvent(qint64 ms) {
 void Console::abandonWaits() {
     for (QEventLoop* wait : waits_)
         wait->quit();
+}
+
+Console::WakeUp Console::wakeUp(QRandomGenerator& random, const std::function<bool()>& stopped,
+                                const std::function<void(int)>& shown, bool yieldBeforeLook) {
+    constexpr int Attempts = 30;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        yieldOnce();
+        sendRaw(QByteArray("\x1b\r\n"));
+        sleep(400 + int(random.generateDouble() * 701));
+        for (int pair = 0; pair < 4; ++pair) {
+            if (stopped())
+                return WakeUp::Stopped;
+            sendRaw("\r\r");
+            sleep(100);
+            shown(attempt + pair);
+        }
+        if (yieldBeforeLook)
+            yieldOnce();
+        if (buffer().endsWith(u'>'))
+            return WakeUp::Prompt;
+    }
+    return WakeUp::NoPrompt;
 }
 
 void Console::msWait(int ms) {

@@ -7,6 +7,7 @@
 
 class Clock;
 class QEventLoop;
+class QRandomGenerator;
 class SerialPort;
 struct SharedState;
 
@@ -43,6 +44,14 @@ public:
     void abandonWaits();
     // Reset, send, and wait for the markers; true when every marker arrived in time.
     bool exchange(const QString& command, const QStringList& markers, double seconds);
+
+    // Wakes the console: up to 30 attempts of ESC CR LF, a random pause of 400 to 1100 ms and
+    // four pairs of carriage returns 100 ms apart, until the buffer ends with the prompt.
+    // stopped() is asked before each pair; shown(dots) after it. Received text comes in at the
+    // yield that starts each attempt and, when asked, at one more before each look.
+    enum class WakeUp { Prompt, Stopped, NoPrompt };
+    WakeUp wakeUp(QRandomGenerator& random, const std::function<bool()>& stopped,
+                  const std::function<void(int dots)>& shown, bool yieldBeforeLook);
 
     // Blocking waits: no events, no received characters are handled meanwhile.
     void msWait(int ms);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int WakeAttempts = 30;
 constexpr double PromptWaitSeconds = 4.0;
 constexpr qint64 KeepAliveMs = 240000;
 constexpr qint64 DrainMs = 10000;
@@ -182,24 +181,18 @@ void RadioLink::wakeUp() {
         terminal_.showData = true;
         return;
     }
-    for (int attempt = 0; attempt < WakeAttempts; ++attempt) {
-        console_.yieldOnce();
-        console_.sendRaw(QByteArray("\x1b\r\n"));
-        console_.sleep(400 + int(random_.generateDouble() * 701));
-        for (int j = 0; j < 4; ++j) {
-            if (disconnected) {
-                controls_.txtTerm->setText("Disconnected");
-                connectFailed = true;
-                return;
-            }
-            console_.sendRaw("\r\r");
-            console_.sleep(100);
-            controls_.txtTerm->setText("Connecting" + QString(attempt + j, u'.'));
-        }
-        if (console_.buffer().endsWith(u'>')) {
-            terminal_.showData = true;
-            return;
-        }
+    const Console::WakeUp outcome = console_.wakeUp(
+        random_, [this] { return disconnected; },
+        [this](int dots) { controls_.txtTerm->setText("Connecting" + QString(dots, u'.')); },
+        false);
+    if (outcome == Console::WakeUp::Stopped) {
+        controls_.txtTerm->setText("Disconnected");
+        connectFailed = true;
+        return;
+    }
+    if (outcome == Console::WakeUp::Prompt) {
+        terminal_.showData = true;
+        return;
     }
     disconnectAction();
     controls_.txtTerm->setText("Error. Please reconnect.");

@@ -20,20 +20,13 @@ void Terminal::append(QString chunk) {
     const int length = pane->length();
     if (length > TerminalLimit)
         pane->dropFront(std::max(TerminalTrim, length - (TerminalLimit + 1 - TerminalTrim)));
-    keepInBuffer(chunk);
+    keepReceived(state_.receiveBuffer, chunk);
     const FilteredChunk shown = filterChunk(chunk);
     // More than the pane keeps would be trimmed at once: show only its end.
     if (showData)
         pane->insertAtEnd(shown.text.right(TerminalLimit), shown.eraseLastShown);
     if (log_.isOpen())
         writeLog(shown.text);
-}
-
-void Terminal::keepInBuffer(const QString& chunk) {
-    QString& buffer = state_.receiveBuffer;
-    buffer += chunk;
-    if (buffer.size() > ReceiveBufferLimit)
-        buffer.remove(0, buffer.size() - ReceiveBufferLimit / 2);
 }
 
 // One question at a time: what arrives while it is asked waits in the log for its answer.

@@ -27,7 +27,6 @@ public:
 
 private:
     void writeLog(const QString& text);
-    void keepInBuffer(const QString& chunk);
     void setLogControls(bool open);
 
     LinkControls& controls_;

@@ -21,3 +21,9 @@ FilteredChunk filterChunk(const QString& chunk) {
     result.text = kept;
     return result;
 }
+
+void keepReceived(QString& buffer, const QString& chunk) {
+    buffer += chunk;
+    if (buffer.size() > ReceiveBufferLimit)
+        buffer.remove(0, buffer.size() - ReceiveBufferLimit / 2);
+}

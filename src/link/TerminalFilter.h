@@ -19,3 +19,6 @@ constexpr int TerminalTrim = 4096;
 // The receive buffer keeps at most this many characters, the most recent; every reply the
 // program waits for is far shorter.
 constexpr qsizetype ReceiveBufferLimit = 1 << 20;
+
+// Adds a received chunk to the receive buffer, keeping it within its limit.
+void keepReceived(QString& buffer, const QString& chunk);
