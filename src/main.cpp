@@ -1,8 +1,8 @@
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/Clock.h"
-#include "app/MainWindow.h"
 #include "core/Prompts.h"
-#include "app/SplashWindow.h"
 #include "link/DevicePort.h"
 #include "link/PortNames.h"
 
@@ -16,7 +16,8 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<QSettings> settings = openAppSettings();
     PortNames::numberAdapters(*settings, PortNames::systemAdapters());
-    DevicePort port([&](int number) { return PortNames::devicePath(*settings, number); });
+    const auto devicePath = [&](int number) { return PortNames::devicePath(*settings, number); };
+    DevicePort port(devicePath);
     SystemClock clock;
     QtPrompts prompts;
 
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
     splash.exec();
 
     MainWindow window(port, prompts, clock, *settings);
+    window.setPortMaker([&] { return std::make_unique<DevicePort>(devicePath); });
     prompts.setParent(&window);
     window.show();
     return app.exec();

@@ -93,30 +93,37 @@ void RadioAccess::openPasswordSetup() {
 // Only a logged-in user may rewrite the network address: the radio's answer to writing back
 // the address it reported tells whether the code can be entered. Only an address this
 // connection read whole is written back, and only "PROGRAMMED OK" counts.
+std::optional<Console::Verdict> RadioAccess::rewriteNetworkAddress() {
+    if (!state_.wholeReplies.contains("addr"))
+        return std::nullopt;
+    console_.setEcho(false);
+    const Console::Verdict verdict =
+        console_.write(state_.wholeReplies.value("addr"), ReplySeconds);
+    showInPane(QString());
+    console_.setEcho(true);
+    return verdict;
+}
+
 void RadioAccess::enterEncryptionCode() {
     if (!portOpenOrSay())
         return;
-    if (!state_.wholeReplies.contains("addr")) {
-        prompts_.message("The login state could not be confirmed: the network address of this "
-                         "radio has not been read yet. Click Refresh, then try again.",
-                         "Error!", Prompts::Icon::Critical);
-        return;
-    }
     guarded([&] {
-        console_.setEcho(false);
-        const Console::Verdict verdict =
-            console_.write(state_.wholeReplies.value("addr"), ReplySeconds);
-        showInPane(QString());
-        console_.setEcho(true);
-        if (verdict == Console::Verdict::Denied) {
+        const std::optional<Console::Verdict> verdict = rewriteNetworkAddress();
+        if (!verdict) {
+            prompts_.message("The login state could not be confirmed: the network address of "
+                             "this radio has not been read yet. Click Refresh, then try again.",
+                             "Error!", Prompts::Icon::Critical);
+            return;
+        }
+        if (*verdict == Console::Verdict::Denied) {
             prompts_.message("Error! You are not currently logged in, and therefore will not be "
                              "able to enter in an encryption code.",
                              "Error!", Prompts::Icon::Critical);
             return;
         }
-        if (verdict != Console::Verdict::Accepted) {
+        if (*verdict != Console::Verdict::Accepted) {
             prompts_.message(
-                "The login state could not be confirmed: " + Console::reasonOf(verdict) + ".",
+                "The login state could not be confirmed: " + Console::reasonOf(*verdict) + ".",
                 "Error!", Prompts::Icon::Critical);
             return;
         }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "link/Console.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
-class Console;
 class Prompts;
 class QSettings;
 class QWidget;
@@ -27,6 +29,9 @@ public:
     void openPasswordSetup();
     // Menu "Enter Encryption Code...": checks the login, then the login dialog for the code.
     void enterEncryptionCode();
+    // Learns whether the user is logged in by writing back the network address this
+    // connection read whole; nothing when there is none.
+    std::optional<Console::Verdict> rewriteNetworkAddress();
 
     // For the dialogs.
     Console& console() { return console_; }

@@ -3,6 +3,7 @@
 #include "PreferencesDialog.h"
 #include "PropertiesDialog.h"
 #include "SplashWindow.h"
+#include "config/RestoreWindow.h"
 #include "core/AppSettings.h"
 #include "core/ClickableLabel.h"
 #include "core/Clock.h"
@@ -155,8 +156,8 @@ void MainWindow::buildMenus() {
             [this] { access_->openPasswordSetup(); });
     connect(controls_.mnuEncryptCode, &QAction::triggered, this,
             [this] { access_->enterEncryptionCode(); });
-    for (QAction* later : {controls_.mnuSetupMode, controls_.mnuConfigRestore})
-        connect(later, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    connect(controls_.mnuSetupMode, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    connect(controls_.mnuConfigRestore, &QAction::triggered, this, &MainWindow::openConfigRestore);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -380,6 +381,45 @@ void MainWindow::openProperties() {
             link_->connectAction();
     });
     dialog->open();
+}
+
+void MainWindow::openConfigRestore() {
+    if (!portMaker_)
+        return;
+    try {
+        if (port_.isOpen()) {
+            if (access_->rewriteNetworkAddress() != Console::Verdict::Accepted &&
+                prompts_.message(
+                    "Warning! You are not currently logged in, and therefore will not be able to "
+                    "reconfigure the radio.\rYou will, however, be able to save a configuration "
+                    "file based off of the current settings.\r\rWould you like to continue?",
+                    "Warning!", Prompts::Icon::Exclamation,
+                    Prompts::Buttons::YesNo) != Prompts::Yes) {
+                state_.refreshRequest = true;
+                return;
+            }
+            port_.setOpen(false);
+        }
+    } catch (const SerialError& error) {
+        if (error.endsHandler())
+            link_->reportCommunicationError();
+        return;
+    }
+    auto* window = new RestoreWindow(portMaker_(), port_.portNumber(), port_.settings(), state_,
+                                     clock_, prompts_, this);
+    tick_->closeRestoreWindow = [window] { window->close(); };
+    connect(window, &QDialog::finished, this, [this] {
+        tick_->closeRestoreWindow = nullptr;
+        try {
+            if (!port_.isOpen())
+                port_.setOpen(true);
+        } catch (const SerialError&) {
+            link_->reportCommunicationError();
+        }
+        state_.refreshRequest = true;
+    });
+    window->open();
+    window->start();
 }
 
 void MainWindow::showAbout() {

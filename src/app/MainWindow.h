@@ -12,6 +12,7 @@
 #include "settings/SettingsTick.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -69,6 +70,12 @@ public slots:
     // The port properties dialog; once it closes after a change, a read on the open port or
     // a connect on the new one.
     void openProperties();
+    // The store and restore window, over a port of its own while the main port is closed.
+    void openConfigRestore();
+    // Makes the store and restore window's port: another port object on the same device.
+    void setPortMaker(std::function<std::unique_ptr<SerialPort>()> maker) {
+        portMaker_ = std::move(maker);
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,4 +106,5 @@ private:
     std::unique_ptr<ReadSequence> reader_;
     std::unique_ptr<ParameterEditor> editor_;
     std::unique_ptr<RadioAccess> access_;
+    std::function<std::unique_ptr<SerialPort>()> portMaker_;
 };

@@ -20,7 +20,9 @@ constexpr double PromptWaitSeconds = 4.0;
 constexpr qint64 KeepAliveMs = 240000;
 constexpr qint64 DrainMs = 10000;
 
-QString eventMessage(int code) {
+} // namespace
+
+QString RadioLink::eventMessage(int code) {
     switch (code) {
     case SerialPort::CtsChanged:
         return "Change in CTS Detected";
@@ -57,7 +59,6 @@ QString eventMessage(int code) {
     }
 }
 
-} // namespace
 
 RadioLink::RadioLink(Console& console, Terminal& terminal, LinkControls& controls,
                      SharedState& state, Prompts& prompts)

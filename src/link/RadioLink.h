@@ -29,6 +29,8 @@ public:
         return QStringLiteral(
             "*** CLOS command sent to the radio before disabling the COMM port. ***\r\n");
     }
+    // The words for a port event's code ("Framing Error").
+    static QString eventMessage(int code);
     // Shows the message for a serial failure that ends a handler.
     void reportCommunicationError();
 

@@ -1,6 +1,6 @@
 #include "Harness.h"
 #include "core/AppSettings.h"
-#include "app/ProgressWindow.h"
+#include "core/ProgressWindow.h"
 #include "app/SplashWindow.h"
 
 #include <QAction>

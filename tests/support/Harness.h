@@ -23,6 +23,7 @@ struct Harness {
         for (auto it = stored.begin(); it != stored.end(); ++it)
             settings->setValue(it.key(), it.value());
         window = std::make_unique<MainWindow>(port, prompts, clock, *settings);
+        window->setPortMaker([this] { return std::make_unique<SimulatedPort>(radio, clock); });
         // Tests tick by hand, on the manual clock; the real timers only report whether they run.
         window->controls().Timer1->blockSignals(true);
         window->controls().Timer2->blockSignals(true);

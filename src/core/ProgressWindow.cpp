@@ -1,6 +1,6 @@
 #include "ProgressWindow.h"
 
-#include "core/SharedState.h"
+#include "SharedState.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "ConfigFormat.h"
+#include "link/Console.h"
+
+#include <QMap>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QStringList>
+#include <functional>
+
+class Prompts;
+class SerialPort;
+
+// The store and restore window's talk with the radio, through a port of its own: wake the
+// console, read the settings, save them to a file, program settings from a file. It shows
+// nothing itself but the messages every link action shows; the window (or any other front
+// end) shows its results.
+class ConfigSession : public QObject {
+    Q_OBJECT
+public:
+    ConfigSession(SerialPort& port, SharedState& state, Clock& clock, Prompts& prompts,
+                  QObject* parent = nullptr);
+    ~ConfigSession() override;
+
+    SerialPort& port() { return port_; }
+    Console& console() { return console_; }
+
+    // Opens the port as the main window's was set up; false (the failure said) when it fails.
+    bool open(int portNumber, const QString& settings);
+    void close();
+    bool wakeUp();
+
+    // The radio's replies by query keyword, "n/a" until read.
+    QMap<QString, QString> current;
+    QString value(const QString& query) const { return current.value(query, "n/a"); }
+    // Which rows the connected radio has, by its firmware version number.
+    int versionNumber() const;
+
+    // Reads every row the radio has; progress(percent) at each tenth.
+    void read(const std::function<void(int percent)>& progress = {});
+    // Saves the current values; an empty text when saved, else why not (any earlier file of
+    // that name is then left as it was).
+    QString save(const QString& path, const QString& date);
+    // Programs the rows named, in the fixed order, from the file values.
+    void program(const QStringList& ticked, const QMap<QString, QString>& fileValues);
+    // The programmed rows whose radio value (after a read) is not the file's.
+    QStringList notTaken(const QStringList& programmed,
+                         const QMap<QString, QString>& fileValues) const;
+
+    // Raised when the console stops answering: the main window then reopens its own link.
+    std::function<void()> consoleFailed;
+
+private:
+    void onPortEvent(int code);
+    // Makes sure the console shows its prompt, then sends the command (not awaiting a reply).
+    bool sendStep(const QString& command);
+    bool promptShown();
+    // One query: the reply cut when the echo and the prompt arrived in time.
+    std::optional<QString> ask(const QString& word);
+
+    SerialPort& port_;
+    SharedState& state_;
+    Prompts& prompts_;
+    Console console_;
+    QRandomGenerator random_;
+};

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "ConfigSession.h"
+
+#include <QDialog>
+#include <memory>
+
+class Clock;
+class Prompts;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QToolBar;
+class SerialPort;
+struct SharedState;
+
+// The store and restore window: for every programmable setting the radio's value beside a
+// file's, with check boxes for the settings to program. It talks to the radio through a port
+// of its own while the main window's port is closed.
+class RestoreWindow : public QDialog {
+    Q_OBJECT
+public:
+    RestoreWindow(std::unique_ptr<SerialPort> port, int portNumber, const QString& settings,
+                  SharedState& state, Clock& clock, Prompts& prompts, QWidget* parent);
+    ~RestoreWindow() override;
+
+    ConfigSession& session() { return *session_; }
+    // Opens the port, wakes the console and reads the radio.
+    void start();
+
+    QTabWidget* TabStrip;
+    QList<QWidget*> RadSet;
+    QToolBar* Toolbar;
+    QLabel* FileSettingsLabel;
+    QLabel* DiagWarnLabel;
+    QLabel* ProgressLabel;
+    QList<QFrame*> ProgressBlock;
+    QPushButton* CheckAllButton;
+    QPushButton* UncheckAllButton;
+    QPushButton* CloseButton;
+    QAction* toolbarButton(const QString& key) const;
+    QLineEdit* currentField(const QString& query) const;
+    QLineEdit* fileField(const QString& query) const;
+    QCheckBox* checkBox(const QString& query) const;
+
+    bool idle() const { return idle_; }
+    bool fileLoaded() const { return fileLoaded_; }
+
+public slots:
+    void requestRead();
+    void openConfig();
+    void saveConfig();
+    void programRadio();
+    void checkAll(bool ticked);
+    void closeWindow();
+    // Closing while a read, save or restore runs waits for it to end.
+    void reject() override;
+    void done(int result) override;
+
+private:
+    struct RowControls {
+        QLineEdit* current;
+        QLineEdit* file;
+        QCheckBox* check;
+    };
+    void buildRows();
+    void buildToolbar();
+    void layOutForVersion();
+    void runRead();
+    void showProgress(int percent);
+    void applyModeRule();
+    void setRowUsable(const QString& query, bool usable);
+    void loadFile(const QString& path);
+    void showSavedDisplay();
+    void reportNotTaken();
+    QMap<QString, QString> fileValues() const;
+    QLabel* infoLabel(const QString& text);
+
+    std::unique_ptr<SerialPort> port_;
+    int portNumber_;
+    QString settings_;
+    SharedState& state_;
+    Prompts& prompts_;
+    std::unique_ptr<ConfigSession> session_;
+    QMap<QString, RowControls> rows_;
+    bool readRequest_ = false;
+    bool idle_ = true;
+    bool closeRequest_ = false;
+    bool fileLoaded_ = false;
+    QStringList programmed_;
+};
