@@ -65,7 +65,21 @@ private slots:
         QVERIFY(from.port.isOpen());
         QVERIFY(from.window->state().refreshRequest);
 
+        // A radio that holds other values everywhere the file will reach.
         Harness to;
+        for (const auto& [keyword, other] : {std::pair{"pwr", "21"},
+                                             {"own", "SPARE"},
+                                             {"owm", "DEPOT"},
+                                             {"unit", "20001"},
+                                             {"amask", "0000 0000"},
+                                             {"dlink", "1200 (ON)"},
+                                             {"rtu", "7 (OFF)"},
+                                             {"xmap", "FFFFFFFF"},
+                                             {"baud", "19200 7E1"},
+                                             {"skip", "2,5"},
+                                             {"fec", "OFF"},
+                                             {"buff", "OFF"}})
+            to.radio.setValue(keyword, other);
         to.connectAndRead();
         window = openRestore(to);
         to.prompts.files = {path};
