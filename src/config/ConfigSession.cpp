@@ -8,7 +8,6 @@
 #include "link/SerialPort.h"
 #include "link/TerminalFilter.h"
 
-#include <QCoreApplication>
 #include <QSaveFile>
 
 namespace {
@@ -175,9 +174,7 @@ void ConfigSession::read(const std::function<void(int)>& progress) {
 QString ConfigSession::save(const QString& path, const QString& date) {
     const LinkBusy busy(state_);
     ConfigFormat::Header header;
-    header.programVersion = QCoreApplication::applicationVersion().isEmpty()
-                                ? QStringLiteral("2.3.3")
-                                : QCoreApplication::applicationVersion();
+    header.programVersion = QStringLiteral(ARDENTIX_VERSION);
     header.date = date;
     try {
         header.serialNumber = ask("ser");

@@ -48,7 +48,7 @@ RestoreWindow::RestoreWindow(std::unique_ptr<SerialPort> port, int portNumber,
     buildToolbar();
     buildRows();
     layOutForVersion();
-    resize(760, 560);
+    resize(1000, 560);
 }
 
 RestoreWindow::~RestoreWindow() = default;
