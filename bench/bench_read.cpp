@@ -2,8 +2,8 @@
 // the main window hidden and then shown (off-screen platform, painted as on a screen).
 // Prints the wall time, the physical floor and their ratio, and the processor time the
 // program used while it read.
-#include "core/Clock.h"
 #include "app/MainWindow.h"
+#include "core/Clock.h"
 #include "core/Prompts.h"
 #include "link/DevicePort.h"
 
