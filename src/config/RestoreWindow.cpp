@@ -221,13 +221,19 @@ void RestoreWindow::runRead() {
         close();
 }
 
+// A block a tenth, in the shadow colour while the read runs and light blue once it is done.
 void RestoreWindow::showProgress(int percent) {
     ProgressLabel->setVisible(true);
     ProgressLabel->setText(percent == 0     ? QString()
                            : percent == 100 ? QStringLiteral("100%")
                                             : QStringLiteral(" %1%").arg(percent));
-    for (int i = 0; i < ProgressBlock.size(); ++i)
+    const QColor fill = percent == 100 ? QColor(127, 163, 199) : palette().color(QPalette::Shadow);
+    for (int i = 0; i < ProgressBlock.size(); ++i) {
+        QPalette colours = ProgressBlock[i]->palette();
+        colours.setColor(QPalette::Window, fill);
+        ProgressBlock[i]->setPalette(colours);
         ProgressBlock[i]->setVisible(i < percent / 10);
+    }
 }
 
 // After a restore, the rows the radio did not take are marked and named in one message.

@@ -56,6 +56,19 @@ private slots:
         QCOMPARE(ask(remote, "csaddr"), QString("CSADDR n/a\r\n"));
     }
 
+    // A configuration file's lines go back to the radio as commands, as a real radio takes them.
+    void replyLinesAreCommands() {
+        RadioConsole radio = radioWith("3.2.0", u'M');
+        for (const char* line : {"UNIT 14567", "DEVICE CTS KEY", "amask  FFFF FFFF", "DLINK 19200",
+                                 "DLINK ON", "RTU 15", "XMAP 00000038", "RXTOT NONE", "SKIP 2,5",
+                                 "XRSSI -100", "asense LO", "own PUMP 4"})
+            QVERIFY2(ask(radio, line) == "PROGRAMMED OK\r\n", line);
+        QCOMPARE(radio.value("dlink"), QString("19200 (ON)"));
+        QCOMPARE(radio.value("device"), QString("CTS KEY"));
+        RadioConsole old = radioWith("1.9.0", u'M');
+        QCOMPARE(ask(old, "XMIN 3"), QString("PROGRAMMED OK\r\n"));
+    }
+
     void firmwareGates() {
         RadioConsole old = radioWith("1.9.0", u'R');
         for (const char* missing :
