@@ -2,10 +2,10 @@
 // the main window hidden and then shown (off-screen platform, painted as on a screen).
 // Prints the wall time, the physical floor and their ratio, and the processor time the
 // program used while it read.
+#include "CountingPort.h"
 #include "app/MainWindow.h"
 #include "core/Clock.h"
 #include "core/Prompts.h"
-#include "link/DevicePort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,23 +17,6 @@
 #include <ctime>
 
 namespace {
-
-// The real port, counting what crosses the line.
-class CountingPort : public DevicePort {
-public:
-    using DevicePort::DevicePort;
-    void write(const QByteArray& bytes) override {
-        ++writes;
-        DevicePort::write(bytes);
-    }
-    QByteArray readAll() override {
-        const QByteArray bytes = DevicePort::readAll();
-        received += bytes.size();
-        return bytes;
-    }
-    qint64 writes = 0;
-    qint64 received = 0;
-};
 
 double processSeconds() {
     timespec now{};

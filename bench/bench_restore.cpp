@@ -2,11 +2,11 @@
 // over a pseudo-terminal at 19200 baud with the store and restore window shown (off-screen).
 // Prints the wall time of each against its floor: the characters on the line, the pauses the
 // sequence mandates and the time the radio takes over its writes.
+#include "CountingPort.h"
 #include "config/RestoreWindow.h"
 #include "core/Clock.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
-#include "link/DevicePort.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,23 +16,6 @@
 #include <cstdio>
 
 namespace {
-
-// The real port, counting what crosses the line.
-class CountingPort : public DevicePort {
-public:
-    using DevicePort::DevicePort;
-    void write(const QByteArray& bytes) override {
-        ++writes;
-        DevicePort::write(bytes);
-    }
-    QByteArray readAll() override {
-        const QByteArray bytes = DevicePort::readAll();
-        received += bytes.size();
-        return bytes;
-    }
-    qint64 writes = 0;
-    qint64 received = 0;
-};
 
 constexpr double SecondsPerCharacter = 10.0 / 19200.0; // 8N1: ten bits a character
 constexpr int StoreMs = 150;

@@ -29,6 +29,12 @@ void trigger(RestoreWindow& window, const char* key) {
     window.toolbarButton(key)->trigger();
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -110,10 +116,7 @@ private slots:
         QVERIFY(h.prompts.messages().first().text.startsWith("Warning! You are not currently "
                                                              "logged in"));
         const QString path = h.dir.filePath("in.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("PWR 22\r\nUNIT 20000\r\n");
-        file.close();
+        writeFile(path, "PWR 22\r\nUNIT 20000\r\n");
         h.prompts.files = {path};
         trigger(*window, "OpenConfig");
         window->CheckAllButton->click();
@@ -145,10 +148,7 @@ private slots:
         QPointer<RestoreWindow> window = openRestore(remote);
         QCOMPARE(window->currentField("repeat")->text(), QString("MASTER ONLY"));
         const QString path = remote.dir.filePath("x.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("MODE X\r\nHOPTIME 7\r\nSLEEP ON\r\nPWR 25\r\n");
-        file.close();
+        writeFile(path, "MODE X\r\nHOPTIME 7\r\nSLEEP ON\r\nPWR 25\r\n");
         remote.prompts.files = {path};
         trigger(*window, "OpenConfig");
         QVERIFY(!window->checkBox("hoptime")->isEnabled());
@@ -166,10 +166,7 @@ private slots:
         h.connectAndRead();
         QPointer<RestoreWindow> window = openRestore(h);
         const QString path = h.dir.filePath("empty.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("Created by\r\n\x01\xfe\xff binary", 20));
-        file.close();
+        writeFile(path, QByteArray("Created by\r\n\x01\xfe\xff binary", 20));
         h.prompts.files = {h.dir.filePath("missing.txt"), path};
         trigger(*window, "OpenConfig");
         QCOMPARE(h.prompts.messages().first().text, h.dir.filePath("missing.txt") + " not found!");
@@ -220,10 +217,7 @@ private slots:
         h.connectAndRead();
         QPointer<RestoreWindow> window = openRestore(h);
         const QString path = h.dir.filePath("keep.txt");
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("the old file\r\n");
-        old.close();
+        writeFile(path, "the old file\r\n");
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit before{};
         getrlimit(RLIMIT_FSIZE, &before);
