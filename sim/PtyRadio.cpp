@@ -82,6 +82,7 @@ PtyRadio::PtyRadio(RadioConsole& radio, int radioBaud, QObject* parent)
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &PtyRadio::readMaster);
     clock_.start();
+    radio_.setClock([this] { return clock_.elapsed(); });
     pacer_.setInterval(PaceIntervalMs);
     connect(&pacer_, &QTimer::timeout, this, &PtyRadio::pace);
 }
@@ -133,7 +134,8 @@ void PtyRadio::pace() {
     const double earned = double(now - lastPace_) * baud / BitsPerCharacter / 1000.0;
     const double cap = double(baud) / BitsPerCharacter / 10.0; // a tenth of a second
     lastPace_ = now;
-    const bool matched = baud == radioBaud_;
+    // The loader follows whatever speed the program sets.
+    const bool matched = baud == radioBaud_ || radio_.inLoader();
 
     // Unused time does not bank: an idle line cannot burst later.
     inBudget_ = incoming_.isEmpty() ? 0 : std::min(inBudget_ + earned, cap);

@@ -1,6 +1,7 @@
 #include "RadioConsole.h"
 
 #include "RadioParameters.h"
+#include "SRecord.h"
 
 namespace {
 
@@ -44,8 +45,15 @@ void RadioConsole::Output::add(const QByteArray& bytes) {
     pieces.last().bytes += bytes;
 }
 
+bool RadioConsole::restarting() const {
+    return restartUntil_ >= 0 && now_() < restartUntil_;
+}
+
 QList<RadioConsole::ReplyPiece> RadioConsole::respond(const QByteArray& bytes) {
     Output out;
+    // A radio restarting into its loader hears nothing.
+    if (restarting())
+        return {};
     for (const char byte : bytes)
         takeByte(byte, out);
     if (options_.silent)
@@ -76,6 +84,17 @@ QByteArray RadioConsole::withFaults(const QByteArray& out) {
 }
 
 void RadioConsole::takeByte(char byte, Output& out) {
+    if (receiving_) {
+        // S-record text: a record a line, no echo, until the termination record.
+        if (byte == '\r' || byte == '\n') {
+            if (!line_.isEmpty())
+                out.add(takeRecord(line_));
+            line_.clear();
+        } else {
+            line_ += byte;
+        }
+        return;
+    }
     switch (byte) {
     case '\x1b': // the wake-up's escape, and a stray one, are ignored
     case '\n':
@@ -97,7 +116,8 @@ void RadioConsole::takeByte(char byte, Output& out) {
         const QByteArray reply = execute(line);
         if (wrote_)
             out.delayMs += options_.storeMs;
-        out.add(reply + prompt().toLatin1());
+        // A radio that has begun its restart prompts no more.
+        out.add(reply + (restarting() ? QByteArray() : prompt().toLatin1()));
         return;
     }
     default:
@@ -126,7 +146,23 @@ QByteArray RadioConsole::execute(const QString& typed) {
     const QString word = line.section(u' ', 0, 0).toLower();
     const QString rest = line.section(u' ', 1);
     if (loader_)
-        return lineOf("UNKNOWN COMMAND");
+        return loaderCommand(line.toUpper());
+    if (confirming_) {
+        confirming_ = false;
+        if (line.compare("YES", Qt::CaseInsensitive) == 0) {
+            // The radio restarts into its loader, silent for a while.
+            loader_ = true;
+            erased_ = false;
+            restartUntil_ = now_() + options_.restartMs;
+            return {};
+        }
+        if (line.compare("NO", Qt::CaseInsensitive) == 0)
+            return {};
+    }
+    if (line.compare("PROGRAM", Qt::CaseInsensitive) == 0) {
+        confirming_ = true;
+        return lineOf("ARE YOU SURE?");
+    }
     if (line == "OPEN" || line == "CLOS")
         return {};
     if (line == "QUIT") {
@@ -223,6 +259,53 @@ QByteArray RadioConsole::setCode(const QString& value) {
         return lineOf("INVALID ENTRY");
     code_ = code;
     return lineOf("PROGRAMMED OK");
+}
+
+// The loader: ERASE, then PROGRAM and the image's S-record text, then EXIT to boot it.
+QByteArray RadioConsole::loaderCommand(const QString& line) {
+    if (line == "ERASE") {
+        erased_ = true;
+        storedRelease_.clear();
+        return lineOf("ERASED");
+    }
+    if (line == "PROGRAM") {
+        if (!erased_)
+            return lineOf("ERROR: NOT ERASED");
+        receiving_ = true;
+        imageValid_ = true;
+        dataRecords_ = 0;
+        headerRelease_.clear();
+        return {};
+    }
+    if (line == "EXIT") {
+        if (storedRelease_.isEmpty())
+            return lineOf("ERROR: NO FIRMWARE");
+        loader_ = false;
+        options_.firmware = storedRelease_;
+        version_ = versionNumberOf(storedRelease_);
+        return {};
+    }
+    return lineOf("UNKNOWN COMMAND");
+}
+
+QByteArray RadioConsole::takeRecord(const QByteArray& line) {
+    const auto record = SRecord::parse(line);
+    if (!record) {
+        imageValid_ = false;
+        return {};
+    }
+    if (record->type == '0')
+        headerRelease_ = SRecord::releaseOf(*record);
+    else if (record->type >= '1' && record->type <= '3')
+        ++dataRecords_;
+    if (record->type < '7')
+        return {};
+    // The termination record: the image is stored only when it came whole and valid.
+    receiving_ = false;
+    if (!imageValid_ || dataRecords_ == 0 || headerRelease_.isEmpty())
+        return lineOf("PROGRAM FAILED") + prompt().toLatin1();
+    storedRelease_ = headerRelease_;
+    return lineOf("PROGRAMMED OK") + prompt().toLatin1();
 }
 
 QByteArray RadioConsole::write(const QString& keyword, const QString& value) {

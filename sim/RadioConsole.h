@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // What a simulated radio is at power-up.
 struct RadioOptions {
@@ -19,6 +20,7 @@ struct RadioOptions {
     int statPages = 3;       // pages of the "stat" alarm listing
     int noisePercent = 0;    // chance, per character sent, of a stray character before it
     bool cutReplies = false; // replies stop short: no prompt ever follows them
+    int restartMs = 3000;    // silence while the radio restarts into its loader
 };
 
 // The radio's console as a state machine: bytes in, bytes out. It echoes, prompts, keeps every
@@ -45,6 +47,10 @@ public:
     void clearLines() { lines_.clear(); }
 
     const RadioOptions& options() const { return options_; }
+    // The time the radio goes by, in milliseconds: its restart takes a while of it.
+    void setClock(std::function<qint64()> now) { now_ = std::move(now); }
+    // The release it runs ("3.2.0"); a firmware upgrade changes it.
+    QString firmware() const { return options_.firmware; }
     void setSilent(bool silent) { options_.silent = silent; }
     void setNoise(int percent) { options_.noisePercent = percent; }
     int versionNumber() const { return version_; }
@@ -68,6 +74,10 @@ private:
     QByteArray execute(const QString& line);
     QByteArray reply(const QString& keyword) const;
     QByteArray write(const QString& keyword, const QString& value);
+    QByteArray loaderCommand(const QString& line);
+    // A line of the S-record text that follows the loader's PROGRAM.
+    QByteArray takeRecord(const QByteArray& line);
+    bool restarting() const;
     QByteArray setPassword(const QString& value);
     QByteArray setCode(const QString& value);
     bool hasKeyword(const QString& keyword) const;
@@ -90,4 +100,13 @@ private:
     QRandomGenerator noise_{20041101};
     int statPagesLeft_ = 0;
     bool wrote_ = false; // the last command was a write
+    std::function<qint64()> now_ = [] { return qint64(0); };
+    qint64 restartUntil_ = -1;
+    bool confirming_ = false; // "ARE YOU SURE?" was asked
+    bool erased_ = false;
+    bool receiving_ = false; // the loader takes S-record text
+    bool imageValid_ = true;
+    int dataRecords_ = 0;
+    QString headerRelease_;
+    QString storedRelease_; // a complete image, booted by EXIT
 };

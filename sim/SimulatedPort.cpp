@@ -4,7 +4,9 @@
 #include "core/Clock.h"
 
 SimulatedPort::SimulatedPort(RadioConsole& radio, Clock& clock, QObject* parent)
-    : SerialPort(parent), radio_(radio), clock_(clock) {}
+    : SerialPort(parent), radio_(radio), clock_(clock) {
+    radio_.setClock([this] { return clock_.msecs(); });
+}
 
 void SimulatedPort::setPortNumber(int number) {
     if (open_)

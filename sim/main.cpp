@@ -1,6 +1,7 @@
 // ardentix-radio-sim: a simulated Ardentix radio on a pseudo-terminal.
 #include "PtyRadio.h"
 #include "RadioConsole.h"
+#include "SRecord.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -50,9 +51,26 @@ int main(int argc, char* argv[]) {
                                    "percent", "0");
     const QCommandLineOption cut("cut", "Cut every reply short: no prompt follows it.");
     const QCommandLineOption quiet("quiet", "Do not print the received command lines.");
-    parser.addOptions(
-        {firmware, mode, password, setup, loader, link, latency, store, silent, noise, cut, quiet});
+    const QCommandLineOption makeFirmware(
+        "make-firmware", "Write a firmware file of this release to the FILE given, and end.",
+        "release");
+    const QCommandLineOption size("size", "Size of the firmware file made, in bytes.", "bytes",
+                                  "65536");
+    parser.addPositionalArgument("FILE", "The firmware file to write (with --make-firmware).");
+    parser.addOptions({firmware, mode, password, setup, loader, link, latency, store, silent, noise,
+                       cut, quiet, makeFirmware, size});
     parser.process(app);
+
+    if (parser.isSet(makeFirmware)) {
+        QFile file(parser.positionalArguments().value(0));
+        if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly)) {
+            QTextStream(stderr) << "--make-firmware needs a FILE that can be written\n";
+            return 2;
+        }
+        file.write(SRecord::makeFirmware(parser.value(makeFirmware),
+                                         std::max(64, parser.value(size).toInt())));
+        return 0;
+    }
 
     RadioOptions options;
     options.firmware = parser.value(firmware);

@@ -1,5 +1,6 @@
 #include "RadioConsole.h"
 #include "RadioParameters.h"
+#include "SRecord.h"
 
 #include <QTest>
 
@@ -67,6 +68,40 @@ private slots:
         QCOMPARE(radio.value("device"), QString("CTS KEY"));
         RadioConsole old = radioWith("1.9.0", u'M');
         QCOMPARE(ask(old, "XMIN 3"), QString("PROGRAMMED OK\r\n"));
+    }
+
+    // PROGRAM, YES, a silent restart, then the loader: ERASE, PROGRAM and an image, EXIT.
+    void loaderTakesAWholeImageOnly() {
+        qint64 now = 0;
+        RadioConsole radio = radioWith("3.2.0", u'M');
+        radio.setClock([&] { return now; });
+        QCOMPARE(ask(radio, "PROGRAM"), QString("ARE YOU SURE?\r\n"));
+        radio.receive("YES\r");
+        QVERIFY(radio.inLoader());
+        QVERIFY(radio.receive("\r").isEmpty());
+        now += radio.options().restartMs;
+        QCOMPARE(radio.receive("\r"), QByteArray("\r\nLOADER>"));
+        QCOMPARE(ask(radio, "PROGRAM"), QString("ERROR: NOT ERASED\r\n"));
+        QCOMPARE(ask(radio, "ERASE"), QString("ERASED\r\n"));
+
+        QByteArray image = SRecord::makeFirmware("3.3.0", 4000);
+        QByteArray broken = image;
+        broken[200] = broken[200] == 'A' ? 'B' : 'A';
+        radio.receive("PROGRAM\r");
+        QVERIFY(radio.receive(broken).contains("PROGRAM FAILED\r\nLOADER>"));
+        QCOMPARE(ask(radio, "EXIT"), QString("ERROR: NO FIRMWARE\r\n"));
+        radio.receive("PROGRAM\r");
+        // The image arrives in pieces of any size.
+        QByteArray answer;
+        for (qsizetype at = 0; at < image.size(); at += 512)
+            answer += radio.receive(image.mid(at, 512));
+        QVERIFY(answer.endsWith("PROGRAMMED OK\r\nLOADER>"));
+        radio.receive("EXIT\r");
+        QVERIFY(!radio.inLoader());
+        QCOMPARE(radio.firmware(), QString("3.3.0"));
+        QCOMPARE(ask(radio, "srev"), QString("08-2727A01\r\n3.3.0  15Mar2004\r\n"));
+        QVERIFY(SRecord::parse("S804000000FB") && !SRecord::parse("S804000000FC"));
+        QVERIFY(!SRecord::parse("S8") && !SRecord::parse("S80400zz00FB"));
     }
 
     void firmwareGates() {
