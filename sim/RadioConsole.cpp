@@ -85,8 +85,13 @@ QByteArray RadioConsole::withFaults(const QByteArray& out) {
 
 void RadioConsole::takeByte(char byte, Output& out) {
     if (receiving_) {
-        // S-record text: a record a line, no echo, until the termination record.
-        if (byte == '\r' || byte == '\n') {
+        // S-record text: a record a line, no echo, until the termination record. An escape
+        // (a program waking the console) abandons the image.
+        if (byte == '\x1b') {
+            receiving_ = false;
+            line_.clear();
+            out.add(lineOf("PROGRAM ABORTED") + prompt().toLatin1());
+        } else if (byte == '\r' || byte == '\n') {
             if (!line_.isEmpty())
                 out.add(takeRecord(line_));
             line_.clear();

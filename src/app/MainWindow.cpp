@@ -4,6 +4,9 @@
 #include "PropertiesDialog.h"
 #include "SplashWindow.h"
 #include "config/RestoreWindow.h"
+#include "core/LinkBusy.h"
+#include "firmware/FirmwareChecks.h"
+#include "firmware/FirmwareDownload.h"
 #include "core/AppSettings.h"
 #include "core/ClickableLabel.h"
 #include "core/Clock.h"
@@ -142,7 +145,7 @@ void MainWindow::buildMenus() {
 
     connect(controls_.mnuOpenLog, &QAction::triggered, this, [this] { terminal_->openLog(); });
     connect(controls_.mnuCloseLog, &QAction::triggered, this, [this] { terminal_->closeLog(); });
-    connect(controls_.mnuSendText, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    connect(controls_.mnuSendText, &QAction::triggered, this, &MainWindow::upgradeFirmware);
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(controls_.mnuOpen, &QAction::triggered, this, [this] {
         // The check mark follows the port, not the click.
@@ -342,8 +345,8 @@ void MainWindow::onToolbarButton(QAction* button) {
         access_->logout();
     else if (key == "properties")
         openProperties();
-    else
-        notYetBuilt(); // TransmitTextFile
+    else if (key == "transmittextfile")
+        upgradeFirmware();
 }
 
 void MainWindow::onRefresh() {
@@ -420,6 +423,19 @@ void MainWindow::openConfigRestore() {
     });
     window->open();
     window->start();
+}
+
+void MainWindow::upgradeFirmware() {
+    for (QAction* control : {controls_.mnuSendText, controls_.transmitButton})
+        control->setEnabled(false);
+    if (const auto choice = FirmwareChecks::choose(prompts_, state_.currentVersion)) {
+        const LinkBusy busy(state_);
+        FirmwareDownload(console_, *link_, controls_, state_, prompts_, this)
+            .run(choice->path, choice->newVersion, state_.currentVersion);
+    }
+    // Available again whichever way the upgrade ended, while there is a port to use them on.
+    for (QAction* control : {controls_.mnuSendText, controls_.transmitButton})
+        control->setEnabled(port_.isOpen());
 }
 
 void MainWindow::showAbout() {

@@ -72,6 +72,8 @@ public slots:
     void openProperties();
     // The store and restore window, over a port of its own while the main port is closed.
     void openConfigRestore();
+    // Checks a firmware file against the radio and downloads it through the radio's loader.
+    void upgradeFirmware();
     // Makes the store and restore window's port: another port object on the same device.
     void setPortMaker(std::function<std::unique_ptr<SerialPort>()> maker) {
         portMaker_ = std::move(maker);

@@ -87,6 +87,7 @@ void Console::sleepUntilEvent(qint64 ms) {
     });
     QObject::connect(&port_, &SerialPort::commEvent, &loop, &QEventLoop::quit);
     QObject::connect(&port_, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
+    QObject::connect(&port_, &SerialPort::sent, &loop, &QEventLoop::quit);
     deadline.start(clock_.realWaitMs(ms));
     waits_.append(&loop);
     loop.exec();

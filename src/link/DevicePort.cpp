@@ -11,6 +11,7 @@
 DevicePort::DevicePort(std::function<QString(int)> devicePath, QObject* parent)
     : SerialPort(parent), devicePath_(std::move(devicePath)) {
     connect(&serial_, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
+    connect(&serial_, &QSerialPort::bytesWritten, this, &SerialPort::sent);
     connect(&serial_, &QSerialPort::errorOccurred, this, &DevicePort::onError);
     linePoll_.setInterval(100);
     connect(&linePoll_, &QTimer::timeout, this, &DevicePort::pollLines);

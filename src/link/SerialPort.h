@@ -75,4 +75,6 @@ signals:
     void commEvent(int code);
     // The device went away under an open port (unplugged adapter, ended simulator).
     void deviceLost();
+    // Some of the output has left for the line: a wait for the output to drain wakes on it.
+    void sent();
 };

@@ -1,0 +1,127 @@
+#include "FirmwareChecks.h"
+
+#include "core/Prompts.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int HeaderBytes = 60;
+
+// Character n (from 1) of a version, upper case; empty where the version has none.
+QString part(const QString& version, int n) {
+    return version.mid(n - 1, 1).toUpper();
+}
+
+bool yes(Prompts& prompts, const QString& text, const QString& caption, Prompts::Icon icon) {
+    return prompts.message(text, caption, icon, Prompts::Buttons::YesNo) == Prompts::Yes;
+}
+
+} // namespace
+
+int FirmwareChecks::headerFaults(const QByteArray& head) {
+    const QString text = QString::fromLatin1(head);
+    int faults = 0;
+    if (text.left(2).compare("S0", Qt::CaseInsensitive) != 0)
+        ++faults;
+    if (text.mid(8, 14).compare("30382D32373237", Qt::CaseInsensitive) != 0)
+        ++faults;
+    return faults;
+}
+
+std::optional<QString> FirmwareChecks::newVersion(const QByteArray& head) {
+    const QByteArray digits = head.mid(30, 10);
+    if (digits.size() != 10)
+        return std::nullopt;
+    QString version;
+    for (int pair = 0; pair < 5; ++pair) {
+        bool ok = false;
+        const int code = QString::fromLatin1(digits.mid(pair * 2, 2)).toInt(&ok, 16);
+        if (!ok)
+            return std::nullopt;
+        version += QChar(code);
+    }
+    return version;
+}
+
+// For each letter at most one question; the running version's comes first.
+bool FirmwareChecks::alphasAccepted(Prompts& prompts, const QString& current, const QString& next) {
+    const auto holds = [](const QString& version, const QString& letter) {
+        return part(version, 1) == letter || part(version, 3) == letter ||
+               part(version, 5) == letter;
+    };
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        const QString letter(QChar::fromLatin1(c));
+        QString question;
+        if (holds(current, letter))
+            question = "WARNING!! The current version contains an alpha: '" + letter +
+                       "'. Are you sure you wish to override this?";
+        else if (holds(next, letter))
+            question = "WARNING!! The firmware you are about to load contains an alpha: '" +
+                       letter + "'. Are you sure you wish to install this?";
+        if (!question.isEmpty() && !yes(prompts, question, "WARNING", Prompts::Icon::Critical))
+            return false;
+    }
+    return true;
+}
+
+bool FirmwareChecks::isOlder(const QString& current, const QString& next) {
+    const QString curMajor = part(current, 1), newMajor = part(next, 1);
+    const QString curMinor = part(current, 3), newMinor = part(next, 3);
+    const QString curBuild = part(current, 5), newBuild = part(next, 5);
+    return curMajor > newMajor || (curMajor >= newMajor && curMinor > newMinor) ||
+           (curMajor >= newMajor && curMinor >= newMinor && curBuild > newBuild);
+}
+
+bool FirmwareChecks::isSame(const QString& current, const QString& next) {
+    return part(current, 1) == part(next, 1) && part(current, 3) == part(next, 3) &&
+           part(current, 5) == part(next, 5) && !part(current, 1).isEmpty();
+}
+
+std::optional<FirmwareChecks::Choice> FirmwareChecks::choose(Prompts& prompts,
+                                                             const QString& currentVersion) {
+    for (;;) {
+        const QString path =
+            prompts.openFile("Firmware Upgrade File Selection",
+                             "S28 Files (*.S28)|*.s28|All Files (*.*)|*.*", QString(), false);
+        if (path.isEmpty())
+            return std::nullopt;
+        if (!QFileInfo::exists(path)) {
+            prompts.message(path + " not found!", Prompts::applicationTitle(),
+                            Prompts::Icon::Exclamation);
+            continue;
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray head = file.read(HeaderBytes);
+        for (int fault = headerFaults(head); fault > 0; --fault)
+            if (!yes(prompts,
+                     "Error: This Does not appear to be a valid firmware file. Continue working "
+                     "with it?",
+                     "Error", Prompts::Icon::Critical))
+                return std::nullopt;
+        const std::optional<QString> next = newVersion(head);
+        if (!next)
+            continue;
+        if (!alphasAccepted(prompts, currentVersion, *next))
+            return std::nullopt;
+        if (isOlder(currentVersion, *next) &&
+            !yes(prompts,
+                 "WARNING!! The firmware you are about to load into the radio, version " + *next +
+                     "\ris older than the version currently installed, version " + currentVersion +
+                     ".\r\r\t      Are you sure you wish to continue?",
+                 "Warning!", Prompts::Icon::Exclamation))
+            return std::nullopt;
+        if (isSame(currentVersion, *next) &&
+            !yes(prompts,
+                 "WARNING!! The firmware you are about to load into the radio, version " + *next +
+                     "\rappears to be the same version as the one currently installed, also "
+                     "version " +
+                     currentVersion + ".\r\r\t           Are you sure you wish to continue?",
+                 "Warning!", Prompts::Icon::Exclamation))
+            return std::nullopt;
+        return Choice{path, *next};
+    }
+}

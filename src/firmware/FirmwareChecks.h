@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+class Prompts;
+
+// Choosing a firmware file and checking it against the radio before anything is sent: its
+// header record, its release, pre-release letters, and older or same releases. Every question
+// lets the user stop.
+class FirmwareChecks {
+public:
+    struct Choice {
+        QString path;
+        QString newVersion;
+    };
+
+    // The file to download, or nothing when the user stopped (nothing was sent then).
+    static std::optional<Choice> choose(Prompts& prompts, const QString& currentVersion);
+
+    // The checks on the first 60 bytes of a file, for the choice above and for tests.
+    static int headerFaults(const QByteArray& head); // 0, 1 or 2 validity questions
+    static std::optional<QString> newVersion(const QByteArray& head);
+    // The alpha questions in alphabetical order; true when the user answered Yes to all.
+    static bool alphasAccepted(Prompts& prompts, const QString& current, const QString& next);
+    static bool isOlder(const QString& current, const QString& next);
+    static bool isSame(const QString& current, const QString& next);
+};
