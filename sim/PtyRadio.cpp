@@ -148,7 +148,8 @@ void PtyRadio::pace() {
         for (; linesSeen_ < radio_.lines().size(); ++linesSeen_)
             emit lineReceived(radio_.lines().at(linesSeen_));
         for (const RadioConsole::ReplyPiece& piece : pieces)
-            outgoing_.append({now + radio_.options().latencyMs + piece.delayMs, piece.bytes});
+            if (!piece.bytes.isEmpty()) // nothing to write would hold up what follows
+                outgoing_.append({now + radio_.options().latencyMs + piece.delayMs, piece.bytes});
     }
 
     const bool due = !outgoing_.isEmpty() && outgoing_.first().due <= now;

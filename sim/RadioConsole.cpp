@@ -40,6 +40,8 @@ QStringList RadioConsole::commands() const {
 }
 
 void RadioConsole::Output::add(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return;
     if (pieces.isEmpty() || pieces.last().delayMs != delayMs)
         pieces.append({delayMs, QByteArray()});
     pieces.last().bytes += bytes;

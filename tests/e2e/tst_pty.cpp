@@ -1,6 +1,7 @@
 // The program's real serial port against ardentix-radio-sim over a pseudo-terminal.
-#include "core/Clock.h"
+#include "SRecord.h"
 #include "app/MainWindow.h"
+#include "core/Clock.h"
 #include "core/Prompts.h"
 #include "link/DevicePort.h"
 #include "link/TerminalPane.h"
@@ -9,6 +10,7 @@
 #include "settings/SettingsFields.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QSettings>
@@ -95,6 +97,30 @@ private slots:
         QVERIFY(o.logoutButton->isEnabled() && !o.loginButton->isEnabled());
         QCOMPARE(open.window->fields().text("DiagOptions"),
                  QString("ENC ON, SAF ON, DIAG ON, RTU ON"));
+    }
+
+    // 3.2.0 to 3.3.0 through the loader at 115200 baud over a real line; the next connection
+    // reads the new release.
+    void firmwareUpgradeOverARealLine() {
+        Session s;
+        s.window->link().connectAction();
+        s.window->reader().run();
+        QCOMPARE(s.window->state().currentVersion, QString("3.2.0"));
+        const QString path = s.dir.filePath("fw.s28");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(SRecord::makeFirmware("3.3.0", 6000));
+        file.close();
+        s.prompts.files = {path};
+        s.prompts.answers = {Prompts::Yes};
+        s.window->upgradeFirmware();
+        QCOMPARE(s.prompts.lastMessage(), QString("Radio programming was successful."));
+        QTRY_VERIFY_WITH_TIMEOUT(s.received().contains("rx: EXIT\n"), 5000);
+        QCOMPARE(s.port->settings(), QString("19200,N,8,1"));
+        s.window->link().disconnectAction();
+        s.window->link().connectAction();
+        s.window->reader().run();
+        QCOMPARE(s.window->state().currentVersion, QString("3.3.0"));
     }
 
     void vanishingRadioDisconnects() {
