@@ -57,6 +57,7 @@ int baudOf(speed_t code) {
 
 constexpr int PaceIntervalMs = 2;
 constexpr int BitsPerCharacter = 10; // 8N1: start, eight data bits, stop
+constexpr qsizetype InputBuffer = 1024;
 
 } // namespace
 
@@ -101,14 +102,17 @@ int PtyRadio::lineBaud() const {
     return baudOf(cfgetospeed(&line));
 }
 
+// Takes no more from the line than a radio's input buffer holds, so that a program sending
+// faster than the line speed is held back by the system, as on a real line.
 void PtyRadio::readMaster() {
-    char chunk[4096];
-    for (;;) {
-        const ssize_t n = ::read(master_, chunk, sizeof chunk);
+    char chunk[InputBuffer];
+    while (incoming_.size() < InputBuffer) {
+        const ssize_t n = ::read(master_, chunk, size_t(InputBuffer - incoming_.size()));
         if (n <= 0)
             break;
         incoming_.append(chunk, n);
     }
+    notifier_->setEnabled(incoming_.size() < InputBuffer);
     wakePacer();
 }
 
@@ -144,6 +148,8 @@ void PtyRadio::pace() {
         inBudget_ -= arriving;
         const QByteArray taken = incoming_.left(arriving);
         incoming_.remove(0, arriving);
+        if (!notifier_->isEnabled())
+            readMaster();
         const auto pieces = radio_.respond(matched ? taken : garbled(taken));
         for (; linesSeen_ < radio_.lines().size(); ++linesSeen_)
             emit lineReceived(radio_.lines().at(linesSeen_));

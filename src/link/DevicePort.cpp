@@ -62,6 +62,7 @@ void DevicePort::setOpen(bool open) {
     if (path.isEmpty() || !QFileInfo::exists(path))
         throw openFailureError(number_, path.isEmpty() ? "no device" : path, OpenFailure::Missing);
     serial_.setPortName(path);
+    openPath_ = path;
     if (!serial_.open(QIODevice::ReadWrite)) {
         const auto error = serial_.error();
         const QString reason = serial_.errorString();
@@ -157,6 +158,10 @@ void DevicePort::onError(QSerialPort::SerialPortError error) {
     if (error != QSerialPort::ResourceError)
         return;
     serial_.clearError();
+    // A full output queue (the line is slower than the program) is reported the same way as a
+    // lost device; the bytes wait in the port and go out when the line takes them.
+    if (serial_.isOpen() && !hungUp() && QFileInfo::exists(openPath_))
+        return;
     linePoll_.stop();
     if (serial_.isOpen())
         serial_.close();

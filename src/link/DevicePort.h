@@ -36,6 +36,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     std::function<QString(int)> devicePath_;
+    QString openPath_;
     QSerialPort serial_;
     QTimer linePoll_;
     int number_ = 1;

@@ -59,7 +59,6 @@ QString RadioLink::eventMessage(int code) {
     }
 }
 
-
 RadioLink::RadioLink(Console& console, Terminal& terminal, LinkControls& controls,
                      SharedState& state, Prompts& prompts)
     : console_(console), port_(console.port()), clock_(console.clock()), terminal_(terminal),

@@ -1,0 +1,96 @@
+// The transfer of a 256 KiB firmware file through the radio's loader over a pseudo-terminal
+// paced at 115200 baud, with the main window shown (off-screen). Prints the throughput against
+// the line rate (11 520 bytes a second) and the processor time the program used meanwhile.
+#include "CountingPort.h"
+#include "SRecord.h"
+#include "app/MainWindow.h"
+#include "core/Clock.h"
+#include "core/Prompts.h"
+#include "firmware/FirmwareDownload.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+double processSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+constexpr double LineRate = 115200.0 / 10.0; // bytes a second, 8N1
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int kib = argc > 1 ? std::max(1, atoi(argv[1])) : 256;
+
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + "/../sim/ardentix-radio-sim",
+              {"--quiet", "--loader"});
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "the simulated radio did not start\n");
+        return 1;
+    }
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("firmware.s28");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    const qint64 bytes = file.write(SRecord::makeFirmware("3.3.0", kib * 1024));
+    file.close();
+
+    QSettings settings(dir.filePath("bench.ini"), QSettings::IniFormat);
+    settings.setValue("Preferences/KeepAlive", "False");
+    CountingPort port([&](int) { return device; });
+    SystemClock clock;
+    ScriptedPrompts prompts;
+    MainWindow window(port, prompts, clock, settings);
+    window.show();
+    window.link().connectAction(); // a radio in its loader: "Radio Error", and connected
+
+    QElapsedTimer wall;
+    double cpuStart = 0;
+    double seconds = 0;
+    double cpu = 0;
+    FirmwareDownload download(window.console(), window.link(), window.controls(), window.state(),
+                              prompts, &window);
+    download.progressed = [&](int percent) {
+        if (percent == 0 && !wall.isValid()) {
+            wall.start();
+            cpuStart = processSeconds();
+        }
+    };
+    // The loader's verdict ends the transfer: it answers once the last record has arrived.
+    prompts.whileShown = [&](const ScriptedPrompts::Call&) {
+        if (wall.isValid() && seconds == 0) {
+            seconds = wall.nsecsElapsed() / 1e9;
+            cpu = processSeconds() - cpuStart;
+        }
+    };
+    const bool stored = download.run(path, "3.3.0", "3.2.0");
+    sim.kill();
+    sim.waitForFinished();
+    if (!stored || seconds == 0) {
+        for (const auto& call : prompts.calls)
+            std::fprintf(stderr, "shown: %s\n", qPrintable(call.text.left(80)));
+        return 1;
+    }
+    const double rate = double(bytes) / seconds;
+    std::printf("firmware transfer, %lld bytes at 115200 baud\n", static_cast<long long>(bytes));
+    std::printf("%8s %10s %8s %8s %8s\n", "wall s", "bytes/s", "of line", "cpu s", "cpu %");
+    std::printf("%8.2f %10.0f %8.3f %8.3f %7.1f%%\n", seconds, rate, rate / LineRate, cpu,
+                100 * cpu / seconds);
+    std::printf("targets: at least 0.950 of the line rate, cpu under 10%%\n");
+    return 0;
+}
