@@ -109,7 +109,8 @@ private slots:
         const QString path = s.dir.filePath("fw.s28");
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(SRecord::makeFirmware("3.3.0", 6000));
+        // Large enough to fill the line's buffers: the sender is held back, not cut off.
+        file.write(SRecord::makeFirmware("3.3.0", 24000));
         file.close();
         s.prompts.files = {path};
         s.prompts.answers = {Prompts::Yes};
