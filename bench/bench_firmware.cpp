@@ -1,29 +1,17 @@
 // The transfer of a 256 KiB firmware file through the radio's loader over a pseudo-terminal
 // paced at 115200 baud, with the main window shown (off-screen). Prints the throughput against
 // the line rate (11 520 bytes a second) and the processor time the program used meanwhile.
-#include "CountingPort.h"
+#include "BenchSupport.h"
 #include "SRecord.h"
-#include "app/MainWindow.h"
-#include "core/Clock.h"
-#include "core/Prompts.h"
 #include "firmware/FirmwareDownload.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <ctime>
 
 namespace {
-
-double processSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 constexpr double LineRate = 115200.0 / 10.0; // bytes a second, 8N1
 
@@ -34,14 +22,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int kib = argc > 1 ? std::max(1, atoi(argv[1])) : 256;
 
-    QProcess sim;
-    sim.start(QCoreApplication::applicationDirPath() + "/../sim/ardentix-radio-sim",
-              {"--quiet", "--loader"});
-    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+    SimulatedRadio radio;
+    if (!radio.start({"--loader"})) {
         std::fprintf(stderr, "the simulated radio did not start\n");
         return 1;
     }
-    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
     QTemporaryDir dir;
     const QString path = dir.filePath("firmware.s28");
     QFile file(path);
@@ -50,12 +35,9 @@ int main(int argc, char* argv[]) {
     const qint64 bytes = file.write(SRecord::makeFirmware("3.3.0", kib * 1024));
     file.close();
 
-    QSettings settings(dir.filePath("bench.ini"), QSettings::IniFormat);
-    settings.setValue("Preferences/KeepAlive", "False");
-    CountingPort port([&](int) { return device; });
-    SystemClock clock;
-    ScriptedPrompts prompts;
-    MainWindow window(port, prompts, clock, settings);
+    BenchWindow bench(radio.device);
+    ScriptedPrompts& prompts = bench.prompts;
+    MainWindow& window = *bench.window;
     window.show();
     window.link().connectAction(); // a radio in its loader: "Radio Error", and connected
 
@@ -79,8 +61,6 @@ int main(int argc, char* argv[]) {
         }
     };
     const bool stored = download.run(path, "3.3.0", "3.2.0");
-    sim.kill();
-    sim.waitForFinished();
     if (!stored || seconds == 0) {
         for (const auto& call : prompts.calls)
             std::fprintf(stderr, "shown: %s\n", qPrintable(call.text.left(80)));

@@ -2,27 +2,14 @@
 // the main window hidden and then shown (off-screen platform, painted as on a screen).
 // Prints the wall time, the physical floor and their ratio, and the processor time the
 // program used while it read.
-#include "CountingPort.h"
-#include "app/MainWindow.h"
-#include "core/Clock.h"
-#include "core/Prompts.h"
+#include "BenchSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <ctime>
 
 namespace {
-
-double processSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 constexpr double SecondsPerCharacter = 10.0 / 19200.0; // 8N1: ten bits a character
 constexpr double PauseSeconds = 11 * 0.080;
@@ -35,25 +22,17 @@ int main(int argc, char* argv[]) {
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const int latencyMs = 0;
 
-    QProcess sim;
-    sim.start(QCoreApplication::applicationDirPath() + "/../sim/ardentix-radio-sim",
-              {"--quiet", "--latency", QString::number(latencyMs)});
-    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+    SimulatedRadio radio;
+    if (!radio.start({"--latency", QString::number(latencyMs)})) {
         std::fprintf(stderr, "the simulated radio did not start\n");
         return 1;
     }
-    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
-
-    QTemporaryDir dir;
-    QSettings settings(dir.filePath("bench.ini"), QSettings::IniFormat);
-    settings.setValue("Preferences/KeepAlive", "False");
-    CountingPort port([&](int) { return device; });
-    SystemClock clock;
-    ScriptedPrompts prompts;
-    MainWindow window(port, prompts, clock, settings);
+    BenchWindow bench(radio.device);
+    CountingPort& port = bench.port;
+    MainWindow& window = *bench.window;
     window.link().connectAction();
     if (!port.isOpen()) {
-        std::fprintf(stderr, "could not connect to %s\n", qPrintable(device));
+        std::fprintf(stderr, "could not connect to %s\n", qPrintable(radio.device));
         return 1;
     }
 
@@ -95,7 +74,5 @@ int main(int argc, char* argv[]) {
         std::printf("worst ratio %.3f (target 1.15), worst cpu %.1f%% (target 5%%)\n\n", worstRatio,
                     100 * worstCpu);
     }
-    sim.kill();
-    sim.waitForFinished();
     return 0;
 }

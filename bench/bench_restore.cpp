@@ -2,7 +2,7 @@
 // over a pseudo-terminal at 19200 baud with the store and restore window shown (off-screen).
 // Prints the wall time of each against its floor: the characters on the line, the pauses the
 // sequence mandates and the time the radio takes over its writes.
-#include "CountingPort.h"
+#include "BenchSupport.h"
 #include "config/RestoreWindow.h"
 #include "core/Clock.h"
 #include "core/Prompts.h"
@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -19,23 +18,6 @@ namespace {
 
 constexpr double SecondsPerCharacter = 10.0 / 19200.0; // 8N1: ten bits a character
 constexpr int StoreMs = 150;
-
-struct Radio {
-    QProcess sim;
-    QString device;
-    bool start() {
-        sim.start(QCoreApplication::applicationDirPath() + "/../sim/ardentix-radio-sim",
-                  {"--quiet", "--store-latency", QString::number(StoreMs)});
-        if (!sim.waitForStarted() || !sim.waitForReadyRead(5000))
-            return false;
-        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
-        return true;
-    }
-    ~Radio() {
-        sim.kill();
-        sim.waitForFinished();
-    }
-};
 
 // A store and restore window on its own counting port, awake and read.
 struct Session {
@@ -72,9 +54,10 @@ struct Session {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    Radio from;
-    Radio to;
-    if (!from.start() || !to.start()) {
+    SimulatedRadio from;
+    SimulatedRadio to;
+    const QStringList options = {"--store-latency", QString::number(StoreMs)};
+    if (!from.start(options) || !to.start(options)) {
         std::fprintf(stderr, "the simulated radios did not start\n");
         return 1;
     }

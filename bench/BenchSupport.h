@@ -1,0 +1,73 @@
+#pragma once
+
+// What the benchmarks share: a simulated radio on a pseudo-terminal, the real serial port
+// counting what crosses the line, the main window on it, and the process's processor time.
+#include "app/MainWindow.h"
+#include "core/Clock.h"
+#include "core/Prompts.h"
+#include "link/DevicePort.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <ctime>
+
+// The real serial port, counting what crosses the line: every write (whose first character
+// must cross before its echo can return) and every character received.
+class CountingPort : public DevicePort {
+public:
+    using DevicePort::DevicePort;
+    void write(const QByteArray& bytes) override {
+        ++writes;
+        DevicePort::write(bytes);
+    }
+    QByteArray readAll() override {
+        const QByteArray bytes = DevicePort::readAll();
+        received += bytes.size();
+        return bytes;
+    }
+    qint64 writes = 0;
+    qint64 received = 0;
+};
+
+inline double processSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// ardentix-radio-sim with the options given, ended with the benchmark.
+struct SimulatedRadio {
+    QProcess sim;
+    QString device;
+    bool start(const QStringList& options) {
+        sim.start(QCoreApplication::applicationDirPath() + "/../sim/ardentix-radio-sim",
+                  QStringList{"--quiet"} + options);
+        if (!sim.waitForStarted() || !sim.waitForReadyRead(5000))
+            return false;
+        device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        return true;
+    }
+    ~SimulatedRadio() {
+        sim.kill();
+        sim.waitForFinished();
+    }
+};
+
+// The main window on a counting port to the device, in a private settings file with no
+// keep-alive to disturb the figures.
+struct BenchWindow {
+    explicit BenchWindow(const QString& device)
+        : settings(dir.filePath("bench.ini"), QSettings::IniFormat),
+          port([device](int) { return device; }) {
+        settings.setValue("Preferences/KeepAlive", "False");
+        window = std::make_unique<MainWindow>(port, prompts, clock, settings);
+    }
+    QTemporaryDir dir;
+    QSettings settings;
+    CountingPort port;
+    SystemClock clock;
+    ScriptedPrompts prompts;
+    std::unique_ptr<MainWindow> window;
+};
