@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <ctime>
+#include <functional>
 
 // The real serial port, counting what crosses the line: every write (whose first character
 // must cross before its echo can return) and every character received.
@@ -20,6 +21,8 @@ public:
     using DevicePort::DevicePort;
     void write(const QByteArray& bytes) override {
         ++writes;
+        if (written)
+            written(bytes);
         DevicePort::write(bytes);
     }
     QByteArray readAll() override {
@@ -29,6 +32,7 @@ public:
     }
     qint64 writes = 0;
     qint64 received = 0;
+    std::function<void(const QByteArray&)> written;
 };
 
 inline double processSeconds() {

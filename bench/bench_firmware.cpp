@@ -41,26 +41,27 @@ int main(int argc, char* argv[]) {
     window.show();
     window.link().connectAction(); // a radio in its loader: "Radio Error", and connected
 
+    // The transfer starts with the first whole piece and ends with the loader's verdict, which
+    // it gives once the last record has arrived. The upgrade runs as from the menu.
     QElapsedTimer wall;
     double cpuStart = 0;
     double seconds = 0;
     double cpu = 0;
-    FirmwareDownload download(window.console(), window.link(), window.controls(), window.state(),
-                              prompts, &window);
-    download.progressed = [&](int percent) {
-        if (percent == 0 && !wall.isValid()) {
+    bench.port.written = [&](const QByteArray& bytes) {
+        if (bytes.size() == FirmwareDownload::PieceSize && !wall.isValid()) {
             wall.start();
             cpuStart = processSeconds();
         }
     };
-    // The loader's verdict ends the transfer: it answers once the last record has arrived.
     prompts.whileShown = [&](const ScriptedPrompts::Call&) {
         if (wall.isValid() && seconds == 0) {
             seconds = wall.nsecsElapsed() / 1e9;
             cpu = processSeconds() - cpuStart;
         }
     };
-    const bool stored = download.run(path, "3.3.0", "3.2.0");
+    prompts.files = {path};
+    window.upgradeFirmware();
+    const bool stored = prompts.lastMessage() == "Radio programming was successful.";
     if (!stored || seconds == 0) {
         for (const auto& call : prompts.calls)
             std::fprintf(stderr, "shown: %s\n", qPrintable(call.text.left(80)));

@@ -4,13 +4,14 @@
 #include "PropertiesDialog.h"
 #include "SplashWindow.h"
 #include "config/RestoreWindow.h"
-#include "core/LinkBusy.h"
-#include "firmware/FirmwareChecks.h"
-#include "firmware/FirmwareDownload.h"
 #include "core/AppSettings.h"
 #include "core/ClickableLabel.h"
 #include "core/Clock.h"
+#include "core/LinkBusy.h"
+#include "core/ProgressWindow.h"
 #include "core/Prompts.h"
+#include "firmware/FirmwareChecks.h"
+#include "firmware/FirmwareDownload.h"
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
 #include "link/TerminalPane.h"
@@ -24,6 +25,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -430,7 +432,22 @@ void MainWindow::upgradeFirmware() {
         control->setEnabled(false);
     if (const auto choice = FirmwareChecks::choose(prompts_, state_.currentVersion)) {
         const LinkBusy busy(state_);
-        FirmwareDownload(console_, *link_, controls_, state_, prompts_, this)
+        ProgressWindow progress(state_, this);
+        FirmwareDisplay display;
+        display.progress = [&](const QString& caption, const QString& text, int percent) {
+            progress.setWindowTitle(caption);
+            progress.Label1->setText(text);
+            progress.ProgressBar1->setValue(percent);
+            progress.show();
+        };
+        display.hideProgress = [&] { progress.hide(); };
+        display.paneText = [this](const QString& text) { txtTerm->setText(text); };
+        display.paneAppend = [this](const QString& text) { txtTerm->appendText(text); };
+        display.settingsText = [this](const QString& text) {
+            controls_.settingsPanel->setText(text);
+        };
+        display.statusBarEnabled = [this](bool enabled) { statusBar()->setEnabled(enabled); };
+        FirmwareDownload(console_, *link_, state_, prompts_, display)
             .run(choice->path, choice->newVersion, state_.currentVersion);
     }
     // Available again whichever way the upgrade ended, while there is a port to use them on.

@@ -1,21 +1,14 @@
 #include "FirmwareDownload.h"
 
 #include "core/Clock.h"
-#include "core/ProgressWindow.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
-#include "link/LinkControls.h"
 #include "link/RadioLink.h"
 #include "link/SerialPort.h"
-#include "link/TerminalPane.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QMainWindow>
-#include <QProgressBar>
-#include <QStatusBar>
 
 namespace {
 
@@ -28,15 +21,13 @@ const QString ConsoleSettings = QStringLiteral("19200,N,8,1");
 
 } // namespace
 
-FirmwareDownload::FirmwareDownload(Console& console, RadioLink& link, LinkControls& controls,
-                                   SharedState& state, Prompts& prompts, QWidget* window)
-    : console_(console), link_(link), controls_(controls), state_(state), prompts_(prompts),
-      window_(window), random_(quint32(console.clock().msecs() ^ 0xf17e)) {}
+FirmwareDownload::FirmwareDownload(Console& console, RadioLink& link, SharedState& state,
+                                   Prompts& prompts, FirmwareDisplay display)
+    : console_(console), link_(link), state_(state), prompts_(prompts),
+      display_(std::move(display)), random_(quint32(console.clock().msecs() ^ 0xf17e)) {}
 
 bool FirmwareDownload::run(const QString& path, const QString& newVersion,
                            const QString& currentVersion) {
-    ProgressWindow progress(state_, window_);
-    progress_ = &progress;
     bool stored = false;
     try {
         if (!console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive) &&
@@ -61,8 +52,8 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
     } catch (const SerialError& error) {
         // The radio is somewhere between its console and its loader: say so, and leave the
         // window disconnected at the console's speed.
-        progress.hide();
-        controls_.window->statusBar()->setEnabled(true);
+        display_.hideProgress();
+        display_.statusBarEnabled(true);
         link_.showEvents = true;
         if (error.endsHandler())
             link_.reportCommunicationError();
@@ -70,7 +61,6 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
             prompts_.message("Radio programming FAILED.", "Radio Error",
                              Prompts::Icon::Exclamation);
     }
-    progress_ = nullptr;
     return stored;
 }
 
@@ -100,40 +90,36 @@ FirmwareDownload::Entry FirmwareDownload::requestProgram(const QString& newVersi
 }
 
 void FirmwareDownload::showErasing() {
-    progress_->ProgressBar1->setValue(0);
-    progress_->setWindowTitle("Erasing...");
-    progress_->show();
+    display_.progress("Erasing...", QString(), 0);
     console_.sleep(1000);
     for (int step = 0; step < 10; ++step) {
-        progress_->Label1->setText("Erasing current firmware...");
-        progress_->ProgressBar1->setValue(step * 10);
+        display_.progress("Erasing...", "Erasing current firmware...", step * 10);
         console_.yieldOnce();
         console_.sleep(500);
     }
     state_.cancelRequested = true;
-    progress_->hide();
+    display_.hideProgress();
 }
 
 // The restarted radio answers with its loader's prompt; thirty tries, then disconnected.
 bool FirmwareDownload::wakeLoader() {
     console_.buffer().clear();
     const Console::WakeUp outcome = console_.wakeUp(
-        random_, [] { return false; }, [this](int) { controls_.txtTerm->appendText(">"); }, false);
+        random_, [] { return false; }, [this](int) { display_.paneAppend(">"); }, false);
     if (outcome == Console::WakeUp::Prompt) {
         console_.sleep(1000);
         console_.yieldOnce();
         return true;
     }
     link_.disconnectAction();
-    controls_.txtTerm->setText("Error. Please reconnect.");
+    display_.paneText("Error. Please reconnect.");
     return false;
 }
 
 void FirmwareDownload::synchronise() {
     SerialPort& port = console_.port();
     port.setSettings(TransferSettings);
-    controls_.settingsPanel->setText("Settings are FORCED to " + port.settings() +
-                                     " for programming.");
+    display_.settingsText("Settings are FORCED to " + port.settings() + " for programming.");
     console_.sendRaw("\r");
     for (int i = 0; i < 20; ++i) {
         console_.sendRaw("\r\r");
@@ -144,7 +130,7 @@ void FirmwareDownload::synchronise() {
 // Sends the file piece by piece, each once the last has left; false when it was cut short.
 bool FirmwareDownload::transfer(const QString& path) {
     console_.sendLine("ERASE");
-    controls_.txtTerm->setText(QString());
+    display_.paneText(QString());
     console_.resetBuffer();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -153,22 +139,19 @@ bool FirmwareDownload::transfer(const QString& path) {
         return false;
     }
     state_.cancelRequested = false;
-    progress_->setWindowTitle("Downloading Firmware to the radio...");
-    progress_->Label1->setText("Transmitting S28 File - " + QFileInfo(path).fileName());
-    progress_->ProgressBar1->setValue(0);
-    progress_->show();
+    const QString caption = QStringLiteral("Downloading Firmware to the radio...");
+    const QString text = "Transmitting S28 File - " + QFileInfo(path).fileName();
+    display_.progress(caption, text, 0);
     const qint64 length = file.size();
     console_.sleep(2000);
     console_.sendLine("PROGRAM");
-    controls_.window->statusBar()->setEnabled(false);
+    display_.statusBarEnabled(false);
     link_.showEvents = false;
     qint64 pieces = 0;
     while (!file.atEnd() && !state_.cancelRequested) {
         if (length - file.pos() > PieceSize) {
             const int percent = int(pieces * PieceSize * 100 / length);
-            progress_->ProgressBar1->setValue(percent);
-            if (progressed)
-                progressed(percent);
+            display_.progress(caption, text, percent);
             ++pieces;
         }
         console_.sendRaw(file.read(PieceSize));
@@ -176,7 +159,7 @@ bool FirmwareDownload::transfer(const QString& path) {
     }
     const bool whole = file.atEnd();
     state_.cancelRequested = true;
-    progress_->hide();
+    display_.hideProgress();
     return whole;
 }
 
@@ -204,8 +187,8 @@ void FirmwareDownload::finish() {
     state_.cancelRequested = true;
     SerialPort& port = console_.port();
     port.setSettings(ConsoleSettings);
-    controls_.settingsPanel->setText("Settings: " + port.settings());
-    controls_.window->statusBar()->setEnabled(true);
+    display_.settingsText("Settings: " + port.settings());
+    display_.statusBarEnabled(true);
     link_.disconnectAction();
     link_.showEvents = true;
     console_.sleep(500);

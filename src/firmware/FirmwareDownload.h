@@ -7,12 +7,19 @@
 
 class Console;
 class Prompts;
-class ProgressWindow;
-class QFile;
 class RadioLink;
-class QWidget;
-struct LinkControls;
 struct SharedState;
+
+// What the download shows, given by its front end: the main window shows it in its progress
+// window, terminal pane and status bar; another front end may print it.
+struct FirmwareDisplay {
+    std::function<void(const QString& caption, const QString& text, int percent)> progress;
+    std::function<void()> hideProgress;
+    std::function<void(const QString& text)> paneText;
+    std::function<void(const QString& text)> paneAppend;
+    std::function<void(const QString& text)> settingsText;
+    std::function<void(bool enabled)> statusBarEnabled;
+};
 
 // Takes the radio into its loader, has it erase its firmware, sends the firmware file at
 // 115200 baud and judges the loader's answer; then returns the port to 19200 baud and the
@@ -20,17 +27,14 @@ struct SharedState;
 class FirmwareDownload : public QObject {
     Q_OBJECT
 public:
-    FirmwareDownload(Console& console, RadioLink& link, LinkControls& controls, SharedState& state,
-                     Prompts& prompts, QWidget* window);
+    FirmwareDownload(Console& console, RadioLink& link, SharedState& state, Prompts& prompts,
+                     FirmwareDisplay display);
 
     // The piece the file is sent in: one transmit buffer.
     static constexpr int PieceSize = 512;
 
     // The whole sequence; true when the loader reported the new firmware stored.
     bool run(const QString& path, const QString& newVersion, const QString& currentVersion);
-
-    // Progress of the transfer in percent (the share of whole pieces sent before the current).
-    std::function<void(int percent)> progressed;
 
 private:
     enum class Entry { Loader, Stop };
@@ -45,10 +49,8 @@ private:
 
     Console& console_;
     RadioLink& link_;
-    LinkControls& controls_;
     SharedState& state_;
     Prompts& prompts_;
-    QWidget* window_;
+    FirmwareDisplay display_;
     QRandomGenerator random_;
-    ProgressWindow* progress_ = nullptr;
 };
