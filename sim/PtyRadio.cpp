@@ -84,6 +84,15 @@ PtyRadio::PtyRadio(RadioConsole& radio, int radioBaud, QObject* parent)
     connect(notifier_, &QSocketNotifier::activated, this, &PtyRadio::readMaster);
     clock_.start();
     radio_.setClock([this] { return clock_.elapsed(); });
+    reports_.setInterval(RadioConsole::ReportMs);
+    connect(&reports_, &QTimer::timeout, this, [this] {
+        if (!radio_.reporting()) {
+            reports_.stop();
+            return;
+        }
+        outgoing_.append({clock_.elapsed(), radio_.report()});
+        wakePacer();
+    });
     pacer_.setInterval(PaceIntervalMs);
     connect(&pacer_, &QTimer::timeout, this, &PtyRadio::pace);
 }
@@ -156,6 +165,8 @@ void PtyRadio::pace() {
         for (const RadioConsole::ReplyPiece& piece : pieces)
             if (!piece.bytes.isEmpty()) // nothing to write would hold up what follows
                 outgoing_.append({now + radio_.options().latencyMs + piece.delayMs, piece.bytes});
+        if (radio_.reporting() && !reports_.isActive())
+            reports_.start();
     }
 
     const bool due = !outgoing_.isEmpty() && outgoing_.first().due <= now;

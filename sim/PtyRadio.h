@@ -45,6 +45,7 @@ private:
     QString error_;
     QSocketNotifier* notifier_ = nullptr;
     QTimer pacer_;
+    QTimer reports_;
     QElapsedTimer clock_;
     qint64 lastPace_ = 0;
     double inBudget_ = 0;

@@ -3,6 +3,8 @@
 #include "RadioParameters.h"
 #include "SRecord.h"
 
+#include <algorithm>
+
 namespace {
 
 int versionNumberOf(const QString& release) {
@@ -56,8 +58,15 @@ QList<RadioConsole::ReplyPiece> RadioConsole::respond(const QByteArray& bytes) {
     // A radio restarting into its loader hears nothing.
     if (restarting())
         return {};
-    for (const char byte : bytes)
+    for (const char byte : bytes) {
+        // A carriage return ends a running signal-strength report.
+        if (reporting_ && byte == '\r') {
+            reporting_ = false;
+            out.add(prompt().toLatin1());
+            continue;
+        }
         takeByte(byte, out);
+    }
     if (options_.silent)
         return {};
     for (ReplyPiece& piece : out.pieces)
@@ -123,8 +132,8 @@ void RadioConsole::takeByte(char byte, Output& out) {
         const QByteArray reply = execute(line);
         if (wrote_)
             out.delayMs += options_.storeMs;
-        // A radio that has begun its restart prompts no more.
-        out.add(reply + (restarting() ? QByteArray() : prompt().toLatin1()));
+        // A radio that has begun its restart, or its report, prompts no more.
+        out.add(reply + (restarting() || reporting_ ? QByteArray() : prompt().toLatin1()));
         return;
     }
     default:
@@ -132,6 +141,12 @@ void RadioConsole::takeByte(char byte, Output& out) {
         if (echo_)
             out.add(QByteArray(1, byte));
     }
+}
+
+// A plausible drift of a few decibels about the radio's own level.
+QByteArray RadioConsole::report() {
+    rssi_ = std::clamp(rssi_ + int(noise_.bounded(7)) - 3, -118, -52);
+    return lineOf(QString("RSSI %1 dBm").arg(rssi_));
 }
 
 QByteArray RadioConsole::lineOf(const QString& text) {
@@ -189,6 +204,10 @@ QByteArray RadioConsole::execute(const QString& typed) {
         const bool matches = !password_.isEmpty() && rest == password_;
         loggedIn_ = matches || password_.isEmpty();
         return lineOf(matches ? "PASSWORD OK" : "PASSWORD INVALID");
+    }
+    if (word == "rssi" && rest.isEmpty()) {
+        reporting_ = true;
+        return {};
     }
     if (word == "k7q2")
         return setPassword(rest);

@@ -49,6 +49,11 @@ public:
     const RadioOptions& options() const { return options_; }
     // The time the radio goes by, in milliseconds: its restart takes a while of it.
     void setClock(std::function<qint64()> now) { now_ = std::move(now); }
+    // While "rssi" runs, the radio reports its signal strength every ReportMs until the next
+    // carriage return; report() gives the next line.
+    static constexpr int ReportMs = 300;
+    bool reporting() const { return reporting_; }
+    QByteArray report();
     // The release it runs ("3.2.0"); a firmware upgrade changes it.
     QString firmware() const { return options_.firmware; }
     void setSilent(bool silent) { options_.silent = silent; }
@@ -100,6 +105,8 @@ private:
     QRandomGenerator noise_{20041101};
     int statPagesLeft_ = 0;
     bool wrote_ = false; // the last command was a write
+    bool reporting_ = false;
+    int rssi_ = -85;
     std::function<qint64()> now_ = [] { return qint64(0); };
     qint64 restartUntil_ = -1;
     bool confirming_ = false; // "ARE YOU SURE?" was asked

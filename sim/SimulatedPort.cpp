@@ -38,11 +38,23 @@ void SimulatedPort::write(const QByteArray& bytes) {
     emit written(bytes);
     const qint64 sent = clock_.msecs() + radio_.options().latencyMs;
     const int generation = generation_;
+    const bool wasReporting = radio_.reporting();
     for (const RadioConsole::ReplyPiece& piece : radio_.respond(bytes))
         clock_.at(sent + piece.delayMs, this, [this, generation, bytes = piece.bytes] {
             if (generation == generation_)
                 deliver(bytes);
         });
+    if (radio_.reporting() && !wasReporting)
+        scheduleReport(generation);
+}
+
+void SimulatedPort::scheduleReport(int generation) {
+    clock_.at(clock_.msecs() + RadioConsole::ReportMs, this, [this, generation] {
+        if (generation != generation_ || !radio_.reporting())
+            return;
+        deliver(radio_.report());
+        scheduleReport(generation);
+    });
 }
 
 void SimulatedPort::deliver(const QByteArray& bytes) {

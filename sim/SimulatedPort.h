@@ -44,6 +44,8 @@ signals:
     void written(const QByteArray& bytes);
 
 private:
+    void scheduleReport(int generation);
+
     RadioConsole& radio_;
     Clock& clock_;
     QByteArray inbox_;

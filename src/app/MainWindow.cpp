@@ -10,6 +10,7 @@
 #include "core/LinkBusy.h"
 #include "core/ProgressWindow.h"
 #include "core/Prompts.h"
+#include "diag/RssiWindow.h"
 #include "firmware/FirmwareChecks.h"
 #include "firmware/FirmwareDownload.h"
 #include "link/PortNames.h"
@@ -363,7 +364,9 @@ void MainWindow::onRssi() {
         prompts_.message("Please Toggle COMM Port open first.", "User Help");
         return;
     }
-    notYetBuilt();
+    auto* monitor = new RssiWindow(console_, state_, this);
+    monitor->open();
+    monitor->start();
 }
 
 void MainWindow::onTick() {

@@ -1,0 +1,75 @@
+#include "Harness.h"
+#include "diag/RssiWindow.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+class TestRssi : public QObject {
+    Q_OBJECT
+
+    static QPointer<RssiWindow> open(Harness& h) {
+        h.window->onRssi();
+        return h.window->findChild<RssiWindow*>();
+    }
+
+private slots:
+    void readingsAndBars() {
+        QCOMPARE(RssiWindow::readingOf(" RSSI -105 dBm\r\n"), QString("-105"));
+        QCOMPARE(RssiWindow::barOf("-105"), 65);
+        QCOMPARE(RssiWindow::readingOf("RSSI -45 dBm\r\n"), QString("-45 "));
+        QCOMPARE(RssiWindow::barOf("-45 "), 120);
+        QCOMPARE(RssiWindow::barOf("-128"), 50);
+        // Other letter cases are no report.
+        QVERIFY(!RssiWindow::readingOf("rssi -90 dBm\r\n"));
+        QVERIFY(!RssiWindow::readingOf("RSSI -90 DBM\r\n"));
+        // The end of one report and the start of the next are no reading.
+        QVERIFY(!RssiWindow::readingOf(" 7 dBm\r\nRSSI -9"));
+        QCOMPARE(RssiWindow::readingOf(" 7 dBm\r\nRSSI -97 dBm\r\n"), QString("-97 "));
+    }
+
+    void monitorShowsTheReportAndEndsIt() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RssiWindow> monitor = open(h);
+        QVERIFY(monitor);
+        QCOMPARE(monitor->windowTitle(), QString("RSSI"));
+        QCOMPARE(h.radio.commands(), QStringList{"rssi"});
+        QVERIFY(h.radio.reporting());
+        QCOMPARE(monitor->Text1->text(), QString("n/a"));
+        // The radio's own reports arrive as time passes.
+        h.clock.advance(RadioConsole::ReportMs);
+        QTRY_VERIFY(h.window->state().receiveBuffer.contains("dBm"));
+        monitor->onTick();
+        QVERIFY(monitor->Text1->text().startsWith("-"));
+        QVERIFY(monitor->ProgressBar1->value() > 50);
+
+        h.port.deliver("RSSI -105 dBm\r\n");
+        monitor->onTick();
+        QCOMPARE(monitor->Text1->text(), QString("-105"));
+        QCOMPARE(monitor->ProgressBar1->value(), 65);
+        // No keep-alive or read interrupts the report.
+        h.window->state().refreshRequest = true;
+        h.window->onTick();
+        QCOMPARE(h.radio.commands(), QStringList{"rssi"});
+
+        monitor->Command1->click();
+        QVERIFY(!h.radio.reporting());
+        QTRY_VERIFY(!monitor);
+        h.window->onTick();
+        QVERIFY(h.radio.commands().contains("ser"));
+    }
+
+    void closedPortOpensNothing() {
+        Harness h;
+        h.window->onRssi();
+        QCOMPARE(h.message(), QString("Please Toggle COMM Port open first."));
+        QVERIFY(!h.window->findChild<RssiWindow*>());
+        QVERIFY(h.radio.lines().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestRssi)
+#include "tst_rssi.moc"
