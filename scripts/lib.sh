@@ -1,6 +1,6 @@
 # Shared by scripts/run and scripts/test: install what is missing, then build.
 
-PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-dejavu-core)
+PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-dejavu-core)
 
 ensure_packages() {
     local missing=()

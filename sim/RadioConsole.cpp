@@ -187,8 +187,10 @@ QByteArray RadioConsole::execute(const QString& typed) {
     }
     if (line == "OPEN" || line == "CLOS")
         return {};
-    if (line == "QUIT") {
+    if (line.compare("QUIT", Qt::CaseInsensitive) == 0) {
+        // Leaving setup mode stops any test transmission.
         setup_ = false;
+        keyed_ = false;
         return {};
     }
     if (word == "deco" || word == "eeco") {
@@ -209,6 +211,20 @@ QByteArray RadioConsole::execute(const QString& typed) {
         reporting_ = true;
         return {};
     }
+    if (line.compare("ZONE DATA", Qt::CaseInsensitive) == 0)
+        return zoneData();
+    if (line.compare("ZONE CLEAR", Qt::CaseInsensitive) == 0) {
+        zones_ = {};
+        return {};
+    }
+    if (word == "setup" && rest.isEmpty()) {
+        if (!loggedIn_)
+            return lineOf("ACCESS DENIED");
+        setup_ = true;
+        return {};
+    }
+    if (setup_ && (word == "rx" || word == "tx" || word == "key" || word == "dkey"))
+        return setupCommand(word, rest);
     if (word == "k7q2")
         return setPassword(rest);
     if (word == "code")
@@ -239,6 +255,59 @@ QByteArray RadioConsole::statPage(int page) const {
                                          "SYNTHESIZER LOCKED", "NO RX TIMEOUT"};
     return lineOf(QString("ALARM STATUS, PAGE %1 OF %2").arg(page).arg(options_.statPages)) +
            lineOf(QString::fromLatin1(Events[(page - 1) % 5]));
+}
+
+// Setup mode's bench commands: the test frequencies (902.200 to 927.600 MHz) and the
+// transmitter key.
+QByteArray RadioConsole::setupCommand(const QString& word, const QString& rest) {
+    if (word == "key" || word == "dkey") {
+        keyed_ = word == "key";
+        return {};
+    }
+    if (rest.isEmpty())
+        return lineOf(word.toUpper() + u' ' + frequencies_.value(word));
+    wrote_ = true;
+    bool number = false;
+    const double mhz = rest.toDouble(&number);
+    if (!number || mhz < 902.2 - 1e-9 || mhz > 927.6 + 1e-9)
+        return lineOf("INVALID ENTRY");
+    frequencies_[word] = QString::number(mhz, 'f', 3);
+    return lineOf("PROGRAMMED OK");
+}
+
+// Each zone's traffic since the counters were last asked for: a few dozen packets a second,
+// some zones noisier than others.
+void RadioConsole::addTraffic() {
+    static constexpr double ErrorShare[8] = {0.01, 0.02, 0.12, 0.01, 0.03, 0.25, 0.02, 0.01};
+    const qint64 now = now_();
+    const double seconds = trafficAt_ < 0 ? 1.0 : (now - trafficAt_) / 1000.0;
+    trafficAt_ = now;
+    const QString skipped = values_.value("skip");
+    for (int zone = 1; zone <= 8; ++zone) {
+        if (skipped.contains(QChar(u'0' + zone)))
+            continue;
+        ZoneCounters& counters = zones_[zone - 1];
+        const double load = seconds * (0.7 + noise_.bounded(0.6));
+        const double received = load * (28 + 3 * zone);
+        counters.tx += load * (30 + 4 * zone);
+        counters.rx += received;
+        counters.errors += received * ErrorShare[zone - 1];
+    }
+}
+
+// Three lines a zone: the zone digit, the counter's name and its value in eight characters.
+QByteArray RadioConsole::zoneData() {
+    addTraffic();
+    QByteArray out;
+    for (int zone = 1; zone <= 8; ++zone) {
+        const ZoneCounters& c = zones_[zone - 1];
+        const std::pair<const char*, double> lines[] = {
+            {"TX TOTAL", c.tx}, {"RX TOTAL", c.rx}, {"RX ERROR", c.errors}};
+        for (const auto& [name, value] : lines)
+            out += lineOf(QString("%1:%2 %3").arg(zone).arg(name).arg(
+                qint64(value) % 100000000, 8));
+    }
+    return out;
 }
 
 QByteArray RadioConsole::reply(const QString& keyword) const {

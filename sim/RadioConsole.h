@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <functional>
 
 // What a simulated radio is at power-up.
@@ -66,6 +67,18 @@ public:
     QString password() const { return password_; }
     int encryptionCode() const { return code_; } // 0: none
     bool inSetupMode() const { return setup_; }
+    // Setup mode: the transmitter keyed by "KEY", and the test frequencies ("915.000").
+    bool keyed() const { return keyed_; }
+    QString testFrequency(const QString& keyword) const { return frequencies_.value(keyword); }
+    // The per-zone packet counters "ZONE DATA" reports (zone 1 to 8); they grow with the
+    // simulated traffic each time they are asked for, except in skipped zones.
+    struct ZoneCounters {
+        double tx = 0;
+        double rx = 0;
+        double errors = 0;
+    };
+    ZoneCounters zoneCounters(int zone) const { return zones_.at(zone - 1); }
+    void setZoneCounters(int zone, const ZoneCounters& counters) { zones_[zone - 1] = counters; }
     bool inLoader() const { return loader_; }
     QString prompt() const;
 
@@ -87,6 +100,9 @@ private:
     QByteArray setCode(const QString& value);
     bool hasKeyword(const QString& keyword) const;
     QByteArray statPage(int page) const;
+    QByteArray zoneData();
+    void addTraffic();
+    QByteArray setupCommand(const QString& word, const QString& rest);
     QByteArray withFaults(const QByteArray& out);
     static QByteArray lineOf(const QString& text);
 
@@ -107,6 +123,10 @@ private:
     bool wrote_ = false; // the last command was a write
     bool reporting_ = false;
     int rssi_ = -85;
+    bool keyed_ = false;
+    QMap<QString, QString> frequencies_{{"rx", "915.000"}, {"tx", "917.500"}};
+    std::array<ZoneCounters, 8> zones_{};
+    qint64 trafficAt_ = -1; // when the counters last grew
     std::function<qint64()> now_ = [] { return qint64(0); };
     qint64 restartUntil_ = -1;
     bool confirming_ = false; // "ARE YOU SURE?" was asked

@@ -163,6 +163,54 @@ private slots:
         RadioConsole loader(options);
         QCOMPARE(loader.receive("\r"), QByteArray("\r\nLOADER>"));
     }
+
+    void zoneCountersGrowExceptInSkippedZones() {
+        qint64 now = 0;
+        RadioConsole radio;
+        radio.setClock([&now] { return now; });
+        ask(radio, "skip 2,5");
+        const QByteArray first = radio.receive("ZONE DATA\r");
+        // With its echo and prompt the reply is exactly the 516 characters a reader waits for.
+        QCOMPARE(first.size(), 516);
+        const QStringList lines = QString::fromLatin1(first).split("\r\n");
+        QCOMPARE(lines.at(1).left(11), QString("1:TX TOTAL "));
+        QCOMPARE(lines.at(24).left(11), QString("8:RX ERROR "));
+        QCOMPARE(lines.at(1).size(), 19);
+        now += 2000;
+        ask(radio, "zone data");
+        const RadioConsole::ZoneCounters busy = radio.zoneCounters(3);
+        QVERIFY(busy.tx > 0 && busy.rx > busy.errors && busy.errors > 0);
+        QCOMPARE(radio.zoneCounters(2).rx, 0.0);
+        QCOMPARE(radio.zoneCounters(5).tx, 0.0);
+        ask(radio, "zone clear");
+        QCOMPARE(radio.zoneCounters(3).tx, 0.0);
+    }
+
+    void setupModeBenchCommands() {
+        RadioConsole locked = radioWith("3.2.0", u'M', "ab12");
+        QCOMPARE(ask(locked, "setup"), QString("ACCESS DENIED\r\n"));
+        QVERIFY(!locked.inSetupMode());
+        QCOMPARE(ask(locked, "rx"), QString("UNKNOWN COMMAND\r\n"));
+
+        RadioConsole radio;
+        QCOMPARE(radio.receive("setup\r"), QByteArray("setup\r\nSETUP>"));
+        // The reply puts the frequency at the reader's cut: the 9th character of " rx" CR LF....
+        const QString read = " " + QString::fromLatin1(radio.receive("rx\r"));
+        QCOMPARE(read.mid(8, 7), QString("915.000"));
+        QCOMPARE(ask(radio, "rx 902.2"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "TX 927.600"), QString("PROGRAMMED OK\r\n"));
+        QCOMPARE(ask(radio, "tx 927.601"), QString("INVALID ENTRY\r\n"));
+        QCOMPARE(ask(radio, "rx rx 915.000"), QString("INVALID ENTRY\r\n"));
+        QCOMPARE(ask(radio, "rx"), QString("RX 902.200\r\n"));
+        QCOMPARE(ask(radio, "tx"), QString("TX 927.600\r\n"));
+        ask(radio, "KEY");
+        QVERIFY(radio.keyed());
+        ask(radio, "DKEY");
+        QVERIFY(!radio.keyed());
+        ask(radio, "KEY");
+        QCOMPARE(radio.receive("quit\r"), QByteArray("quit\r\n>"));
+        QVERIFY(!radio.keyed() && !radio.inSetupMode());
+    }
 };
 
 QTEST_MAIN(TestRadioSim)
