@@ -11,6 +11,8 @@
 #include "core/ProgressWindow.h"
 #include "core/Prompts.h"
 #include "diag/RssiWindow.h"
+#include "diag/SetupWindow.h"
+#include "diag/ZoneDataWindow.h"
 #include "firmware/FirmwareChecks.h"
 #include "firmware/FirmwareDownload.h"
 #include "link/PortNames.h"
@@ -162,7 +164,7 @@ void MainWindow::buildMenus() {
             [this] { access_->openPasswordSetup(); });
     connect(controls_.mnuEncryptCode, &QAction::triggered, this,
             [this] { access_->enterEncryptionCode(); });
-    connect(controls_.mnuSetupMode, &QAction::triggered, this, &MainWindow::notYetBuilt);
+    connect(controls_.mnuSetupMode, &QAction::triggered, this, &MainWindow::enterSetupMode);
     connect(controls_.mnuConfigRestore, &QAction::triggered, this, &MainWindow::openConfigRestore);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
@@ -271,7 +273,7 @@ void MainWindow::buildCentralArea() {
     ButtonZoneData->setToolTip("Click to get Zone Data statistics.");
     connect(ButtonRefresh, &QPushButton::clicked, this, &MainWindow::onRefresh);
     connect(ButtonRSSI, &QPushButton::clicked, this, &MainWindow::onRssi);
-    connect(ButtonZoneData, &QPushButton::clicked, this, &MainWindow::notYetBuilt);
+    connect(ButtonZoneData, &QPushButton::clicked, this, &MainWindow::onZoneData);
 }
 
 void MainWindow::buildStatusBar() {
@@ -359,14 +361,53 @@ void MainWindow::onRefresh() {
         link_->connectAction();
 }
 
+bool MainWindow::portOpenOrSay() {
+    if (port_.isOpen())
+        return true;
+    prompts_.message("Please Toggle COMM Port open first.", "User Help");
+    return false;
+}
+
 void MainWindow::onRssi() {
-    if (!port_.isOpen()) {
-        prompts_.message("Please Toggle COMM Port open first.", "User Help");
+    if (!portOpenOrSay())
         return;
-    }
     auto* monitor = new RssiWindow(console_, state_, this);
     monitor->open();
     monitor->start();
+}
+
+void MainWindow::onZoneData() {
+    if (!portOpenOrSay())
+        return;
+    auto* screen = new ZoneDataWindow(console_, state_, this);
+    screen->open();
+    screen->start();
+}
+
+void MainWindow::enterSetupMode() {
+    if (setup_) {
+        setup_->raise();
+        setup_->activateWindow();
+        return;
+    }
+    if (!portOpenOrSay())
+        return;
+    try {
+        if (!SetupWindow::enter(console_, state_, prompts_))
+            return;
+    } catch (const SerialError& error) {
+        state_.setupMode = false;
+        if (error.endsHandler() && !state_.closing)
+            link_->reportCommunicationError();
+        return;
+    }
+    setup_ = new SetupWindow(console_, state_, prompts_, *ButtonRSSI,
+                             [this] { return fields_->text("Mode"); }, this);
+    setup_->onLinkFailure = [this] { link_->reportCommunicationError(); };
+    // Disconnect and quit end setup mode before the port closes.
+    connect(link_.get(), &RadioLink::ending, setup_, &QWidget::close);
+    setup_->show();
+    setup_->start();
 }
 
 void MainWindow::onTick() {

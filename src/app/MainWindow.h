@@ -12,6 +12,7 @@
 #include "settings/SettingsTick.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -23,6 +24,7 @@ class ClickableLabel;
 class Clock;
 class Prompts;
 class SerialPort;
+class SetupWindow;
 class QSettings;
 
 // The main window: menus, toolbar, terminal pane, settings tabs, connection images and status
@@ -63,6 +65,9 @@ public slots:
     void onToolbarButton(QAction* button);
     void onRefresh();
     void onRssi();
+    void onZoneData();
+    // Puts the radio into setup mode and opens the setup window, or brings it to the front.
+    void enterSetupMode();
     void onTick();
     void showAbout();
     void showHelp(const QString& fieldName);
@@ -91,8 +96,8 @@ private:
     void load(QSettings& settings);
     void layoutPanes();
     QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
-    // Menu items and buttons whose behaviour is built later do nothing yet.
-    void notYetBuilt() {}
+    // The diagnostic screens need the port: with it closed the user is told so.
+    bool portOpenOrSay();
 
     SerialPort& port_;
     Prompts& prompts_;
@@ -109,4 +114,5 @@ private:
     std::unique_ptr<ParameterEditor> editor_;
     std::unique_ptr<RadioAccess> access_;
     std::function<std::unique_ptr<SerialPort>()> portMaker_;
+    QPointer<SetupWindow> setup_;
 };

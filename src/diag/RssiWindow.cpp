@@ -1,5 +1,7 @@
 #include "RssiWindow.h"
 
+#include "TrendChart.h"
+#include "core/Clock.h"
 #include "core/DialogParts.h"
 #include "core/LinkBusy.h"
 #include "link/Console.h"
@@ -53,7 +55,13 @@ RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
         label->setObjectName(mark.name);
         layout->addWidget(label, 2, column++);
     }
-    layout->addLayout(DialogParts::buttonRow({Command1}), 3, 0, 1, 8);
+    trendChart = new TrendChart("Last two minutes (dBm)", {"RSSI"}, this);
+    trendChart->setObjectName("trendChart");
+    trendChart->setSpan(TrendSeconds);
+    trendChart->setValueRange(-125, -45);
+    trendChart->setMinimumSize(460, 200);
+    layout->addWidget(trendChart, 3, 0, 1, 8);
+    layout->addLayout(DialogParts::buttonRow({Command1}), 4, 0, 1, 8);
     connect(Command1, &QPushButton::clicked, this, &RssiWindow::accept);
     connect(Timer1, &QTimer::timeout, this, &RssiWindow::onTick);
 }
@@ -62,6 +70,7 @@ RssiWindow::~RssiWindow() = default;
 
 void RssiWindow::start() {
     ProgressBar1->setValue(BarLow);
+    startMs_ = console_.clock().msecs();
     console_.resetBuffer();
     try {
         console_.sendLine("rssi");
@@ -80,11 +89,14 @@ std::optional<QString> RssiWindow::readingOf(const QString& received) {
     return match.captured(1);
 }
 
-int RssiWindow::barOf(const QString& reading) {
+int RssiWindow::dbmOf(const QString& reading) {
     static const QRegularExpression number(QStringLiteral("^-?\\d+"));
     const QRegularExpressionMatch match = number.match(reading);
-    const int value = match.hasMatch() ? match.captured().toInt() : 0;
-    return std::clamp(value + BarOffset, BarLow, BarHigh);
+    return match.hasMatch() ? match.captured().toInt() : 0;
+}
+
+int RssiWindow::barOf(const QString& reading) {
+    return std::clamp(dbmOf(reading) + BarOffset, BarLow, BarHigh);
 }
 
 void RssiWindow::onTick() {
@@ -94,6 +106,7 @@ void RssiWindow::onTick() {
     Text1->setText(*reading);
     console_.resetBuffer();
     ProgressBar1->setValue(barOf(*reading));
+    trendChart->append(0, (console_.clock().msecs() - startMs_) / 1000.0, dbmOf(*reading));
 }
 
 void RssiWindow::done(int result) {

@@ -10,6 +10,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class TrendChart;
 struct SharedState;
 
 // The received signal strength, live: the radio reports it continuously while the window is
@@ -29,11 +30,17 @@ public:
     // The bar for a reading: its number (as far as the text starts with one) plus 170, kept
     // within 50 to 120.
     static int barOf(const QString& reading);
+    // The number a reading starts with, in dBm; 0 when it starts with none.
+    static int dbmOf(const QString& reading);
+
+    // The chart's time span: two minutes of readings, for a trend while an antenna is turned.
+    static constexpr int TrendSeconds = 120;
 
     QLineEdit* Text1;
     QProgressBar* ProgressBar1;
     QPushButton* Command1;
     QTimer* Timer1;
+    TrendChart* trendChart;
 
 public slots:
     void onTick();
@@ -45,4 +52,5 @@ private:
     // The report holds the link: no keep-alive or read may interrupt it.
     std::unique_ptr<LinkBusy> busy_;
     bool closed_ = false;
+    qint64 startMs_ = 0;
 };

@@ -206,6 +206,7 @@ void RadioLink::disconnectAction() {
         state_.wholeReplies.clear();
         state_.echoOff = false;
         controls_.txtTerm->setText(QString());
+        emit ending();
         if (port_.isOpen())
             sendClosAndClose();
         controls_.mnuSendText->setEnabled(false);
@@ -318,6 +319,7 @@ bool RadioLink::typeKey(const QString& character) {
 }
 
 bool RadioLink::shutdown() {
+    emit ending();
     if (state_.logoutOnQuit && !logOutAtQuit())
         prompts_.message("There was an error communicating with the radio. You may not have "
                          "logged out completely.",

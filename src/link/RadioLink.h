@@ -55,6 +55,11 @@ public:
     // A key typed into the pane; true when it went to the radio.
     bool typeKey(const QString& character);
 
+signals:
+    // The link is about to end (disconnect or quit): a window that left the radio in a
+    // special state restores it now, while the port is still open.
+    void ending();
+
 public slots:
     void onPortEvent(int code);
     void onDeviceLost();

@@ -1,0 +1,238 @@
+#include "SetupWindow.h"
+
+#include "core/ClickableLabel.h"
+#include "core/DialogParts.h"
+#include "core/LinkBusy.h"
+#include "core/Prompts.h"
+#include "link/Console.h"
+#include "link/SerialPort.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+// With the buffer's blank, the echo and its line end before it, the frequency of an
+// "RX 915.000" reply starts at the 9th character.
+constexpr int FrequencyAt = 8;
+constexpr int FrequencyLength = 7;
+
+QString direction(const QString& keyword) {
+    return keyword == "rx" ? QStringLiteral("receive") : QStringLiteral("transmit");
+}
+} // namespace
+
+SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
+                         QPushButton& rssiButton, std::function<QString()> modeText,
+                         QWidget* parent)
+    : QDialog(parent), console_(console), state_(state), prompts_(prompts),
+      rssiButton_(rssiButton), modeText_(std::move(modeText)) {
+    setObjectName("frmSetup");
+    setWindowTitle("Setup Mode");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    const auto field = [this](const char* name) {
+        auto* made = new ClickableLabel("n/a", this);
+        made->setObjectName(name);
+        made->setFrameShape(QFrame::Panel);
+        made->setFrameShadow(QFrame::Sunken);
+        made->setMinimumWidth(90);
+        made->setCursor(Qt::PointingHandCursor);
+        return made;
+    };
+    const auto label = [this](const char* name, const QString& text) {
+        auto* made = new ClickableLabel(text, this);
+        made->setObjectName(name);
+        made->setToolTip("Click for more Information");
+        made->setCursor(Qt::WhatsThisCursor);
+        return made;
+    };
+    RxFrequency = field("RxFrequency");
+    TxFrequency = field("TxFrequency");
+    RxLabel = label("RxLabel", "Rx. Frequency");
+    TxLabel = label("TxLabel", "Tx. Frequency");
+    Key = DialogParts::button(this, "Key", "Key");
+    Key->setToolTip("Enables the transmitter");
+    DKey = DialogParts::button(this, "DKey", "De-Key");
+    DKey->setToolTip("Disables the transmitter");
+    DKey->setEnabled(false);
+    Label1 = new QLabel("Note: The terminal window is still active and able to accept commands.",
+                        this);
+    Label1->setObjectName("Label1");
+    Label1->setWordWrap(true);
+    ExitButton = DialogParts::button(this, "ExitButton", "Exit Setup Mode");
+
+    auto* grid = new QGridLayout();
+    grid->addWidget(RxLabel, 0, 0);
+    grid->addWidget(RxFrequency, 0, 1);
+    grid->addWidget(TxLabel, 1, 0);
+    grid->addWidget(TxFrequency, 1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(DialogParts::buttonRow({Key, DKey}));
+    layout->addWidget(Label1);
+    layout->addLayout(DialogParts::buttonRow({ExitButton}));
+
+    connect(RxFrequency, &ClickableLabel::clicked, this, [this] { programFrequency("rx"); });
+    connect(TxFrequency, &ClickableLabel::clicked, this, [this] { programFrequency("tx"); });
+    connect(RxLabel, &ClickableLabel::clicked, this, [this] { showHelp("rx"); });
+    connect(TxLabel, &ClickableLabel::clicked, this, [this] { showHelp("tx"); });
+    connect(Key, &QPushButton::clicked, this, &SetupWindow::key);
+    connect(DKey, &QPushButton::clicked, this, &SetupWindow::deKey);
+    connect(ExitButton, &QPushButton::clicked, this, &SetupWindow::accept);
+}
+
+bool SetupWindow::enter(Console& console, SharedState& state, Prompts& prompts) {
+    if (prompts.message("Setup mode is intended for bench testing only.\r\n\r\nAre you sure you "
+                        "want to continue?",
+                        "Warning", Prompts::Icon::Exclamation,
+                        Prompts::Buttons::YesNo) != Prompts::Yes)
+        return false;
+    state.setupMode = true;
+    {
+        const LinkBusy busy(state);
+        console.resetBuffer();
+        console.sendLine("setup");
+        console.waitUntil([&] { return console.holds(">") && console.holds("setup"); }, 3);
+    }
+    if (console.holdsExact("SETUP>") && !console.holds("DENIED"))
+        return true;
+    // The radio stayed in its normal mode, and its prompt is ">" still.
+    state.setupMode = false;
+    if (state.closing)
+        return false;
+    if (console.holds("DENIED"))
+        prompts.message("You must be logged in before entering setup mode.", "Error!",
+                        Prompts::Icon::Exclamation);
+    else
+        prompts.message("The radio did not enter setup mode: it did not answer with its setup "
+                        "prompt (SETUP>).",
+                        "Error!", Prompts::Icon::Exclamation);
+    return false;
+}
+
+void SetupWindow::start() {
+    Key->setEnabled(true);
+    DKey->setEnabled(false);
+    readFrequency("rx");
+    readFrequency("tx");
+    rssiButton_.setEnabled(true);
+}
+
+ClickableLabel* SetupWindow::fieldOf(const QString& keyword) const {
+    return keyword == "rx" ? RxFrequency : TxFrequency;
+}
+
+void SetupWindow::readFrequency(const QString& keyword) {
+    try {
+        const LinkBusy busy(state_);
+        console_.resetBuffer();
+        console_.msWait(100);
+        console_.yieldOnce();
+        console_.resetBuffer();
+        console_.sendLine(keyword);
+        if (!console_.waitUntil(
+                [&] { return console_.holdsExact(">") && console_.holdsExact(keyword); }, 4))
+            return;
+        const QString& reply = console_.buffer();
+        fieldOf(keyword)->setText(console_.endsWith("SETUP>")
+                                      ? reply.mid(FrequencyAt, FrequencyLength)
+                                      : reply.right(FrequencyLength));
+    } catch (const SerialError&) {
+        failed();
+    }
+}
+
+void SetupWindow::programFrequency(const QString& keyword) {
+    const QString upper = keyword.toUpper();
+    const QString title = QString("Program %1 Frequency").arg(upper.left(1) + keyword.mid(1));
+    const std::optional<QString> answer = prompts_.input(
+        QString("Enter a new %1 frequency").arg(direction(keyword)), title, fieldOf(keyword)->text());
+    if (!answer || answer->isEmpty() || !console_.port().isOpen())
+        return;
+    // A whole command typed by the user goes as it is; a bare value gets the keyword.
+    const QString command = answer->contains(upper) ? *answer : keyword + u' ' + *answer;
+    try {
+        const Console::Verdict verdict = console_.write(command, 3);
+        if (state_.closing)
+            return;
+        if (verdict == Console::Verdict::Refused || verdict == Console::Verdict::Denied)
+            prompts_.message(QString("The radio did not take the new %1 frequency: %2.\r\n\r\n"
+                                     "Test frequencies range from 902.200 MHz to 927.600 MHz.")
+                                 .arg(direction(keyword), Console::reasonOf(verdict)),
+                             title, Prompts::Icon::Exclamation);
+    } catch (const SerialError&) {
+        failed();
+        return;
+    }
+    readFrequency(keyword);
+}
+
+void SetupWindow::key() {
+    if (!console_.port().isOpen() || !Key->isEnabled())
+        return;
+    Key->setEnabled(false);
+    DKey->setEnabled(true);
+    console_.resetBuffer();
+    try {
+        console_.sendLine("KEY");
+    } catch (const SerialError&) {
+        // The command did not leave: the transmitter is as it was.
+        Key->setEnabled(true);
+        DKey->setEnabled(false);
+        failed();
+    }
+}
+
+void SetupWindow::deKey() {
+    if (!console_.port().isOpen() || !DKey->isEnabled())
+        return;
+    DKey->setEnabled(false);
+    Key->setEnabled(true);
+    console_.resetBuffer();
+    try {
+        console_.sendLine("DKEY");
+    } catch (const SerialError&) {
+        failed();
+    }
+}
+
+void SetupWindow::showHelp(const QString& keyword) {
+    const QString which = direction(keyword);
+    prompts_.message(
+        QString("This selects the test %1 frequency used in lieu of hopping when in setup mode."
+                "\r\n\r\nThe test %1 frequency can be reprogrammed to any value\r\nbetween "
+                "902.200 MHz and 927.600 MHz, inclusive.")
+            .arg(which),
+        QString("%1%2 Frequency Information").arg(which.left(1).toUpper(), which.mid(1)));
+}
+
+void SetupWindow::failed() {
+    if (onLinkFailure && !state_.closing)
+        onLinkFailure();
+}
+
+void SetupWindow::leave() {
+    if (left_)
+        return;
+    left_ = true;
+    // A mode field that names a master ("MODE M") takes the RSSI button back.
+    if (modeText_().indexOf(u'M', 1) >= 0)
+        rssiButton_.setEnabled(false);
+    try {
+        if (console_.port().isOpen()) {
+            if (DKey->isEnabled())
+                console_.sendLine("DKEY");
+            console_.sendLine("quit");
+        }
+    } catch (const SerialError&) {
+        // A port that is gone leaves nothing to tell the radio.
+    }
+    state_.refreshRequest = true;
+    state_.setupMode = false;
+}
+
+void SetupWindow::done(int result) {
+    leave();
+    QDialog::done(result);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class ClickableLabel;
+class Console;
+class Prompts;
+class QLabel;
+class QPushButton;
+struct SharedState;
+
+// The radio's bench-test mode: the fixed test receive and transmit frequencies, read and
+// programmed, and the transmitter keyed and de-keyed by hand. The window does not block the
+// main window, whose terminal stays in use. However it closes, the transmitter is de-keyed and
+// the radio leaves setup mode.
+class SetupWindow : public QDialog {
+    Q_OBJECT
+public:
+    // The main window's RSSI button, enabled in setup mode, and the text of its mode field.
+    SetupWindow(Console& console, SharedState& state, Prompts& prompts, QPushButton& rssiButton,
+                std::function<QString()> modeText, QWidget* parent);
+
+    // Asks the user, then puts the radio into setup mode; true when the radio answered with
+    // its setup prompt. Every other outcome has been told to the user. Throws SerialError.
+    static bool enter(Console& console, SharedState& state, Prompts& prompts);
+
+    // Opening: the de-keyed state, both frequencies read, the RSSI button enabled.
+    void start();
+    // Reads "rx" or "tx" into its field.
+    void readFrequency(const QString& keyword);
+    // Asks for a new frequency and programs it ("rx" or "tx").
+    void programFrequency(const QString& keyword);
+    void key();
+    void deKey();
+
+    // Runs when a command fails on the port.
+    std::function<void()> onLinkFailure;
+
+    ClickableLabel* RxFrequency;
+    ClickableLabel* TxFrequency;
+    ClickableLabel* RxLabel;
+    ClickableLabel* TxLabel;
+    QPushButton* Key;
+    QPushButton* DKey;
+    QLabel* Label1;
+    QPushButton* ExitButton;
+
+public slots:
+    void done(int result) override;
+
+private:
+    ClickableLabel* fieldOf(const QString& keyword) const;
+    // The orderly way out, whichever way the window closes: de-key, the RSSI button's rule,
+    // "quit", a read of all settings, and the setup-mode flag cleared.
+    void leave();
+    void showHelp(const QString& keyword);
+    void failed();
+
+    Console& console_;
+    SharedState& state_;
+    Prompts& prompts_;
+    QPushButton& rssiButton_;
+    std::function<QString()> modeText_;
+    bool left_ = false;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QChartView>
+#include <QList>
+
+class QLineSeries;
+class QValueAxis;
+
+// A line chart of readings against the seconds since it started: either a strip of the last
+// span seconds, or the whole run, thinned as it grows so that it stays quick to draw.
+class TrendChart : public QChartView {
+    Q_OBJECT
+public:
+    TrendChart(const QString& title, const QStringList& seriesNames, QWidget* parent);
+
+    // Keeps only the last `seconds` of readings, the time axis sliding with them.
+    void setSpan(double seconds) { span_ = seconds; }
+    // A fixed value axis instead of one that grows with the readings.
+    void setValueRange(double low, double high);
+    void setSeriesVisible(int series, bool visible);
+
+    void append(int series, double seconds, double value);
+    void clear();
+    qsizetype pointCount(int series) const;
+
+    static constexpr int MaxPoints = 600;
+
+private:
+    void fitAxes(double seconds);
+
+    QList<QLineSeries*> series_;
+    QValueAxis* time_;
+    QValueAxis* values_;
+    double span_ = 0;
+    bool fixedValues_ = false;
+    double highest_ = 0;
+};

@@ -1,0 +1,260 @@
+#include "ZoneDataWindow.h"
+
+#include "LevelBar.h"
+#include "TrendChart.h"
+#include "ZoneQualityWindow.h"
+#include "core/Clock.h"
+#include "link/Console.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using ZoneReply::Counter;
+
+namespace {
+constexpr int Marks = 11;
+// A count is taken as traffic only while it grows by less than this between updates.
+constexpr qint64 GrowthLimit = 1000;
+const Counter AllCounters[] = {Counter::Transmitted, Counter::Received, Counter::Errors};
+} // namespace
+
+ZoneDataWindow::ZoneDataWindow(Console& console, SharedState& state, QWidget* parent)
+    : ZoneScreen(console, state, "frmZoneData", "Zone Data", 2000, parent) {
+    buildMenu();
+    buildPanels();
+    redrawBars();
+}
+
+void ZoneDataWindow::buildMenu() {
+    QMenuBar* bar = addMenuBar();
+    addToggleItem(bar);
+    mnuShowZoneQuality =
+        addItem(bar, "mnuShowZoneQuality", "Show Zone &Quality", [this] { showZoneQuality(); });
+    mnuResetZoneData =
+        addItem(bar, "mnuResetZoneData", "Reset &Zone Data", [this] { resetZoneData(); });
+    addExitItem(bar);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(bar);
+}
+
+void ZoneDataWindow::buildPanels() {
+    // Two rows of four: the window fits a laptop screen whatever the scale's width.
+    auto* panels = new QGridLayout();
+    const struct {
+        QList<QLabel*>* counts;
+        QList<LevelBar*>* bars;
+        const char* name;
+        const char* caption;
+        QColor colour;
+    } columns[] = {{&zoneTXCount, &zoneTXBar, "zoneTX", "Tx.", QColor(0, 110, 200)},
+                   {&zoneRXCount, &zoneRXBar, "zoneRX", "Rx.", QColor(0, 150, 60)},
+                   {&zoneErrorsCount, &zoneErrorsBar, "zoneErrors", "Errors", QColor(200, 40, 30)}};
+    for (int zone = 1; zone <= ZoneReply::Zones; ++zone) {
+        QGroupBox* panel = addZonePanel(zone);
+        auto* grid = new QGridLayout(panel);
+        grid->setHorizontalSpacing(4);
+        auto* scale = new QVBoxLayout();
+        scale->setSpacing(0);
+        QList<QLabel*> marks;
+        for (int k = 0; k < Marks; ++k) {
+            auto* mark = new QLabel(QString::number(k), panel);
+            mark->setObjectName(QString("labelZone_%1").arg(labelZone.size()));
+            mark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            labelZone << mark;
+            marks.prepend(mark);
+        }
+        for (QLabel* mark : marks)
+            scale->addWidget(mark);
+        grid->addLayout(scale, 0, 0);
+        int column = 1;
+        for (const auto& kind : columns) {
+            auto* bar = new LevelBar(kind.colour, panel);
+            bar->setObjectName(QString("%1Bar_%2").arg(kind.name).arg(zone - 1));
+            *kind.bars << bar;
+            auto* count = new QLabel("0", panel);
+            count->setObjectName(QString("%1Count_%2").arg(kind.name).arg(zone - 1));
+            count->setAlignment(Qt::AlignCenter);
+            *kind.counts << count;
+            auto* caption = new QLabel(kind.caption, panel);
+            caption->setAlignment(Qt::AlignCenter);
+            grid->addWidget(bar, 0, column, Qt::AlignHCenter);
+            grid->addWidget(count, 1, column);
+            grid->addWidget(caption, 2, column);
+            ++column;
+        }
+        panels->addWidget(panel, (zone - 1) / 4, (zone - 1) % 4);
+    }
+    layout()->addItem(panels);
+
+    // Eight lines a counter; the chooser shows one counter's eight.
+    QStringList lines;
+    for (int i = 0; i < 3 * ZoneReply::Zones; ++i)
+        lines << QString("Zone %1").arg(i % ZoneReply::Zones + 1);
+    growthChart = new TrendChart("Growth since the screen opened or was reset", lines, this);
+    growthChart->setObjectName("growthChart");
+    chartCounter = new QComboBox(this);
+    chartCounter->setObjectName("chartCounter");
+    chartCounter->addItems({"Tx.", "Rx.", "Errors"});
+    chartCounter->setCurrentIndex(Counter::Received);
+    connect(chartCounter, &QComboBox::currentIndexChanged, this,
+            &ZoneDataWindow::showChartCounter);
+    auto* chartRow = new QHBoxLayout();
+    chartRow->addWidget(new QLabel("Chart:", this));
+    chartRow->addWidget(chartCounter);
+    chartRow->addStretch();
+    layout()->addItem(chartRow);
+    layout()->addWidget(growthChart);
+    showChartCounter();
+}
+
+QLabel* ZoneDataWindow::countLabel(Counter counter, int zone) const {
+    const QList<QLabel*>* lists[] = {&zoneTXCount, &zoneRXCount, &zoneErrorsCount};
+    return lists[counter]->at(zone);
+}
+
+LevelBar* ZoneDataWindow::bar(Counter counter, int zone) const {
+    const QList<LevelBar*>* lists[] = {&zoneTXBar, &zoneRXBar, &zoneErrorsBar};
+    return lists[counter]->at(zone);
+}
+
+void ZoneDataWindow::onPollTick() {
+    // Only the first update waits two seconds: the skipped-zones reply has come by then.
+    pollTimer->setInterval(50);
+    // A tick while the grace timer runs is the reply's second chance.
+    const bool secondChance = resetTimer->isActive();
+    resetTimer->stop();
+    QString& buffer = console_.buffer();
+    if (buffer.isEmpty()) {
+        send(QStringLiteral("ZONE DATA"));
+        return;
+    }
+    if (buffer.contains(QStringLiteral("zone clear"))) {
+        buffer.clear();
+    } else if (!buffer.contains(QStringLiteral("SKIP"))) {
+        const auto counts = ZoneReply::looksComplete(buffer)
+                                ? ZoneReply::read(buffer, {std::begin(AllCounters),
+                                                           std::end(AllCounters)})
+                                : std::nullopt;
+        if (counts) {
+            takeCounts(*counts);
+            buffer.clear();
+        } else {
+            awaitRest(secondChance);
+        }
+    } else if (const auto zones = ZoneReply::skippedZones(buffer)) {
+        markSkipped(*zones);
+        buffer.clear();
+    } else {
+        awaitRest(secondChance);
+    }
+    redrawBars();
+}
+
+void ZoneDataWindow::onResetTick() {
+    // The grace timer stays on, so that the next update knows the reply had its chance.
+    enablePolling();
+}
+
+void ZoneDataWindow::awaitRest(bool secondChance) {
+    if (secondChance) {
+        console_.buffer().clear();
+        return;
+    }
+    resetTimer->start();
+    pollTimer->stop();
+}
+
+void ZoneDataWindow::takeCounts(const std::array<ZoneReply::Counts, ZoneReply::Zones>& counts) {
+    for (int zone = 0; zone < ZoneReply::Zones; ++zone) {
+        for (const Counter counter : AllCounters) {
+            const qint64 value = counts[zone][counter];
+            qint64& previous = previous_[zone][counter];
+            if (value > previous && value < previous + GrowthLimit) {
+                shown_[zone][counter] = value;
+                countLabel(counter, zone)->setText(QString::number(value));
+            }
+            previous = value;
+        }
+    }
+    chartCounts(counts);
+}
+
+void ZoneDataWindow::chartCounts(const std::array<ZoneReply::Counts, ZoneReply::Zones>& counts) {
+    const qint64 now = console_.clock().msecs();
+    if (!chartBase_) {
+        chartBase_ = counts;
+        chartStartMs_ = now;
+    }
+    const double seconds = (now - chartStartMs_) / 1000.0;
+    for (int zone = 0; zone < ZoneReply::Zones; ++zone)
+        for (const Counter counter : AllCounters)
+            growthChart->append(counter * ZoneReply::Zones + zone, seconds,
+                                double(counts[zone][counter] - (*chartBase_)[zone][counter]));
+}
+
+void ZoneDataWindow::showChartCounter() {
+    const int shown = chartCounter->currentIndex();
+    for (const Counter counter : AllCounters)
+        for (int zone = 0; zone < ZoneReply::Zones; ++zone)
+            growthChart->setSeriesVisible(counter * ZoneReply::Zones + zone, counter == shown);
+}
+
+void ZoneDataWindow::redrawBars() {
+    qint64 largest = 0;
+    for (const ZoneReply::Counts& zone : shown_)
+        for (const qint64 count : zone)
+            largest = std::max(largest, count);
+    // The scale grows and shrinks by tens until the largest count fits in its top tenth.
+    constexpr qint64 HighestTop = qint64(1) << 60;
+    while (largest > scaleTop_ && scaleTop_ < HighestTop)
+        scaleTop_ *= 10;
+    while (largest != 0 && 10 * largest < scaleTop_)
+        scaleTop_ /= 10;
+    for (int i = 0; i < labelZone.size(); ++i)
+        labelZone.at(i)->setText(QString::number(i % Marks * (scaleTop_ / 10)));
+    for (int zone = 0; zone < ZoneReply::Zones; ++zone)
+        for (const Counter counter : AllCounters)
+            bar(counter, zone)->setValue(shown_[zone][counter], scaleTop_);
+}
+
+void ZoneDataWindow::showZoneQuality() {
+    pollTimer->stop();
+    resetTimer->stop();
+    quality_ = new ZoneQualityWindow(console_, state_, this);
+    connect(quality_, &QDialog::finished, this, &ZoneDataWindow::onRegainedFocus);
+    quality_->open();
+    quality_->start();
+}
+
+void ZoneDataWindow::resetZoneData() {
+    scaleTop_ = 10;
+    shown_ = {};
+    for (QList<QLabel*>* counts : {&zoneTXCount, &zoneRXCount, &zoneErrorsCount})
+        for (QLabel* count : *counts)
+            count->setText("0");
+    send(QStringLiteral("zone clear"));
+    chartBase_.reset();
+    growthChart->clear();
+    redrawBars();
+}
+
+void ZoneDataWindow::onRegainedFocus() {
+    if (quality_ && quality_->isVisible())
+        return;
+    if (mnuToggleZoneUpdates->text() == stopCaption() && !updating())
+        enablePolling();
+}
+
+void ZoneDataWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        onRegainedFocus();
+    ZoneScreen::changeEvent(event);
+}

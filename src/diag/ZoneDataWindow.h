@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ZoneQualityWindow.h"
+
+#include <QPointer>
+#include <array>
+
+class LevelBar;
+class QComboBox;
+class QLabel;
+class TrendChart;
+
+
+// The radio's per-zone packet counters, live: sent, received and received in error, as
+// numbers and as bars on one automatic scale, with a chart of their growth.
+class ZoneDataWindow : public ZoneScreen {
+    Q_OBJECT
+public:
+    ZoneDataWindow(Console& console, SharedState& state, QWidget* parent);
+
+    // The value of the scale's top mark: 10, 100, 1000 and so on.
+    qint64 scaleTop() const { return scaleTop_; }
+    ZoneQualityWindow* qualityWindow() const { return quality_; }
+
+    QList<QLabel*> zoneTXCount, zoneRXCount, zoneErrorsCount;
+    QList<LevelBar*> zoneTXBar, zoneRXBar, zoneErrorsBar;
+    // Eleven scale marks a zone: index 11 x zone + k shows k tenths of the top.
+    QList<QLabel*> labelZone;
+    QAction* mnuShowZoneQuality;
+    QAction* mnuResetZoneData;
+    TrendChart* growthChart;
+    QComboBox* chartCounter;
+
+public slots:
+    void onPollTick() override;
+    void onResetTick() override;
+    void showZoneQuality();
+    void resetZoneData();
+    // Back from the quality screen, or the window activated again: updates go on unless the
+    // user stopped them.
+    void onRegainedFocus();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildPanels();
+    void buildMenu();
+    QLabel* countLabel(ZoneReply::Counter counter, int zone) const;
+    LevelBar* bar(ZoneReply::Counter counter, int zone) const;
+    // An incomplete or unreadable reply waits once for its rest, then is dropped.
+    void awaitRest(bool secondChance);
+    void takeCounts(const std::array<ZoneReply::Counts, ZoneReply::Zones>& counts);
+    void chartCounts(const std::array<ZoneReply::Counts, ZoneReply::Zones>& counts);
+    void showChartCounter();
+    void redrawBars();
+
+    // The counts read at the previous update (not cleared by a reset) and those shown.
+    std::array<ZoneReply::Counts, ZoneReply::Zones> previous_{};
+    std::array<ZoneReply::Counts, ZoneReply::Zones> shown_{};
+    qint64 scaleTop_ = 10;
+    // The chart's start: the counts of the first reply since opening or the last reset.
+    std::optional<std::array<ZoneReply::Counts, ZoneReply::Zones>> chartBase_;
+    qint64 chartStartMs_ = 0;
+    QPointer<ZoneQualityWindow> quality_;
+};

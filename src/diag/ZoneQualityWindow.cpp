@@ -1,0 +1,186 @@
+#include "ZoneQualityWindow.h"
+
+#include "LevelBar.h"
+#include "link/Console.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+using ZoneReply::Counter;
+
+namespace {
+// A change of more than this many points waits one reply before it is shown.
+constexpr qint64 JumpPoints = 10;
+} // namespace
+
+ZoneQualityWindow::ZoneQualityWindow(Console& console, SharedState& state, QWidget* parent)
+    : ZoneScreen(console, state, "frmZoneQuality", "Zone Quality", 150, parent) {
+    buildMenu();
+    buildPanels();
+}
+
+void ZoneQualityWindow::buildMenu() {
+    QMenuBar* bar = addMenuBar();
+    QMenu* filter = bar->addMenu("Select &Filter");
+    auto* choices = new QActionGroup(this);
+    mnuNormalAveraging = filter->addAction("&Normal Averaging");
+    mnuNormalAveraging->setObjectName("mnuNormalAveraging");
+    mnuBlockedFrequencies = filter->addAction("&Blocked Frequencies");
+    mnuBlockedFrequencies->setObjectName("mnuBlockedFrequencies");
+    for (QAction* choice : {mnuNormalAveraging, mnuBlockedFrequencies}) {
+        choice->setCheckable(true);
+        choices->addAction(choice);
+    }
+    mnuNormalAveraging->setChecked(true);
+    addToggleItem(bar);
+    addExitItem(bar);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(bar);
+}
+
+void ZoneQualityWindow::buildPanels() {
+    auto* panels = new QHBoxLayout();
+    for (int zone = 1; zone <= ZoneReply::Zones; ++zone) {
+        QGroupBox* panel = addZonePanel(zone);
+        auto* grid = new QGridLayout(panel);
+        auto* top = new QLabel("100", panel);
+        top->setObjectName(QString("scaleLabel_%1").arg(zone - 1));
+        grid->addWidget(top, 0, 0, Qt::AlignTop | Qt::AlignRight);
+        auto* bar = new LevelBar(QColor(0, 150, 60), panel);
+        bar->setObjectName(QString("usableBar_%1").arg(zone - 1));
+        usableBar << bar;
+        grid->addWidget(bar, 0, 1, Qt::AlignHCenter);
+        auto* percent = new QLabel("0", panel);
+        percent->setObjectName(QString("percentUsable_%1").arg(zone - 1));
+        percent->setAlignment(Qt::AlignCenter);
+        percentUsable << percent;
+        grid->addWidget(percent, 1, 0, 1, 2);
+        auto* caption = new QLabel("% Usable", panel);
+        caption->setAlignment(Qt::AlignCenter);
+        grid->addWidget(caption, 2, 0, 1, 2);
+        panels->addWidget(panel);
+    }
+    layout()->addItem(panels);
+}
+
+void ZoneQualityWindow::onPollTick() {
+    const bool graceWasRunning = resetTimer->isActive();
+    bool secondChance = false;
+    if (graceWasRunning && resetTag_ == unknownData()) {
+        resetTimer->stop();
+        secondChance = true;
+    }
+    QString& buffer = console_.buffer();
+    if (buffer.isEmpty()) {
+        send(QStringLiteral("ZONE DATA"));
+        return;
+    }
+    if (buffer.contains(QStringLiteral("zone clear"))) {
+        buffer.clear();
+        return;
+    }
+    if (buffer.contains(QStringLiteral("SKIP"))) {
+        if (const auto zones = ZoneReply::skippedZones(buffer)) {
+            markSkipped(*zones);
+            for (const int zone : *zones)
+                skipped_.insert(zone);
+            buffer.clear();
+            return;
+        }
+    } else if (buffer.contains(QStringLiteral("1:"))) {
+        takeZoneData(graceWasRunning);
+        return;
+    }
+    awaitUnknown(secondChance);
+}
+
+void ZoneQualityWindow::takeZoneData(bool graceWasRunning) {
+    QString& buffer = console_.buffer();
+    if (dropNext_) {
+        buffer.clear();
+        resetTimer->stop();
+        dropNext_ = false;
+        return;
+    }
+    const auto totals = ZoneReply::looksComplete(buffer)
+                            ? ZoneReply::read(buffer, {Counter::Received, Counter::Errors})
+                            : std::nullopt;
+    if (!totals) {
+        // The polls go on; when the grace time ends the reply is dropped at the next one.
+        startGrace(incompleteZoneData());
+        return;
+    }
+    if (graceWasRunning)
+        resetTimer->stop();
+    for (int zone = 0; zone < ZoneReply::Zones; ++zone) {
+        received_[zone] = (*totals)[zone][Counter::Received];
+        errors_[zone] = (*totals)[zone][Counter::Errors];
+    }
+    buffer.clear();
+    showQuality();
+}
+
+void ZoneQualityWindow::awaitUnknown(bool secondChance) {
+    if (secondChance) {
+        console_.buffer().clear();
+        return;
+    }
+    startGrace(unknownData());
+    pollTimer->stop();
+}
+
+void ZoneQualityWindow::startGrace(const QString& tag) {
+    resetTag_ = tag;
+    // A grace period under way is not lengthened by every poll.
+    if (!resetTimer->isActive())
+        resetTimer->start();
+}
+
+void ZoneQualityWindow::onResetTick() {
+    if (resetTag_ != unknownData())
+        dropNext_ = true;
+    else
+        enablePolling();
+}
+
+qint64 ZoneQualityWindow::qualityOf(int zone, double average) const {
+    const double usable = double(received_[zone] - errors_[zone]) * 100.0;
+    const double base = mnuNormalAveraging->isChecked() ? double(received_[zone]) : average;
+    return qint64(std::floor(usable / base));
+}
+
+void ZoneQualityWindow::showQuality() {
+    const qsizetype inUse = ZoneReply::Zones - skipped_.size();
+    qint64 sum = 0;
+    for (const qint64 total : received_)
+        sum += total;
+    const double average = inUse > 0 ? double(sum) / double(inUse) : 0.0;
+    for (int zone = 0; zone < ZoneReply::Zones; ++zone) {
+        qint64 shown = shown_[zone];
+        // No packets, or no zone in use to compare with: nothing is usable.
+        if (received_[zone] <= 0 || (mnuBlockedFrequencies->isChecked() && average <= 0)) {
+            shown = 0;
+        } else {
+            const qint64 q = qualityOf(zone, average);
+            const bool jump = q < shown - JumpPoints || q > shown + JumpPoints;
+            if (jump && !jumpPending_[zone]) {
+                jumpPending_[zone] = true;
+            } else {
+                jumpPending_[zone] = false;
+                shown = q;
+            }
+        }
+        shown_[zone] = std::clamp<qint64>(shown, 0, 100);
+        percentUsable.at(zone)->setText(QString::number(shown_[zone]));
+        usableBar.at(zone)->setValue(shown_[zone], 100);
+    }
+}

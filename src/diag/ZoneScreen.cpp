@@ -1,0 +1,114 @@
+#include "ZoneScreen.h"
+
+#include "core/LinkBusy.h"
+#include "link/Console.h"
+#include "link/SerialPort.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QTimer>
+
+ZoneScreen::ZoneScreen(Console& console, SharedState& state, const QString& name,
+                       const QString& caption, int pollMs, QWidget* parent)
+    : QDialog(parent), pollTimer(new QTimer(this)), resetTimer(new QTimer(this)),
+      console_(console), state_(state), busy_(std::make_unique<LinkBusy>(state)) {
+    setObjectName(name);
+    setWindowTitle(caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    pollTimer->setObjectName("pollTimer");
+    pollTimer->setInterval(pollMs);
+    resetTimer->setObjectName("resetTimer");
+    resetTimer->setInterval(500);
+    connect(pollTimer, &QTimer::timeout, this, &ZoneScreen::onPollTick);
+    connect(resetTimer, &QTimer::timeout, this, &ZoneScreen::onResetTick);
+}
+
+ZoneScreen::~ZoneScreen() = default;
+
+void ZoneScreen::start() {
+    console_.resetBuffer();
+    send(QStringLiteral("skip"));
+    pollTimer->start();
+}
+
+bool ZoneScreen::updating() const {
+    return pollTimer->isActive() || resetTimer->isActive();
+}
+
+void ZoneScreen::toggleUpdates() {
+    if (updating()) {
+        pause();
+        return;
+    }
+    console_.buffer().clear();
+    resume();
+}
+
+void ZoneScreen::pause() {
+    pollTimer->stop();
+    resetTimer->stop();
+    mnuToggleZoneUpdates->setText(startCaption());
+}
+
+void ZoneScreen::resume() {
+    enablePolling();
+    mnuToggleZoneUpdates->setText(stopCaption());
+}
+
+void ZoneScreen::enablePolling() {
+    // A timer that runs already keeps its rhythm.
+    if (!pollTimer->isActive())
+        pollTimer->start();
+}
+
+void ZoneScreen::done(int result) {
+    pollTimer->stop();
+    resetTimer->stop();
+    busy_.reset();
+    QDialog::done(result);
+}
+
+void ZoneScreen::send(const QString& command) {
+    try {
+        console_.sendLine(command);
+    } catch (const SerialError&) {
+        pause();
+    }
+}
+
+void ZoneScreen::markSkipped(const QList<int>& zones) {
+    for (const int zone : zones)
+        frameZone.at(zone - 1)->setTitle(QString("Zone %1 (skipped)").arg(zone));
+}
+
+QGroupBox* ZoneScreen::addZonePanel(int zone) {
+    auto* panel = new QGroupBox(QString("Zone %1").arg(zone), this);
+    panel->setObjectName(QString("frameZone_%1").arg(zone - 1));
+    frameZone << panel;
+    return panel;
+}
+
+QAction* ZoneScreen::addItem(QMenuBar* bar, const char* name, const QString& caption,
+                             const std::function<void()>& run) {
+    auto* item = new QAction(caption, this);
+    item->setObjectName(name);
+    connect(item, &QAction::triggered, this, run);
+    bar->addAction(item);
+    return item;
+}
+
+QMenuBar* ZoneScreen::addMenuBar() {
+    auto* bar = new QMenuBar(this);
+    bar->setNativeMenuBar(false);
+    return bar;
+}
+
+void ZoneScreen::addToggleItem(QMenuBar* bar) {
+    mnuToggleZoneUpdates =
+        addItem(bar, "mnuToggleZoneUpdates", stopCaption(), [this] { toggleUpdates(); });
+}
+
+void ZoneScreen::addExitItem(QMenuBar* bar) {
+    mnuExitScreen = addItem(bar, "mnuExitScreen", "&Exit Screen", [this] { reject(); });
+}
