@@ -58,7 +58,7 @@ RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
     trendChart = new TrendChart("Last two minutes (dBm)", {"RSSI"}, this);
     trendChart->setObjectName("trendChart");
     trendChart->setSpan(TrendSeconds);
-    trendChart->setValueRange(-125, -45);
+    trendChart->setValueRange(-130, -40);
     trendChart->setMinimumSize(460, 200);
     layout->addWidget(trendChart, 3, 0, 1, 8);
     layout->addLayout(DialogParts::buttonRow({Command1}), 4, 0, 1, 8);

@@ -39,6 +39,7 @@ TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWi
 void TrendChart::setValueRange(double low, double high) {
     fixedValues_ = true;
     values_->setRange(low, high);
+    values_->applyNiceNumbers();
 }
 
 void TrendChart::setSeriesVisible(int series, bool visible) {

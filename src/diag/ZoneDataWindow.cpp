@@ -207,17 +207,21 @@ void ZoneDataWindow::showChartCounter() {
             growthChart->setSeriesVisible(counter * ZoneReply::Zones + zone, counter == shown);
 }
 
+qint64 ZoneDataWindow::fittedScale(qint64 largest, qint64 top) {
+    constexpr qint64 HighestTop = qint64(1) << 58;
+    while (largest > top && top < HighestTop)
+        top *= 10;
+    while (largest > 0 && largest < HighestTop && 10 * largest < top && top > 10)
+        top /= 10;
+    return top;
+}
+
 void ZoneDataWindow::redrawBars() {
     qint64 largest = 0;
     for (const ZoneReply::Counts& zone : shown_)
         for (const qint64 count : zone)
             largest = std::max(largest, count);
-    // The scale grows and shrinks by tens until the largest count fits in its top tenth.
-    constexpr qint64 HighestTop = qint64(1) << 60;
-    while (largest > scaleTop_ && scaleTop_ < HighestTop)
-        scaleTop_ *= 10;
-    while (largest != 0 && 10 * largest < scaleTop_)
-        scaleTop_ /= 10;
+    scaleTop_ = fittedScale(largest, scaleTop_);
     for (int i = 0; i < labelZone.size(); ++i)
         labelZone.at(i)->setText(QString::number(i % Marks * (scaleTop_ / 10)));
     for (int zone = 0; zone < ZoneReply::Zones; ++zone)

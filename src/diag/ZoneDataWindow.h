@@ -20,6 +20,9 @@ public:
 
     // The value of the scale's top mark: 10, 100, 1000 and so on.
     qint64 scaleTop() const { return scaleTop_; }
+    // The scale's top for the largest count shown: grown and shrunk by tens until the count
+    // fits in its top tenth; never below 10.
+    static qint64 fittedScale(qint64 largest, qint64 top);
     ZoneQualityWindow* qualityWindow() const { return quality_; }
 
     QList<QLabel*> zoneTXCount, zoneRXCount, zoneErrorsCount;
