@@ -2,7 +2,10 @@
 #include "SRecord.h"
 #include "app/MainWindow.h"
 #include "core/Clock.h"
+#include "core/ClickableLabel.h"
 #include "core/Prompts.h"
+#include "diag/SetupWindow.h"
+#include "diag/ZoneDataWindow.h"
 #include "link/DevicePort.h"
 #include "link/TerminalPane.h"
 #include "settings/ParameterField.h"
@@ -12,6 +15,8 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
+#include <QPushButton>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -97,6 +102,39 @@ private slots:
         QVERIFY(o.logoutButton->isEnabled() && !o.loginButton->isEnabled());
         QCOMPARE(open.window->fields().text("DiagOptions"),
                  QString("ENC ON, SAF ON, DIAG ON, RTU ON"));
+    }
+
+    // Setup mode over a real line, where each reply comes in paced pieces and a write is
+    // answered late: the frequency cuts and the programming wait still hold.
+    void setupModeOverARealLine() {
+        Session s({"--store-latency", "250"});
+        s.window->link().connectAction();
+        s.window->reader().run();
+        s.prompts.answers = {Prompts::Yes};
+        s.window->enterSetupMode();
+        QPointer<SetupWindow> setup = s.window->findChild<SetupWindow*>();
+        QVERIFY(setup);
+        QCOMPARE(setup->RxFrequency->text(), QString("915.000"));
+        QCOMPARE(setup->TxFrequency->text(), QString("917.500"));
+        s.prompts.texts = {QString("903")};
+        setup->programFrequency("rx");
+        QCOMPARE(setup->RxFrequency->text(), QString("903.000"));
+        setup->Key->click();
+        setup->close();
+        QTRY_VERIFY_WITH_TIMEOUT(s.received().contains("rx: KEY\nrx: DKEY\nrx: quit\n"), 5000);
+    }
+
+    // The zone data screen on its own timers against the radio's paced replies.
+    void zoneDataOverARealLine() {
+        Session s;
+        s.window->link().connectAction();
+        s.window->reader().run();
+        s.window->onZoneData();
+        ZoneDataWindow* screen = s.window->findChild<ZoneDataWindow*>();
+        QVERIFY(screen);
+        QTRY_VERIFY_WITH_TIMEOUT(screen->zoneRXCount.at(7)->text().toInt() > 0, 15000);
+        QVERIFY(s.received().contains("rx: skip\nrx: ZONE DATA\n"));
+        screen->reject();
     }
 
     // 3.2.0 to 3.3.0 through the loader at 115200 baud over a real line; the next connection

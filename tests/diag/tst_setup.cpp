@@ -1,0 +1,195 @@
+#include "Harness.h"
+#include "core/ClickableLabel.h"
+#include "diag/SetupWindow.h"
+#include "settings/SettingsFields.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+class TestSetup : public QObject {
+    Q_OBJECT
+
+    // Connected, read, and in setup mode with the window open.
+    static QPointer<SetupWindow> enter(Harness& h) {
+        h.prompts.answers = {Prompts::Yes};
+        h.window->controls().mnuSetupMode->trigger();
+        return h.window->findChild<SetupWindow*>();
+    }
+    // Programs a frequency as typed in the input box; the command the radio received.
+    static QString program(Harness& h, SetupWindow* setup, const QString& keyword,
+                           const QString& typed) {
+        h.radio.clearLines();
+        h.prompts.texts = {typed};
+        setup->programFrequency(keyword);
+        const QStringList sent = h.commands();
+        return sent.isEmpty() ? QString() : sent.first();
+    }
+
+private slots:
+    void entersAndReadsTheTestFrequencies() {
+        Harness h;
+        h.connectAndRead();
+        QVERIFY(!h.window->ButtonRSSI->isEnabled()); // a master's RSSI button
+        QPointer<SetupWindow> setup = enter(h);
+        QVERIFY(setup);
+        QCOMPARE(h.prompts.calls.first().text,
+                 QString("Setup mode is intended for bench testing only.\r\n\r\nAre you sure you "
+                         "want to continue?"));
+        QCOMPARE(h.prompts.calls.first().caption, QString("Warning"));
+        QCOMPARE(setup->windowTitle(), QString("Setup Mode"));
+        QVERIFY(!setup->isModal());
+        QCOMPARE(h.commands(), (QStringList{"setup", "rx", "tx"}));
+        QVERIFY(h.radio.inSetupMode());
+        QVERIFY(h.window->state().setupMode);
+        QCOMPARE(setup->RxFrequency->text(), QString("915.000"));
+        QCOMPARE(setup->TxFrequency->text(), QString("917.500"));
+        QVERIFY(setup->Key->isEnabled() && !setup->DKey->isEnabled());
+        QVERIFY(h.window->ButtonRSSI->isEnabled());
+        // A second entry brings the open window forward and sends nothing.
+        h.radio.clearLines();
+        h.window->controls().mnuSetupMode->trigger();
+        QVERIFY(h.radio.lines().isEmpty());
+        QCOMPARE(h.window->findChildren<SetupWindow*>().size(), 1);
+
+        // Exit: "quit", a read, the flag cleared, and the RSSI button of a master taken back.
+        setup->ExitButton->click();
+        QTRY_VERIFY(!setup);
+        QCOMPARE(h.commands(), QStringList{"quit"});
+        QVERIFY(!h.radio.inSetupMode());
+        QVERIFY(!h.window->state().setupMode);
+        QVERIFY(h.window->state().refreshRequest);
+        QVERIFY(!h.window->ButtonRSSI->isEnabled());
+    }
+
+    void programsWhatTheUserTyped() {
+        RadioOptions slow;
+        slow.storeMs = 1200; // the radio takes its time over a write
+        Harness h(slow);
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        QCOMPARE(program(h, setup, "rx", "RX 902.500"), QString("RX 902.500"));
+        QCOMPARE(h.commands().last(), QString("rx"));
+        QCOMPARE(setup->RxFrequency->text(), QString("902.500"));
+        QCOMPARE(h.prompts.calls.last().kind, QString("input"));
+        QCOMPARE(h.prompts.calls.last().caption, QString("Program Rx Frequency"));
+        QCOMPARE(program(h, setup, "tx", "920.1"), QString("tx 920.1"));
+        QCOMPARE(setup->TxFrequency->text(), QString("920.100"));
+        QCOMPARE(h.prompts.calls.last().caption, QString("Program Tx Frequency"));
+        // The keyword test is case-sensitive: a lower-case command gets the keyword again.
+        QCOMPARE(program(h, setup, "rx", "rx 915.000"), QString("rx rx 915.000"));
+        QVERIFY(h.message().contains("INVALID ENTRY"));
+        QCOMPARE(setup->RxFrequency->text(), QString("902.500"));
+        // Cancel or an empty answer sends nothing.
+        h.radio.clearLines();
+        h.prompts.texts = {std::nullopt, QString()};
+        setup->programFrequency("rx");
+        setup->programFrequency("rx");
+        QVERIFY(h.radio.lines().isEmpty());
+    }
+
+    void keyingAndLeavingHoweverItCloses() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        h.radio.clearLines();
+        setup->Key->click();
+        setup->Key->click();
+        setup->key();
+        QCOMPARE(h.commands(), QStringList{"KEY"});
+        QVERIFY(h.radio.keyed());
+        QVERIFY(!setup->Key->isEnabled() && setup->DKey->isEnabled());
+        setup->DKey->click();
+        QCOMPARE(h.commands(), (QStringList{"KEY", "DKEY"}));
+        QVERIFY(!h.radio.keyed());
+        setup->Key->click();
+
+        // The close box while keyed: de-keyed and out of setup mode, as by Exit.
+        h.radio.clearLines();
+        setup->close();
+        QTRY_VERIFY(!setup);
+        QCOMPARE(h.commands(), (QStringList{"DKEY", "quit"}));
+        QVERIFY(!h.radio.keyed() && !h.radio.inSetupMode());
+        QVERIFY(!h.window->state().setupMode);
+
+        // Disconnect while keyed: the same, before CLOS.
+        h.window->onTick();
+        setup = enter(h);
+        setup->Key->click();
+        h.radio.clearLines();
+        h.window->link().disconnectAction();
+        QTRY_VERIFY(!setup);
+        QCOMPARE(h.commands(), (QStringList{"DKEY", "quit", "CLOS"}));
+    }
+
+    void quittingTheProgramDeKeys() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        setup->Key->click();
+        h.radio.clearLines();
+        h.window->close();
+        QCOMPARE(h.commands(), (QStringList{"DKEY", "quit", "PASS NONE"}));
+        QVERIFY(!h.radio.keyed());
+    }
+
+    void aModeFieldOfOneLetterKeepsTheRssiButton() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        h.window->fields().setText("Mode", "M");
+        setup->ExitButton->click();
+        QVERIFY(h.window->ButtonRSSI->isEnabled());
+    }
+
+    void refusedOrUnansweredEntry() {
+        RadioOptions locked;
+        locked.password = "ab12";
+        Harness h(locked);
+        h.connectAndRead();
+        QVERIFY(!enter(h));
+        QCOMPARE(h.commands(), QStringList{"setup"});
+        QCOMPARE(h.message(), QString("You must be logged in before entering setup mode."));
+        QCOMPARE(h.prompts.calls.last().caption, QString("Error!"));
+        // The radio's prompt is ">" still: the program does not expect "SETUP>".
+        QVERIFY(!h.window->state().setupMode);
+
+        Harness silent;
+        silent.connectAndRead();
+        silent.radio.setSilent(true);
+        QVERIFY(!enter(silent));
+        QVERIFY(silent.message().contains("did not enter setup mode"));
+        QVERIFY(!silent.window->state().setupMode);
+
+        // No, and a closed port, send nothing.
+        Harness declined;
+        declined.connectAndRead();
+        declined.prompts.answers = {Prompts::No};
+        declined.window->controls().mnuSetupMode->trigger();
+        QVERIFY(declined.radio.lines().isEmpty());
+        declined.window->link().disconnectAction();
+        declined.radio.clearLines();
+        declined.window->enterSetupMode();
+        QCOMPARE(declined.message(), QString("Please Toggle COMM Port open first."));
+        QVERIFY(declined.radio.lines().isEmpty());
+    }
+
+    void helpTexts() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        emit setup->TxLabel->clicked();
+        QCOMPARE(h.prompts.calls.last().caption, QString("Transmit Frequency Information"));
+        QCOMPARE(h.message(),
+                 QString("This selects the test transmit frequency used in lieu of hopping when "
+                         "in setup mode.\r\n\r\nThe test transmit frequency can be reprogrammed "
+                         "to any value\r\nbetween 902.200 MHz and 927.600 MHz, inclusive."));
+        emit setup->RxLabel->clicked();
+        QCOMPARE(h.prompts.calls.last().caption, QString("Receive Frequency Information"));
+        QCOMPARE(setup->RxLabel->toolTip(), QString("Click for more Information"));
+    }
+};
+
+QTEST_MAIN(TestSetup)
+#include "tst_setup.moc"
