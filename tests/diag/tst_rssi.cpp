@@ -1,5 +1,6 @@
 #include "Harness.h"
 #include "diag/RssiWindow.h"
+#include "diag/TrendChart.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -60,6 +61,27 @@ private slots:
         QTRY_VERIFY(!monitor);
         h.window->onTick();
         QVERIFY(h.radio.commands().contains("ser"));
+    }
+
+    void chartKeepsTheLastTwoMinutes() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RssiWindow> monitor = open(h);
+        for (int reading = 0; reading < 5; ++reading) {
+            h.port.deliver(QString("RSSI -%1 dBm\r\n").arg(90 + reading).toLatin1());
+            monitor->onTick();
+            h.clock.advance(30000);
+        }
+        QCOMPARE(monitor->trendChart->pointCount(0), 5);
+        // Past two minutes the oldest readings leave the strip.
+        h.port.deliver("RSSI -70 dBm\r\n");
+        monitor->onTick();
+        QCOMPARE(monitor->trendChart->pointCount(0), 5);
+        // A tick without a whole report adds nothing.
+        h.port.deliver("RSSI -7");
+        monitor->onTick();
+        QCOMPARE(monitor->trendChart->pointCount(0), 5);
+        monitor->reject();
     }
 
     void closedPortOpensNothing() {

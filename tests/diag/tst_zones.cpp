@@ -99,6 +99,17 @@ private slots:
         QVERIFY(!ZoneReply::skippedZones("SKIP"));
     }
 
+    void chartThinsALongRun() {
+        TrendChart chart("growth", {"a", "b"}, nullptr);
+        for (int second = 0; second <= TrendChart::MaxPoints; ++second)
+            chart.append(0, second, second);
+        QVERIFY(chart.pointCount(0) <= TrendChart::MaxPoints / 2 + 1);
+        QCOMPARE(chart.pointCount(1), 0);
+        chart.append(0, 1000, 1);
+        chart.clear();
+        QCOMPARE(chart.pointCount(0), 0);
+    }
+
     void scaleGrowsAndShrinksByTens() {
         QCOMPARE(ZoneDataWindow::fittedScale(5, 10), 10);
         QCOMPARE(ZoneDataWindow::fittedScale(95, 10), 100);
