@@ -304,8 +304,8 @@ QByteArray RadioConsole::zoneData() {
         const std::pair<const char*, double> lines[] = {
             {"TX TOTAL", c.tx}, {"RX TOTAL", c.rx}, {"RX ERROR", c.errors}};
         for (const auto& [name, value] : lines)
-            out += lineOf(QString("%1:%2 %3").arg(zone).arg(name).arg(
-                qint64(value) % 100000000, 8));
+            out +=
+                lineOf(QString("%1:%2 %3").arg(zone).arg(name).arg(qint64(value) % 100000000, 8));
     }
     return out;
 }

@@ -401,8 +401,8 @@ void MainWindow::enterSetupMode() {
             link_->reportCommunicationError();
         return;
     }
-    setup_ = new SetupWindow(console_, state_, prompts_, *ButtonRSSI,
-                             [this] { return fields_->text("Mode"); }, this);
+    setup_ = new SetupWindow(
+        console_, state_, prompts_, *ButtonRSSI, [this] { return fields_->text("Mode"); }, this);
     setup_->onLinkFailure = [this] { link_->reportCommunicationError(); };
     // Disconnect and quit end setup mode before the port closes.
     connect(link_.get(), &RadioLink::ending, setup_, &QWidget::close);

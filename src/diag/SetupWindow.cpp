@@ -25,8 +25,8 @@ QString direction(const QString& keyword) {
 SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
                          QPushButton& rssiButton, std::function<QString()> modeText,
                          QWidget* parent)
-    : QDialog(parent), console_(console), state_(state), prompts_(prompts),
-      rssiButton_(rssiButton), modeText_(std::move(modeText)) {
+    : QDialog(parent), console_(console), state_(state), prompts_(prompts), rssiButton_(rssiButton),
+      modeText_(std::move(modeText)) {
     setObjectName("frmSetup");
     setWindowTitle("Setup Mode");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -56,8 +56,8 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
     DKey = DialogParts::button(this, "DKey", "De-Key");
     DKey->setToolTip("Disables the transmitter");
     DKey->setEnabled(false);
-    Label1 = new QLabel("Note: The terminal window is still active and able to accept commands.",
-                        this);
+    Label1 =
+        new QLabel("Note: The terminal window is still active and able to accept commands.", this);
     Label1->setObjectName("Label1");
     Label1->setWordWrap(true);
     ExitButton = DialogParts::button(this, "ExitButton", "Exit Setup Mode");
@@ -146,8 +146,9 @@ void SetupWindow::readFrequency(const QString& keyword) {
 void SetupWindow::programFrequency(const QString& keyword) {
     const QString upper = keyword.toUpper();
     const QString title = QString("Program %1 Frequency").arg(upper.left(1) + keyword.mid(1));
-    const std::optional<QString> answer = prompts_.input(
-        QString("Enter a new %1 frequency").arg(direction(keyword)), title, fieldOf(keyword)->text());
+    const std::optional<QString> answer =
+        prompts_.input(QString("Enter a new %1 frequency").arg(direction(keyword)), title,
+                       fieldOf(keyword)->text());
     if (!answer || answer->isEmpty() || !console_.port().isOpen())
         return;
     // A whole command typed by the user goes as it is; a bare value gets the keyword.

@@ -18,10 +18,9 @@ TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWi
     chart->addAxis(time_, Qt::AlignBottom);
     chart->addAxis(values_, Qt::AlignLeft);
     // Eight colours that tell zones apart; a ninth line starts them again.
-    static const QColor Colours[] = {QColor(31, 119, 180), QColor(255, 127, 14),
-                                     QColor(44, 160, 44),  QColor(214, 39, 40),
-                                     QColor(148, 103, 189), QColor(140, 86, 75),
-                                     QColor(227, 119, 194), QColor(127, 127, 127)};
+    static const QColor Colours[] = {
+        QColor(31, 119, 180),  QColor(255, 127, 14), QColor(44, 160, 44),   QColor(214, 39, 40),
+        QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194), QColor(127, 127, 127)};
     for (const QString& name : seriesNames) {
         auto* line = new QLineSeries(chart);
         line->setName(name);

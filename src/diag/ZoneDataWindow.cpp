@@ -104,8 +104,7 @@ void ZoneDataWindow::buildPanels() {
     chartCounter->setObjectName("chartCounter");
     chartCounter->addItems({"Tx.", "Rx.", "Errors"});
     chartCounter->setCurrentIndex(Counter::Received);
-    connect(chartCounter, &QComboBox::currentIndexChanged, this,
-            &ZoneDataWindow::showChartCounter);
+    connect(chartCounter, &QComboBox::currentIndexChanged, this, &ZoneDataWindow::showChartCounter);
     auto* chartRow = new QHBoxLayout();
     chartRow->addWidget(new QLabel("Chart:", this));
     chartRow->addWidget(chartCounter);
@@ -139,10 +138,10 @@ void ZoneDataWindow::onPollTick() {
     if (buffer.contains(QStringLiteral("zone clear"))) {
         buffer.clear();
     } else if (!buffer.contains(QStringLiteral("SKIP"))) {
-        const auto counts = ZoneReply::looksComplete(buffer)
-                                ? ZoneReply::read(buffer, {std::begin(AllCounters),
-                                                           std::end(AllCounters)})
-                                : std::nullopt;
+        const auto counts =
+            ZoneReply::looksComplete(buffer)
+                ? ZoneReply::read(buffer, {std::begin(AllCounters), std::end(AllCounters)})
+                : std::nullopt;
         if (counts) {
             takeCounts(*counts);
             buffer.clear();

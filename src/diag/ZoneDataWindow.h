@@ -10,7 +10,6 @@ class QComboBox;
 class QLabel;
 class TrendChart;
 
-
 // The radio's per-zone packet counters, live: sent, received and received in error, as
 // numbers and as bars on one automatic scale, with a chart of their growth.
 class ZoneDataWindow : public ZoneScreen {

@@ -65,7 +65,8 @@ std::optional<QList<int>> skippedZones(const QString& buffer) {
     const qsizetype at = buffer.indexOf(QStringLiteral("SKIP"), 4);
     if (at < 0)
         return std::nullopt;
-    const qsizetype end = std::find_if(buffer.begin() + at, buffer.end(), isLineEnd) - buffer.begin();
+    const qsizetype end =
+        std::find_if(buffer.begin() + at, buffer.end(), isLineEnd) - buffer.begin();
     if (end >= buffer.size())
         return std::nullopt;
     const QString line = buffer.mid(at, end - at);

@@ -11,8 +11,8 @@
 
 ZoneScreen::ZoneScreen(Console& console, SharedState& state, const QString& name,
                        const QString& caption, int pollMs, QWidget* parent)
-    : QDialog(parent), pollTimer(new QTimer(this)), resetTimer(new QTimer(this)),
-      console_(console), state_(state), busy_(std::make_unique<LinkBusy>(state)) {
+    : QDialog(parent), pollTimer(new QTimer(this)), resetTimer(new QTimer(this)), console_(console),
+      state_(state), busy_(std::make_unique<LinkBusy>(state)) {
     setObjectName(name);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);

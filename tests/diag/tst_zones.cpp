@@ -53,7 +53,8 @@ class TestZones : public QObject {
         return screen ? handTicked(screen) : nullptr;
     }
     // The screen's next update with this text in the receive buffer.
-    template <typename Screen> static void tickWith(Harness& h, Screen* screen, const QString& text) {
+    template <typename Screen>
+    static void tickWith(Harness& h, Screen* screen, const QString& text) {
         h.window->state().receiveBuffer = text;
         screen->onPollTick();
     }

@@ -1,8 +1,8 @@
 // The program's real serial port against ardentix-radio-sim over a pseudo-terminal.
 #include "SRecord.h"
 #include "app/MainWindow.h"
-#include "core/Clock.h"
 #include "core/ClickableLabel.h"
+#include "core/Clock.h"
 #include "core/Prompts.h"
 #include "diag/SetupWindow.h"
 #include "diag/ZoneDataWindow.h"
@@ -16,8 +16,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
