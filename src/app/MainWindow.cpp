@@ -368,20 +368,20 @@ bool MainWindow::portOpenOrSay() {
     return false;
 }
 
-void MainWindow::onRssi() {
+template <typename Screen> void MainWindow::openLiveScreen() {
     if (!portOpenOrSay())
         return;
-    auto* monitor = new RssiWindow(console_, state_, this);
-    monitor->open();
-    monitor->start();
+    auto* screen = new Screen(console_, state_, this);
+    screen->open();
+    screen->start();
+}
+
+void MainWindow::onRssi() {
+    openLiveScreen<RssiWindow>();
 }
 
 void MainWindow::onZoneData() {
-    if (!portOpenOrSay())
-        return;
-    auto* screen = new ZoneDataWindow(console_, state_, this);
-    screen->open();
-    screen->start();
+    openLiveScreen<ZoneDataWindow>();
 }
 
 void MainWindow::enterSetupMode() {

@@ -98,6 +98,8 @@ private:
     QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
     // The diagnostic screens need the port: with it closed the user is told so.
     bool portOpenOrSay();
+    // Opens a live screen on the console, window-modal, and starts its updates.
+    template <typename Screen> void openLiveScreen();
 
     SerialPort& port_;
     Prompts& prompts_;

@@ -77,8 +77,8 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
     connect(TxFrequency, &ClickableLabel::clicked, this, [this] { programFrequency("tx"); });
     connect(RxLabel, &ClickableLabel::clicked, this, [this] { showHelp("rx"); });
     connect(TxLabel, &ClickableLabel::clicked, this, [this] { showHelp("tx"); });
-    connect(Key, &QPushButton::clicked, this, &SetupWindow::key);
-    connect(DKey, &QPushButton::clicked, this, &SetupWindow::deKey);
+    connect(Key, &QPushButton::clicked, this, [this] { setKeyed(true); });
+    connect(DKey, &QPushButton::clicked, this, [this] { setKeyed(false); });
     connect(ExitButton, &QPushButton::clicked, this, &SetupWindow::accept);
 }
 
@@ -112,8 +112,7 @@ bool SetupWindow::enter(Console& console, SharedState& state, Prompts& prompts) 
 }
 
 void SetupWindow::start() {
-    Key->setEnabled(true);
-    DKey->setEnabled(false);
+    showKeyed(false);
     readFrequency("rx");
     readFrequency("tx");
     rssiButton_.setEnabled(true);
@@ -169,33 +168,23 @@ void SetupWindow::programFrequency(const QString& keyword) {
     readFrequency(keyword);
 }
 
-void SetupWindow::key() {
-    if (!console_.port().isOpen() || !Key->isEnabled())
+void SetupWindow::setKeyed(bool keyed) {
+    if (!console_.port().isOpen() || !(keyed ? Key : DKey)->isEnabled())
         return;
-    Key->setEnabled(false);
-    DKey->setEnabled(true);
+    showKeyed(keyed);
     console_.resetBuffer();
     try {
-        console_.sendLine("KEY");
+        console_.sendLine(keyed ? "KEY" : "DKEY");
     } catch (const SerialError&) {
         // The command did not leave: the transmitter is as it was.
-        Key->setEnabled(true);
-        DKey->setEnabled(false);
+        showKeyed(!keyed);
         failed();
     }
 }
 
-void SetupWindow::deKey() {
-    if (!console_.port().isOpen() || !DKey->isEnabled())
-        return;
-    DKey->setEnabled(false);
-    Key->setEnabled(true);
-    console_.resetBuffer();
-    try {
-        console_.sendLine("DKEY");
-    } catch (const SerialError&) {
-        failed();
-    }
+void SetupWindow::showKeyed(bool keyed) {
+    Key->setEnabled(!keyed);
+    DKey->setEnabled(keyed);
 }
 
 void SetupWindow::showHelp(const QString& keyword) {

@@ -31,8 +31,8 @@ public:
     void readFrequency(const QString& keyword);
     // Asks for a new frequency and programs it ("rx" or "tx").
     void programFrequency(const QString& keyword);
-    void key();
-    void deKey();
+    // Key (true) or De-Key: only by the button that is enabled, and only on an open port.
+    void setKeyed(bool keyed);
 
     // Runs when a command fails on the port.
     std::function<void()> onLinkFailure;
@@ -51,6 +51,8 @@ public slots:
 
 private:
     ClickableLabel* fieldOf(const QString& keyword) const;
+    // Exactly one of Key and De-Key is enabled.
+    void showKeyed(bool keyed);
     // The orderly way out, whichever way the window closes: de-key, the RSSI button's rule,
     // "quit", a read of all settings, and the setup-mode flag cleared.
     void leave();

@@ -4,8 +4,9 @@
 #include <QValueAxis>
 
 TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWidget* parent)
-    : QChartView(parent), time_(new QValueAxis(this)), values_(new QValueAxis(this)) {
-    auto* chart = new QChart();
+    // The view made with its chart owns it; a chart set later would orphan the view's own.
+    : QChartView(new QChart(), parent), time_(new QValueAxis), values_(new QValueAxis) {
+    QChart* chart = this->chart();
     chart->setTitle(title);
     chart->legend()->setVisible(seriesNames.size() > 1);
     chart->legend()->setAlignment(Qt::AlignBottom);
@@ -30,7 +31,6 @@ TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWi
         line->attachAxis(values_);
         series_ << line;
     }
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     setMinimumHeight(250);
 }

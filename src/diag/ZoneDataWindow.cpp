@@ -130,14 +130,16 @@ void ZoneDataWindow::onPollTick() {
     // A tick while the grace timer runs is the reply's second chance.
     const bool secondChance = resetTimer->isActive();
     resetTimer->stop();
-    QString& buffer = console_.buffer();
-    if (buffer.isEmpty()) {
-        send(QStringLiteral("ZONE DATA"));
+    if (askedForCounters())
         return;
-    }
-    if (buffer.contains(QStringLiteral("zone clear"))) {
-        buffer.clear();
-    } else if (!buffer.contains(QStringLiteral("SKIP"))) {
+    if (!droppedResetEcho())
+        takeReply(secondChance);
+    redrawBars();
+}
+
+void ZoneDataWindow::takeReply(bool secondChance) {
+    QString& buffer = console_.buffer();
+    if (!buffer.contains(QStringLiteral("SKIP"))) {
         const auto counts =
             ZoneReply::looksComplete(buffer)
                 ? ZoneReply::read(buffer, {std::begin(AllCounters), std::end(AllCounters)})
@@ -154,7 +156,6 @@ void ZoneDataWindow::onPollTick() {
     } else {
         awaitRest(secondChance);
     }
-    redrawBars();
 }
 
 void ZoneDataWindow::onResetTick() {

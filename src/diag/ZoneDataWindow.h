@@ -50,6 +50,8 @@ private:
     void buildMenu();
     QLabel* countLabel(ZoneReply::Counter counter, int zone) const;
     LevelBar* bar(ZoneReply::Counter counter, int zone) const;
+    // The counters or the skipped zones from the buffer.
+    void takeReply(bool secondChance);
     // An incomplete or unreadable reply waits once for its rest, then is dropped.
     void awaitRest(bool secondChance);
     void takeCounts(const std::array<ZoneReply::Counts, ZoneReply::Zones>& counts);

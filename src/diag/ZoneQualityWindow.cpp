@@ -79,15 +79,9 @@ void ZoneQualityWindow::onPollTick() {
         resetTimer->stop();
         secondChance = true;
     }
+    if (askedForCounters() || droppedResetEcho())
+        return;
     QString& buffer = console_.buffer();
-    if (buffer.isEmpty()) {
-        send(QStringLiteral("ZONE DATA"));
-        return;
-    }
-    if (buffer.contains(QStringLiteral("zone clear"))) {
-        buffer.clear();
-        return;
-    }
     if (buffer.contains(QStringLiteral("SKIP"))) {
         if (const auto zones = ZoneReply::skippedZones(buffer)) {
             markSkipped(*zones);

@@ -77,6 +77,20 @@ void ZoneScreen::send(const QString& command) {
     }
 }
 
+bool ZoneScreen::askedForCounters() {
+    if (!console_.buffer().isEmpty())
+        return false;
+    send(QStringLiteral("ZONE DATA"));
+    return true;
+}
+
+bool ZoneScreen::droppedResetEcho() {
+    if (!console_.buffer().contains(QStringLiteral("zone clear")))
+        return false;
+    console_.buffer().clear();
+    return true;
+}
+
 void ZoneScreen::markSkipped(const QList<int>& zones) {
     for (const int zone : zones)
         frameZone.at(zone - 1)->setTitle(QString("Zone %1 (skipped)").arg(zone));

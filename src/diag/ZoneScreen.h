@@ -50,6 +50,10 @@ protected:
     // Sends a command line; a port that fails pauses the updates rather than failing on every
     // tick.
     void send(const QString& command);
+    // An empty buffer means the last reply was taken: the next is asked for. True when asked.
+    bool askedForCounters();
+    // The echo of a counter reset is no reply: the buffer is emptied. True when it was.
+    bool droppedResetEcho();
     void pause();
     void resume();
     void enablePolling();

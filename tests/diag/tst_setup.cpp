@@ -96,7 +96,7 @@ private slots:
         h.radio.clearLines();
         setup->Key->click();
         setup->Key->click();
-        setup->key();
+        setup->setKeyed(true);
         QCOMPARE(h.commands(), QStringList{"KEY"});
         QVERIFY(h.radio.keyed());
         QVERIFY(!setup->Key->isEnabled() && setup->DKey->isEnabled());
