@@ -106,7 +106,7 @@ void RssiWindow::onTick() {
     Text1->setText(*reading);
     console_.resetBuffer();
     ProgressBar1->setValue(barOf(*reading));
-    trendChart->append(0, (console_.clock().msecs() - startMs_) / 1000.0, dbmOf(*reading));
+    trendChart->append((console_.clock().msecs() - startMs_) / 1000.0, {double(dbmOf(*reading))});
 }
 
 void RssiWindow::done(int result) {

@@ -30,6 +30,7 @@ TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWi
         line->attachAxis(time_);
         line->attachAxis(values_);
         series_ << line;
+        points_.append(QList<QPointF>());
     }
     setRenderHint(QPainter::Antialiasing);
     setMinimumHeight(250);
@@ -42,41 +43,48 @@ void TrendChart::setValueRange(double low, double high) {
 }
 
 void TrendChart::setSeriesVisible(int series, bool visible) {
-    series_.at(series)->setVisible(visible);
+    QLineSeries* line = series_.at(series);
+    line->setVisible(visible);
+    if (visible)
+        line->replace(points_.at(series));
 }
 
-void TrendChart::append(int series, double seconds, double value) {
-    QLineSeries* line = series_.at(series);
-    line->append(seconds, value);
+void TrendChart::append(double seconds, const QList<double>& values) {
+    for (qsizetype series = 0; series < values.size() && series < series_.size(); ++series) {
+        QList<QPointF>& points = points_[series];
+        points.append({seconds, values.at(series)});
+        keepRecent(points, seconds);
+        highest_ = std::max(highest_, values.at(series));
+        if (series_.at(series)->isVisible())
+            series_.at(series)->replace(points);
+    }
+    fitAxes(seconds);
+}
+
+void TrendChart::keepRecent(QList<QPointF>& points, double seconds) const {
     if (span_ > 0) {
-        int old = 0;
-        while (old < line->count() && line->at(old).x() < seconds - span_)
-            ++old;
-        if (old > 0)
-            line->removePoints(0, old);
-    } else if (line->count() > MaxPoints) {
+        const auto old = std::find_if(points.begin(), points.end(), [&](const QPointF& point) {
+            return point.x() >= seconds - span_;
+        });
+        points.erase(points.begin(), old);
+    } else if (points.size() > MaxPoints) {
         // Every other point goes; the shape of a long run stays.
         QList<QPointF> thinned;
-        const QList<QPointF> points = line->points();
         for (qsizetype i = 0; i < points.size(); i += 2)
             thinned << points.at(i);
         if (thinned.last() != points.last())
             thinned << points.last();
-        line->replace(thinned);
+        points = thinned;
     }
-    highest_ = std::max(highest_, value);
-    fitAxes(seconds);
 }
 
 void TrendChart::clear() {
-    for (QLineSeries* line : series_)
-        line->clear();
+    for (qsizetype series = 0; series < series_.size(); ++series) {
+        points_[series].clear();
+        series_.at(series)->clear();
+    }
     highest_ = 0;
     fitAxes(0);
-}
-
-qsizetype TrendChart::pointCount(int series) const {
-    return series_.at(series)->count();
 }
 
 void TrendChart::fitAxes(double seconds) {

@@ -2,6 +2,7 @@
 
 #include <QChartView>
 #include <QList>
+#include <QPointF>
 
 class QLineSeries;
 class QValueAxis;
@@ -19,15 +20,20 @@ public:
     void setValueRange(double low, double high);
     void setSeriesVisible(int series, bool visible);
 
-    void append(int series, double seconds, double value);
+    // One reading for every line, taken at the same time, drawn at once.
+    void append(double seconds, const QList<double>& values);
     void clear();
-    qsizetype pointCount(int series) const;
+    qsizetype pointCount(int series) const { return points_.at(series).size(); }
 
     static constexpr int MaxPoints = 600;
 
 private:
+    void keepRecent(QList<QPointF>& points, double seconds) const;
     void fitAxes(double seconds);
 
+    // The readings are kept here and handed to the visible lines whole: one redraw per line
+    // instead of one per point.
+    QList<QList<QPointF>> points_;
     QList<QLineSeries*> series_;
     QValueAxis* time_;
     QValueAxis* values_;

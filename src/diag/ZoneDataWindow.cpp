@@ -193,11 +193,11 @@ void ZoneDataWindow::chartCounts(const std::array<ZoneReply::Counts, ZoneReply::
         chartBase_ = counts;
         chartStartMs_ = now;
     }
-    const double seconds = (now - chartStartMs_) / 1000.0;
-    for (int zone = 0; zone < ZoneReply::Zones; ++zone)
-        for (const Counter counter : AllCounters)
-            growthChart->append(counter * ZoneReply::Zones + zone, seconds,
-                                double(counts[zone][counter] - (*chartBase_)[zone][counter]));
+    QList<double> growth;
+    for (const Counter counter : AllCounters)
+        for (int zone = 0; zone < ZoneReply::Zones; ++zone)
+            growth << double(counts[zone][counter] - (*chartBase_)[zone][counter]);
+    growthChart->append((now - chartStartMs_) / 1000.0, growth);
 }
 
 void ZoneDataWindow::showChartCounter() {
