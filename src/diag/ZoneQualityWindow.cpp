@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 using ZoneReply::Counter;

@@ -1,6 +1,7 @@
 #include "ZoneReply.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace ZoneReply {
 
