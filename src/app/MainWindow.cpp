@@ -512,6 +512,12 @@ void MainWindow::showHelp(const QString& fieldName) {
 
 // Closing while the link is busy ends what runs, quietly, and closes once it has returned.
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A live screen holds the link for as long as it is open: quitting closes it first (the
+    // RSSI report is ended on the way).
+    for (QDialog* screen : findChildren<RssiWindow*>())
+        screen->reject();
+    for (QDialog* screen : findChildren<ZoneScreen*>())
+        screen->reject();
     if (state_.linkBusy) {
         state_.closing = true;
         link_->disconnected = true;

@@ -84,6 +84,16 @@ private slots:
         monitor->reject();
     }
 
+    void quittingEndsTheReport() {
+        Harness h;
+        h.connectAndRead();
+        open(h);
+        QVERIFY(h.radio.reporting());
+        QVERIFY(h.window->close());
+        QVERIFY(!h.radio.reporting());
+        QVERIFY(h.commands().contains("PASS NONE"));
+    }
+
     void closedPortOpensNothing() {
         Harness h;
         h.window->onRssi();

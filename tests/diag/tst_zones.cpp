@@ -276,6 +276,17 @@ private slots:
         QVERIFY(screen->pollTimer->isActive());
     }
 
+    void quittingClosesTheScreens() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<ZoneDataWindow> data = openZoneData(h);
+        QPointer<ZoneQualityWindow> quality = openQuality(h, data);
+        h.radio.clearLines();
+        QVERIFY(h.window->close());
+        QVERIFY(!data->isVisible() && !quality->isVisible());
+        QCOMPARE(h.commands(), QStringList{"PASS NONE"});
+    }
+
     void closedPortOpensNoScreen() {
         Harness h;
         h.window->ButtonZoneData->click();
