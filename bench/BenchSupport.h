@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 
@@ -45,11 +46,14 @@ inline double processSeconds() {
 struct SimulatedRadio {
     QProcess sim;
     QString device;
+    // False, and said, when it did not start.
     bool start(const QStringList& options) {
         sim.start(QCoreApplication::applicationDirPath() + "/../sim/ardentix-radio-sim",
                   QStringList{"--quiet"} + options);
-        if (!sim.waitForStarted() || !sim.waitForReadyRead(5000))
+        if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+            std::fprintf(stderr, "the simulated radio did not start\n");
             return false;
+        }
         device = QString::fromLocal8Bit(sim.readLine()).trimmed();
         return true;
     }

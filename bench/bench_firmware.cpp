@@ -23,10 +23,8 @@ int main(int argc, char* argv[]) {
     const int kib = argc > 1 ? std::max(1, atoi(argv[1])) : 256;
 
     SimulatedRadio radio;
-    if (!radio.start({"--loader"})) {
-        std::fprintf(stderr, "the simulated radio did not start\n");
+    if (!radio.start({"--loader"}))
         return 1;
-    }
     QTemporaryDir dir;
     const QString path = dir.filePath("firmware.s28");
     QFile file(path);

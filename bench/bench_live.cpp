@@ -47,10 +47,8 @@ int main(int argc, char* argv[]) {
     const double seconds = argc > 1 ? std::max(2.0, atof(argv[1])) : 20.0;
 
     SimulatedRadio radio;
-    if (!radio.start({"--mode", "R"})) {
-        std::fprintf(stderr, "the simulated radio did not start\n");
+    if (!radio.start({"--mode", "R"}))
         return 1;
-    }
     BenchWindow bench(radio.device);
     MainWindow& window = *bench.window;
     window.show();

@@ -23,10 +23,8 @@ int main(int argc, char* argv[]) {
     const int latencyMs = 0;
 
     SimulatedRadio radio;
-    if (!radio.start({"--latency", QString::number(latencyMs)})) {
-        std::fprintf(stderr, "the simulated radio did not start\n");
+    if (!radio.start({"--latency", QString::number(latencyMs)}))
         return 1;
-    }
     BenchWindow bench(radio.device);
     CountingPort& port = bench.port;
     MainWindow& window = *bench.window;

@@ -57,10 +57,8 @@ int main(int argc, char* argv[]) {
     SimulatedRadio from;
     SimulatedRadio to;
     const QStringList options = {"--store-latency", QString::number(StoreMs)};
-    if (!from.start(options) || !to.start(options)) {
-        std::fprintf(stderr, "the simulated radios did not start\n");
+    if (!from.start(options) || !to.start(options))
         return 1;
-    }
     QTemporaryDir dir;
     const QString path = dir.filePath("radio.txt");
     std::printf("store and restore, firmware 3.2.0 master, 19200 baud, store time %d ms\n",

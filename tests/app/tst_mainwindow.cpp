@@ -1,7 +1,7 @@
 #include "Harness.h"
+#include "app/SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/ProgressWindow.h"
-#include "app/SplashWindow.h"
 
 #include <QAction>
 #include <QLabel>
