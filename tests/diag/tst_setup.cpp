@@ -134,6 +134,17 @@ private slots:
         QVERIFY(!h.radio.keyed());
     }
 
+    void aVanishedDeviceClosesTheWindow() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        setup->Key->click();
+        h.port.vanish();
+        QTRY_VERIFY(!setup);
+        QVERIFY(!h.window->state().setupMode);
+        QCOMPARE(h.message(), RadioLink::communicationError());
+    }
+
     void aModeFieldOfOneLetterKeepsTheRssiButton() {
         Harness h;
         h.connectAndRead();
