@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "app/QuitSignals.h"
 #include "app/SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/Clock.h"
@@ -27,6 +28,8 @@ int main(int argc, char* argv[]) {
     MainWindow window(port, prompts, clock, *settings);
     window.setPortMaker([&] { return std::make_unique<DevicePort>(devicePath); });
     prompts.setParent(&window);
+    const QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::received, &window, &MainWindow::quitBySignal);
     window.show();
     return app.exec();
 }

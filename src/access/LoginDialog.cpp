@@ -2,8 +2,8 @@
 
 #include "RadioAccess.h"
 #include "core/DialogParts.h"
-#include "core/LinkBusy.h"
 #include "core/Prompts.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 
 #include <QGridLayout>
@@ -17,7 +17,7 @@ constexpr double PromptSeconds = 0.5;
 } // namespace
 
 LoginDialog::LoginDialog(Mode mode, RadioAccess& access, QWidget* parent)
-    : QDialog(parent), mode_(mode), access_(access) {
+    : GatedDialog(access.state().gate, parent), mode_(mode), access_(access) {
     setObjectName("frmLogin");
     setAttribute(Qt::WA_DeleteOnClose);
     const bool code = mode == Mode::Code;
@@ -56,22 +56,25 @@ LoginDialog::LoginDialog(Mode mode, RadioAccess& access, QWidget* parent)
 void LoginDialog::onOK() {
     if (!access_.portOpen())
         return;
-    access_.guarded([this] { mode_ == Mode::Code ? enterCode() : logIn(); });
+    runAction(QStringLiteral("ok"),
+              [this] { access_.guarded([this] { mode_ == Mode::Code ? enterCode() : logIn(); }); });
 }
 
 // Only "PASSWORD OK" in exactly this case is a login.
 void LoginDialog::logIn() {
     Console& console = access_.console();
     {
-        const LinkBusy busy(access_.state());
+        const LinkBusy busy(console.gate());
         console.resetBuffer();
         console.sendLine("pass " + txtPassword->text());
         console.waitUntil(
             [&] {
                 return console.holdsExact("PASSWORD OK") || console.holdsExact("PASSWORD INVALID");
             },
-            ReplySeconds);
+            ReplySeconds, QStringLiteral("pass"));
     }
+    if (console.interrupted())
+        return;
     if (!console.holdsExact("PASSWORD OK")) {
         tryAgain("Invalid Password, try again!");
         return;
@@ -83,6 +86,8 @@ void LoginDialog::logIn() {
 void LoginDialog::enterCode() {
     const Console::Verdict verdict =
         access_.console().write("code " + txtPassword->text(), ReplySeconds);
+    if (access_.console().interrupted())
+        return;
     if (verdict == Console::Verdict::Accepted)
         finish("*** ENCRYPTION CODE ACCEPTED ***");
     else if (verdict == Console::Verdict::Refused)
@@ -95,12 +100,16 @@ void LoginDialog::enterCode() {
 void LoginDialog::onUseNone() {
     if (!access_.portOpen())
         return;
-    access_.guarded([this] {
-        const Console::Verdict verdict = access_.console().write("code none", ReplySeconds);
-        if (verdict == Console::Verdict::Accepted)
-            finish("*** ENCRYPTION CODE ACCEPTED ***");
-        else
-            tryAgain("The radio kept its encryption code: " + Console::reasonOf(verdict) + ".");
+    runAction(QStringLiteral("none"), [this] {
+        access_.guarded([this] {
+            const Console::Verdict verdict = access_.console().write("code none", ReplySeconds);
+            if (access_.console().interrupted())
+                return;
+            if (verdict == Console::Verdict::Accepted)
+                finish("*** ENCRYPTION CODE ACCEPTED ***");
+            else
+                tryAgain("The radio kept its encryption code: " + Console::reasonOf(verdict) + ".");
+        });
     });
 }
 
@@ -117,16 +126,16 @@ void LoginDialog::finish(const QString& banner) {
     accept();
 }
 
-void LoginDialog::reject() {
-    if (access_.portOpen()) {
-        access_.guarded([this] {
-            Console& console = access_.console();
-            const LinkBusy busy(access_.state());
-            console.resetBuffer();
-            console.setEcho(true);
-            // Lets the radio's answer in before the dialog goes.
-            console.waitUntil([&] { return console.holds(">"); }, PromptSeconds);
-        });
-    }
-    QDialog::reject();
+void LoginDialog::closing(int result) {
+    if (result == Accepted || !access_.portOpen())
+        return;
+    access_.guarded([this] {
+        Console& console = access_.console();
+        const LinkBusy busy(console.gate(), this);
+        console.resetBuffer();
+        console.setEcho(true);
+        // Lets the radio's answer in before the dialog goes.
+        console.waitUntil([&] { return console.holds(">"); }, PromptSeconds,
+                          QStringLiteral("eeco"));
+    });
 }

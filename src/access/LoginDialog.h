@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "core/GatedDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -9,7 +9,7 @@ class RadioAccess;
 
 // The login dialog: a radio password, or (in code mode) the network's encryption code. The
 // console's echo is off while it is open, so that what is typed never shows.
-class LoginDialog : public QDialog {
+class LoginDialog : public GatedDialog {
     Q_OBJECT
 public:
     enum class Mode { Password, Code };
@@ -27,8 +27,10 @@ public:
 public slots:
     void onOK();
     void onUseNone();
-    // Cancel, Esc and the close box: the echo comes back on.
-    void reject() override;
+
+protected:
+    // Cancel, Esc, the close box and the link's end: the echo comes back on.
+    void closing(int result) override;
 
 private:
     void logIn();

@@ -18,7 +18,7 @@ constexpr int PauseMs = 100;
 } // namespace
 
 PasswordDialog::PasswordDialog(RadioAccess& access, QWidget* parent)
-    : QDialog(parent), access_(access) {
+    : GatedDialog(access.state().gate, parent), access_(access) {
     setObjectName("frmSetPass");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Radio Password Setup");
@@ -69,12 +69,16 @@ void PasswordDialog::choose(bool usePassword) {
 }
 
 void PasswordDialog::onOK() {
-    access_.guarded([this] { PassRadio[0]->isChecked() ? setPassword() : removePassword(); });
+    runAction(QStringLiteral("ok"), [this] {
+        access_.guarded([this] { PassRadio[0]->isChecked() ? setPassword() : removePassword(); });
+    });
 }
 
 void PasswordDialog::removePassword() {
     Console& console = access_.console();
     const Console::Verdict verdict = console.write("k7q2", ReplySeconds);
+    if (console.interrupted())
+        return;
     if (verdict == Console::Verdict::Denied) {
         access_.prompts().message("You must be logged in to disable password protection.", "Error!",
                                   Prompts::Icon::Critical);
@@ -85,7 +89,7 @@ void PasswordDialog::removePassword() {
     } else {
         // Without a password the radio is open, but the program logs out all the same.
         console.sendLine("PASS NONE");
-        console.sleep(PauseMs);
+        console.sleep(PauseMs, QStringLiteral("k7q2"));
         access_.showInPane("*** PASSWORD REMOVED ***");
         console.sendRaw("\r");
         access_.showLoggedIn(false);
@@ -111,6 +115,8 @@ void PasswordDialog::setPassword() {
         return;
     }
     const Console::Verdict verdict = access_.console().write("k7q2 " + Pass1->text(), ReplySeconds);
+    if (access_.console().interrupted())
+        return;
     if (verdict != Console::Verdict::Accepted) {
         prompts.message("The radio did not take the new password: " + Console::reasonOf(verdict) +
                             ".",
@@ -124,15 +130,13 @@ void PasswordDialog::setPassword() {
     close();
 }
 
-void PasswordDialog::done(int result) {
-    if (!closed_ && access_.portOpen()) {
-        access_.guarded([this] {
-            Console& console = access_.console();
-            console.sleep(PauseMs);
-            console.setEcho(true);
-            console.sleep(PauseMs);
-        });
-    }
-    closed_ = true;
-    QDialog::done(result);
+void PasswordDialog::closing(int) {
+    if (!access_.portOpen())
+        return;
+    access_.guarded([this] {
+        Console& console = access_.console();
+        console.sleep(PauseMs, QStringLiteral("eeco"));
+        console.setEcho(true);
+        console.sleep(PauseMs, QStringLiteral("eeco"));
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/GatedDialog.h"
+
 #include <QList>
 
 class QLineEdit;
@@ -10,7 +11,7 @@ class RadioAccess;
 
 // Sets or removes the radio's customer password. Not modal; the console's echo is off while it
 // is open.
-class PasswordDialog : public QDialog {
+class PasswordDialog : public GatedDialog {
     Q_OBJECT
 public:
     PasswordDialog(RadioAccess& access, QWidget* parent);
@@ -23,8 +24,10 @@ public:
 
 public slots:
     void onOK();
+
+protected:
     // However it closes, the echo comes back on.
-    void done(int result) override;
+    void closing(int result) override;
 
 private:
     void choose(bool usePassword);
@@ -32,5 +35,4 @@ private:
     void setPassword();
 
     RadioAccess& access_;
-    bool closed_ = false;
 };

@@ -52,7 +52,7 @@ void RadioAccess::guarded(const std::function<void()>& step) {
     try {
         step();
     } catch (const SerialError& error) {
-        if (error.endsHandler() && !state_.closing)
+        if (error.endsHandler() && !state_.closing && !console_.interrupted())
             prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
     }
 }
@@ -109,6 +109,8 @@ void RadioAccess::enterEncryptionCode() {
         return;
     guarded([&] {
         const std::optional<Console::Verdict> verdict = rewriteNetworkAddress();
+        if (console_.interrupted())
+            return;
         if (!verdict) {
             prompts_.message("The login state could not be confirmed: the network address of "
                              "this radio has not been read yet. Click Refresh, then try again.",

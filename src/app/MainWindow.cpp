@@ -7,7 +7,7 @@
 #include "core/AppSettings.h"
 #include "core/ClickableLabel.h"
 #include "core/Clock.h"
-#include "core/LinkBusy.h"
+#include "core/LinkGate.h"
 #include "core/ProgressWindow.h"
 #include "core/Prompts.h"
 #include "diag/RssiWindow.h"
@@ -23,10 +23,14 @@
 #include "settings/ParameterField.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -99,7 +103,10 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
             [this](const QString& field) { editor_->edit(field); });
     connect(fields_.get(), &SettingsFields::labelClicked, this, &MainWindow::showHelp);
 
-    state_.closeWhenIdle = [this] { QTimer::singleShot(0, this, &QWidget::close); };
+    state_.gate.refused = [this] {
+        controls_.statusPanel->setText("Status: Not now: the radio's firmware is being upgraded.");
+        prompts_.beep();
+    };
     connect(&port_, &SerialPort::commEvent, link_.get(), &RadioLink::onPortEvent);
     connect(&port_, &SerialPort::deviceLost, link_.get(), &RadioLink::onDeviceLost);
     connect(controls_.Timer1, &QTimer::timeout, this, &MainWindow::onTick);
@@ -107,7 +114,10 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
     load(settings);
 }
 
-MainWindow::~MainWindow() = default;
+// The windows on the link go before the link's state they hold on to.
+MainWindow::~MainWindow() {
+    qDeleteAll(findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly));
+}
 
 QAction* MainWindow::menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled) {
     QAction* item = menu->addAction(caption);
@@ -150,22 +160,26 @@ void MainWindow::buildMenus() {
 
     connect(controls_.mnuOpenLog, &QAction::triggered, this, [this] { terminal_->openLog(); });
     connect(controls_.mnuCloseLog, &QAction::triggered, this, [this] { terminal_->closeLog(); });
-    connect(controls_.mnuSendText, &QAction::triggered, this, &MainWindow::upgradeFirmware);
+    connect(controls_.mnuSendText, &QAction::triggered, this,
+            [this] { onLink("firmware", [this] { upgradeFirmware(); }); });
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(controls_.mnuOpen, &QAction::triggered, this, [this] {
         // The check mark follows the port, not the click.
         controls_.mnuOpen->setChecked(port_.isOpen());
-        link_->portOpenAction();
+        link_->requestPortOpen();
     });
     connect(properties, &QAction::triggered, this, &MainWindow::openProperties);
     connect(preferences, &QAction::triggered, this, &MainWindow::openPreferences);
-    connect(controls_.mnuAccessCode, &QAction::triggered, this, [this] { access_->openLogin(); });
+    connect(controls_.mnuAccessCode, &QAction::triggered, this,
+            [this] { onLink("login", [this] { access_->openLogin(); }); });
     connect(controls_.mnuSetPass, &QAction::triggered, this,
-            [this] { access_->openPasswordSetup(); });
+            [this] { onLink("password", [this] { access_->openPasswordSetup(); }); });
     connect(controls_.mnuEncryptCode, &QAction::triggered, this,
-            [this] { access_->enterEncryptionCode(); });
-    connect(controls_.mnuSetupMode, &QAction::triggered, this, &MainWindow::enterSetupMode);
-    connect(controls_.mnuConfigRestore, &QAction::triggered, this, &MainWindow::openConfigRestore);
+            [this] { onLink("code", [this] { access_->enterEncryptionCode(); }); });
+    connect(controls_.mnuSetupMode, &QAction::triggered, this,
+            [this] { onLink("setup", [this] { enterSetupMode(); }); });
+    connect(controls_.mnuConfigRestore, &QAction::triggered, this,
+            [this] { onLink("restore", [this] { openConfigRestore(); }); });
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -260,8 +274,8 @@ void MainWindow::buildCentralArea() {
     }
     controls_.imgConnected = connected;
     controls_.imgNotConnected = notConnected;
-    connect(connected, &ClickableLabel::clicked, this, [this] { link_->disconnectAction(); });
-    connect(notConnected, &ClickableLabel::clicked, this, [this] { link_->connectAction(); });
+    connect(connected, &ClickableLabel::clicked, this, [this] { link_->requestDisconnect(); });
+    connect(notConnected, &ClickableLabel::clicked, this, [this] { link_->requestConnect(); });
 
     ButtonRefresh = new QPushButton("Refresh", area);
     ButtonRefresh->setObjectName("ButtonRefresh");
@@ -334,6 +348,10 @@ void MainWindow::load(QSettings& settings) {
     controls_.Timer1->start();
 }
 
+void MainWindow::onLink(const QString& key, std::function<void()> action) {
+    state_.gate.request(key, this, std::move(action));
+}
+
 void MainWindow::onToolbarButton(QAction* button) {
     const QString key = button->data().toString().toLower();
     if (key == "openlogfile")
@@ -341,24 +359,24 @@ void MainWindow::onToolbarButton(QAction* button) {
     else if (key == "closelogfile")
         terminal_->closeLog();
     else if (key == "connect")
-        link_->connectAction();
+        link_->requestConnect();
     else if (key == "disconnect")
-        link_->disconnectAction();
+        link_->requestDisconnect();
     else if (key == "login")
-        access_->openLogin();
+        onLink("login", [this] { access_->openLogin(); });
     else if (key == "logout")
-        access_->logout();
+        onLink("logout", [this] { access_->logout(); });
     else if (key == "properties")
         openProperties();
     else if (key == "transmittextfile")
-        upgradeFirmware();
+        onLink("firmware", [this] { upgradeFirmware(); });
 }
 
 void MainWindow::onRefresh() {
     if (port_.isOpen())
         state_.refreshRequest = true;
     else
-        link_->connectAction();
+        link_->requestConnect();
 }
 
 bool MainWindow::portOpenOrSay() {
@@ -377,11 +395,11 @@ template <typename Screen> void MainWindow::openLiveScreen() {
 }
 
 void MainWindow::onRssi() {
-    openLiveScreen<RssiWindow>();
+    onLink("rssi", [this] { openLiveScreen<RssiWindow>(); });
 }
 
 void MainWindow::onZoneData() {
-    openLiveScreen<ZoneDataWindow>();
+    onLink("zone data", [this] { openLiveScreen<ZoneDataWindow>(); });
 }
 
 void MainWindow::enterSetupMode() {
@@ -404,8 +422,6 @@ void MainWindow::enterSetupMode() {
     setup_ = new SetupWindow(
         console_, state_, prompts_, *ButtonRSSI, [this] { return fields_->text("Mode"); }, this);
     setup_->onLinkFailure = [this] { link_->reportCommunicationError(); };
-    // Disconnect and quit end setup mode before the port closes.
-    connect(link_.get(), &RadioLink::ending, setup_, &QWidget::close);
     setup_->show();
     setup_->start();
 }
@@ -419,8 +435,10 @@ void MainWindow::openPreferences() {
 }
 
 void MainWindow::openProperties() {
-    auto* dialog = new PropertiesDialog(port_, prompts_, settings_, PortNames::systemPorts(), this);
+    auto* dialog = new PropertiesDialog(port_, prompts_, settings_, PortNames::systemPorts(),
+                                        state_.gate, this);
     dialog->endConnection = [this] { link_->disconnectAction(); };
+    // A change is made by OK as an action on the link, which goes on with the connect.
     connect(dialog, &QDialog::finished, this, [this, dialog] {
         if (!dialog->portChanged)
             return;
@@ -437,7 +455,10 @@ void MainWindow::openConfigRestore() {
         return;
     try {
         if (port_.isOpen()) {
-            if (access_->rewriteNetworkAddress() != Console::Verdict::Accepted &&
+            const auto verdict = access_->rewriteNetworkAddress();
+            if (console_.interrupted())
+                return;
+            if (verdict != Console::Verdict::Accepted &&
                 prompts_.message(
                     "Warning! You are not currently logged in, and therefore will not be able to "
                     "reconfigure the radio.\rYou will, however, be able to save a configuration "
@@ -447,6 +468,9 @@ void MainWindow::openConfigRestore() {
                 state_.refreshRequest = true;
                 return;
             }
+            // The main link rests while the window has its own: windows on it leave the radio
+            // as they found it first.
+            state_.gate.announceEnding();
             port_.setOpen(false);
         }
     } catch (const SerialError& error) {
@@ -456,26 +480,39 @@ void MainWindow::openConfigRestore() {
     }
     auto* window = new RestoreWindow(portMaker_(), port_.portNumber(), port_.settings(), state_,
                                      clock_, prompts_, this);
-    tick_->closeRestoreWindow = [window] { window->close(); };
+    tick_->closeRestoreWindow = [window = QPointer<RestoreWindow>(window)] {
+        if (window)
+            window->close();
+    };
     connect(window, &QDialog::finished, this, [this] {
         tick_->closeRestoreWindow = nullptr;
-        try {
-            if (!port_.isOpen())
-                port_.setOpen(true);
-        } catch (const SerialError&) {
-            link_->reportCommunicationError();
-        }
-        state_.refreshRequest = true;
+        reopenAfterRestore();
     });
     window->open();
     window->start();
+}
+
+// The main port takes the link back; a port that will not open shows the disconnected state
+// (when the window failed on a lost link, the tick's reconnect tells the user).
+void MainWindow::reopenAfterRestore() {
+    try {
+        if (!port_.isOpen())
+            port_.setOpen(true);
+    } catch (const SerialError&) {
+        if (!state_.restoreLinkFailure) {
+            link_->reportCommunicationError();
+            link_->disconnectAction();
+        }
+        return;
+    }
+    if (!state_.closing)
+        state_.refreshRequest = true;
 }
 
 void MainWindow::upgradeFirmware() {
     for (QAction* control : {controls_.mnuSendText, controls_.transmitButton})
         control->setEnabled(false);
     if (const auto choice = FirmwareChecks::choose(prompts_, state_.currentVersion)) {
-        const LinkBusy busy(state_);
         ProgressWindow progress(state_, this);
         FirmwareDisplay display;
         display.progress = [&](const QString& caption, const QString& text, int percent) {
@@ -494,9 +531,9 @@ void MainWindow::upgradeFirmware() {
         FirmwareDownload(console_, *link_, state_, prompts_, display)
             .run(choice->path, choice->newVersion, state_.currentVersion);
     }
-    // Available again whichever way the upgrade ended, while there is a port to use them on.
+    // Available again whichever way the upgrade ended, as every connected-only control is.
     for (QAction* control : {controls_.mnuSendText, controls_.transmitButton})
-        control->setEnabled(port_.isOpen());
+        control->setEnabled(link_->connected());
 }
 
 void MainWindow::showAbout() {
@@ -510,28 +547,55 @@ void MainWindow::showHelp(const QString& fieldName) {
         prompts_.message(help->text, help->title);
 }
 
-// Closing while the link is busy ends what runs, quietly, and closes once it has returned.
+// Quitting interrupts whatever holds the link; once it has given way, the windows on the link
+// close (leaving the radio as they found it), the user is logged out and the program ends.
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // A live screen holds the link for as long as it is open: quitting closes it first (the
-    // RSSI report is ended on the way).
-    for (QDialog* screen : findChildren<RssiWindow*>())
-        screen->reject();
-    for (QDialog* screen : findChildren<ZoneScreen*>())
-        screen->reject();
-    if (state_.linkBusy) {
-        state_.closing = true;
-        link_->disconnected = true;
-        console_.abandonWaits();
-        controls_.statusPanel->setText("Status: Closing...");
-        event->ignore();
-        return;
-    }
-    state_.closing = false;
-    if (link_->shutdown()) {
+    if (shutDown_) {
         event->accept();
         return;
     }
     event->ignore();
+    if (state_.gate.shuttingDown())
+        return;
+    if (state_.upgradeCommitted && !quitBySignal_ && !stopUpgradeToQuit())
+        return;
+    state_.closing = true;
+    controls_.statusPanel->setText("Status: Closing...");
+    state_.gate.shutDown();
+    state_.gate.interrupt("quit", this, [this] { quitNow(); });
+}
+
+bool MainWindow::stopUpgradeToQuit() {
+    return prompts_.message(
+               "The radio's firmware is being upgraded. Quitting now stops the upgrade: the "
+               "radio then stays in its loader, perhaps without firmware, until it is upgraded "
+               "again.\r\rStop the upgrade and quit?",
+               "Quit", Prompts::Icon::Exclamation, Prompts::Buttons::YesNo) == Prompts::Yes;
+}
+
+void MainWindow::quitNow() {
+    if (!link_->shutdown(!quitBySignal_)) {
+        // The user chose to keep the program running.
+        state_.closing = false;
+        quitBySignal_ = false;
+        state_.gate.resume();
+        controls_.statusPanel->setText("Status: ");
+        return;
+    }
+    shutDown_ = true;
+    QTimer::singleShot(0, this, &QWidget::close);
+}
+
+// A signal quits as File, Exit does, but asks nothing: questions that wait for an answer are
+// answered No.
+void MainWindow::quitBySignal() {
+    quitBySignal_ = true;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() &&
+            (qobject_cast<QMessageBox*>(window) || qobject_cast<QInputDialog*>(window) ||
+             qobject_cast<QFileDialog*>(window)))
+            static_cast<QDialog*>(window)->reject();
+    close();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

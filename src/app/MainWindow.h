@@ -69,6 +69,8 @@ public slots:
     // Puts the radio into setup mode and opens the setup window, or brings it to the front.
     void enterSetupMode();
     void onTick();
+    // SIGTERM, SIGHUP and SIGINT: the window closes as File, Exit closes it, asking nothing.
+    void quitBySignal();
     void showAbout();
     void showHelp(const QString& fieldName);
     void openPreferences();
@@ -96,8 +98,14 @@ private:
     void load(QSettings& settings);
     void layoutPanes();
     QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
+    // What the user starts that talks to the radio waits for the link's gate.
+    void onLink(const QString& key, std::function<void()> action);
     // The diagnostic screens need the port: with it closed the user is told so.
     bool portOpenOrSay();
+    void reopenAfterRestore();
+    // Once the radio was told to leave for its loader, quitting asks first.
+    bool stopUpgradeToQuit();
+    void quitNow();
     // Opens a live screen on the console, window-modal, and starts its updates.
     template <typename Screen> void openLiveScreen();
 
@@ -117,4 +125,7 @@ private:
     std::unique_ptr<RadioAccess> access_;
     std::function<std::unique_ptr<SerialPort>()> portMaker_;
     QPointer<SetupWindow> setup_;
+    bool quitBySignal_ = false;
+    // The link is shut down: the next close ends the program.
+    bool shutDown_ = false;
 };

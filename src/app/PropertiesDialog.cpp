@@ -1,6 +1,7 @@
 #include "PropertiesDialog.h"
 
 #include "core/DialogParts.h"
+#include "core/LinkGate.h"
 #include "core/Prompts.h"
 #include "link/PortNames.h"
 #include "link/SerialPort.h"
@@ -15,7 +16,7 @@
 #include <QVBoxLayout>
 
 PropertiesDialog::PropertiesDialog(SerialPort& port, Prompts& prompts, QSettings& settings,
-                                   const QStringList& systemPorts, QWidget* parent)
+                                   const QStringList& systemPorts, LinkGate& gate, QWidget* parent)
     : QDialog(parent), port_(port), prompts_(prompts), settings_(settings) {
     setObjectName("frmProperties");
     setWindowTitle("Setup");
@@ -52,7 +53,9 @@ PropertiesDialog::PropertiesDialog(SerialPort& port, Prompts& prompts, QSettings
     }
     if (cboPort->findData(port_.portNumber()) < 0)
         cboPort->setCurrentIndex(-1);
-    connect(cmdOK, &QPushButton::clicked, this, &PropertiesDialog::onOK);
+    connect(cmdOK, &QPushButton::clicked, this, [this, &gate] {
+        gate.request(QStringLiteral("properties"), this, [this] { onOK(); });
+    });
     connect(cmdCancel, &QPushButton::clicked, this, &PropertiesDialog::reject);
 }
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <functional>
 
+class LinkGate;
 class Prompts;
 class QComboBox;
 class QPushButton;
@@ -10,12 +11,13 @@ class QSettings;
 class SerialPort;
 
 // The serial port to use, chosen from the ports that exist. Building the list never touches
-// the open port; changing the port of an open connection ends that connection first.
+// the open port; changing the port of an open connection ends that connection first, once the
+// link is free.
 class PropertiesDialog : public QDialog {
     Q_OBJECT
 public:
     PropertiesDialog(SerialPort& port, Prompts& prompts, QSettings& settings,
-                     const QStringList& systemPorts, QWidget* parent);
+                     const QStringList& systemPorts, LinkGate& gate, QWidget* parent);
 
     QComboBox* cboPort;
     QPushButton* cmdOK;

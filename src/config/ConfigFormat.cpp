@@ -151,22 +151,28 @@ QByteArray encode(const QStringList& lines) {
     return bytes;
 }
 
+// A file edited on another system ends its lines with LF or CR alone; each is one line end.
 QStringList decode(const QByteArray& bytes) {
     QStringList lines;
     qsizetype at = 0;
     while (at < bytes.size()) {
-        qsizetype end = bytes.indexOf('\r', at);
-        if (end < 0)
-            end = bytes.size();
+        qsizetype end = at;
+        while (end < bytes.size() && bytes.at(end) != '\r' && bytes.at(end) != '\n')
+            ++end;
         lines << QString::fromLatin1(bytes.mid(at, end - at));
-        at = end + 1;
-        if (at < bytes.size() && bytes.at(at) == '\n')
-            ++at;
+        const bool crlf =
+            end + 1 < bytes.size() && bytes.at(end) == '\r' && bytes.at(end + 1) == '\n';
+        at = end + (crlf ? 2 : 1);
     }
     return lines;
 }
 
-Loaded Reader::read(const QStringList& lines, const std::function<void()>& pace) {
+bool holdsValue(const QString& fileValue) {
+    const QString value = fileValue.trimmed();
+    return !value.isEmpty() && value.compare(NotKnown, Qt::CaseInsensitive) != 0;
+}
+
+Loaded Reader::read(const QStringList& lines, const Filled& filled) {
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString line = lines.at(i);
         // The part number of the header is followed by the release the file was saved from.
@@ -175,9 +181,13 @@ Loaded Reader::read(const QStringList& lines, const std::function<void()>& pace)
             if (line.startsWith(u'1') && version_ >= 200)
                 loaded_.versionNotice = true;
         }
-        dispatch(line);
-        if (pace)
-            pace();
+        if (line.size() > LongestLine) {
+            loaded_.tooLong << int(i + 1);
+            continue;
+        }
+        const QString query = dispatch(line);
+        if (!query.isEmpty() && filled)
+            filled(query, loaded_);
     }
     return loaded_;
 }
@@ -223,93 +233,108 @@ void Reader::buildExtensionMap() {
     fill("xmap", "XMAP " + ConsoleText::bitsToHex(bits_));
 }
 
-void Reader::dispatch(const QString& line) {
-    const auto has = [&](const char* keyword) { return line.contains(QLatin1String(keyword)); };
+namespace {
+
+// The reader's keywords in the order they are tested, each with the keywords a line holding
+// it anywhere must not hold as well.
+struct Keyword {
+    const char* word;
+    const char* query;
+    const char* unless[2];
+};
+const Keyword Keywords[] = {
+    {"UNIT", "unit", {}},
+    {"OWN", "own", {}},
+    {"OWM", "owm", {}},
+    {"MODE", "mode", {}},
+    {"PWR", "pwr", {}},
+    {"BAUD", "baud", {}},
+    {"PORT", "port", {}},
+    {"DEVICE", "device", {}},
+    {"AMASK", "amask", {}},
+    {"ALARM ACTIVE", "asense", {}},
+    {"CTS", "cts", {"CTSHOLD"}},
+    {"CTSHOLD", "ctshold", {}},
+    {"RXTOT", "rxtot", {}},
+    {"RXD", "rxd", {}},
+    {"SLEEP", "sleep", {}},
+    {"LPMHOLD", "lpmhold", {}},
+    {"ADDR", "addr", {"XADDR", "CSADDR"}},
+    {"CSADDR", "csaddr", {}},
+    {"HOPTIME", "hoptime", {}},
+    {"SKIP", "skip", {}},
+    {"LPM", "lpm", {"LPMHOLD"}},
+    {"REPEAT", "repeat", {}},
+    {"RETRY", "retry", {}},
+    {"FEC", "fec", {}},
+    {"BUFF", "buff", {}},
+    {"SAF", "saf", {}},
+    {"XADDR", "xaddr", {}},
+    {"XMIN", "xmin", {}},
+    {"XMAX", "xmax", {}},
+    {"XMAP", "xmap", {}},
+    {"XPRI", "xpri", {}},
+    {"XRSSI", "xrssi", {}},
+    {"DTYPE", "dtype", {}},
+    {"DLINK", "dlink", {}},
+    {"RTU", "rtu", {}},
+};
+
+bool heldAnywhere(const QString& line, const Keyword& keyword) {
+    if (!line.contains(QLatin1String(keyword.word)))
+        return false;
+    for (const char* other : keyword.unless)
+        if (other && line.contains(QLatin1String(other)))
+            return false;
+    return true;
+}
+
+// The keyword a line is for: the one it starts with (followed by a blank), as every line this
+// program writes does; only a line that starts with none is taken by the first keyword it
+// holds anywhere. Keyword tests are case-sensitive.
+const Keyword* keywordOf(const QString& line) {
+    for (const Keyword& keyword : Keywords)
+        if (line.startsWith(QLatin1String(keyword.word) + u' '))
+            return &keyword;
+    for (const Keyword& keyword : Keywords)
+        if (heldAnywhere(line, keyword))
+            return &keyword;
+    return nullptr;
+}
+
+} // namespace
+
+QString Reader::dispatch(const QString& line) {
+    const Keyword* keyword = keywordOf(line);
+    if (!keyword)
+        return QString();
+    const QString query = keyword->query;
+    const char* q = keyword->query;
     const bool from200 = version_ >= 200;
-    if (has("UNIT"))
-        fill("unit", line);
-    else if (has("OWN"))
-        fill("own", line.mid(4));
-    else if (has("OWM"))
-        fill("owm", line.mid(4));
-    else if (has("MODE"))
-        fill("mode", line);
-    else if (has("PWR"))
-        fill("pwr", line);
-    else if (has("BAUD"))
-        fill("baud", line);
-    else if (has("PORT"))
-        fill("port", line);
-    else if (has("DEVICE"))
-        fill("device", line);
-    else if (has("AMASK"))
-        fill("amask", "MASK: " + line.mid(5));
-    else if (has("ALARM ACTIVE"))
-        fill("asense", line);
-    else if (has("CTS") && !has("CTSHOLD"))
-        fill("cts", line);
-    else if (has("CTSHOLD"))
-        fill("ctshold", line);
-    else if (has("RXTOT"))
-        fill("rxtot", line);
-    else if (has("RXD")) {
-        if (version_ >= 300)
-            fill("rxd", line);
-    } else if (has("SLEEP"))
-        fillByAccess("sleep", line);
-    else if (has("LPMHOLD")) {
-        if (version_ >= 320)
-            fill("lpmhold", line);
-    } else if (has("ADDR") && !has("XADDR") && !has("CSADDR"))
-        fill("addr", line);
-    else if (has("CSADDR")) {
-        if (version_ >= 300)
-            fillByAccess("csaddr", line);
-    } else if (has("HOPTIME"))
-        fillByAccess("hoptime", line);
-    else if (has("SKIP"))
-        fillByAccess("skip", line);
-    else if (has("LPM") && !has("LPMHOLD")) {
-        if (version_ >= 320)
-            fillByAccess("lpm", line);
-    } else if (has("REPEAT"))
-        fillByAccess("repeat", line);
-    else if (has("RETRY"))
-        fillByAccess("retry", line);
-    else if (has("FEC"))
-        fillByAccess("fec", line);
-    else if (has("BUFF"))
-        fillByAccess("buff", line);
-    else if (has("SAF"))
-        fillByAccess("saf", line);
-    else if (has("XADDR"))
-        fillByAccess("xaddr", line);
-    else if (has("XMIN")) {
-        if (from200)
+    if (query == "own" || query == "owm")
+        fill(q, line.mid(4));
+    else if (query == "amask")
+        fill(q, "MASK: " + line.mid(5));
+    else if (query == "xmin" || query == "xmax") {
+        if (!from200) {
+            fill(q, line);
+        } else if (query == "xmin") {
             lower_ = line.mid(5);
-        else
-            fill("xmin", line);
-    } else if (has("XMAX")) {
-        if (from200) {
+            return QString();
+        } else {
             upper_ = line.mid(5);
             buildExtensionMap();
-        } else {
-            fill("xmax", line);
+            return QStringLiteral("xmap");
         }
-    } else if (!from200) {
-        return; // the newer rows below exist only from firmware 2.0 on
-    } else if (has("XMAP"))
-        fill("xmap", line);
-    else if (has("XPRI"))
-        fill("xpri", line);
-    else if (has("XRSSI"))
-        fill("xrssi", line);
-    else if (has("DTYPE"))
-        fill("dtype", line);
-    else if (has("DLINK"))
-        takeSwitched("dlink", line);
-    else if (has("RTU"))
-        takeSwitched("rtu", line);
+    } else if (!hasRow(*row(query), version_)) {
+        return QString(); // a setting the connected radio's firmware lacks
+    } else if (query == "dlink" || query == "rtu")
+        takeSwitched(q, line);
+    else if (row(query)->access != Any)
+        fillByAccess(q, line);
+    else
+        fill(q, line);
+    return query;
 }
 
 QStringList commandsFor(const QString& query, const QString& value) {

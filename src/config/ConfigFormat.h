@@ -48,14 +48,23 @@ struct Header {
 QStringList write(const Header& header, const QMap<QString, QString>& current, int versionNumber);
 // The bytes on disk: 8-bit text, every line ended by CR LF, on every platform.
 QByteArray encode(const QStringList& lines);
-// The lines of a file, each ended by CR (an LF after it skipped), any bytes at all.
+// The lines of a file, each ended by CR LF, LF or CR, any bytes at all.
 QStringList decode(const QByteArray& bytes);
+
+// No configuration comes near these: a longer line is no setting, a larger file no
+// configuration file.
+constexpr int LongestLine = 256;
+constexpr qint64 LargestFile = 64 * 1024;
+
+// A file value there is something to program from: not empty, not "n/a".
+bool holdsValue(const QString& fileValue);
 
 struct Loaded {
     QMap<QString, QString> values; // file values by query keyword; missing rows stay "n/a"
     QSet<QString> enabled;         // rows whose check box the file enables
     bool versionNotice = false;    // the file came from an older firmware than the radio's
     int parameterLines = 0;        // lines that filled a row
+    QList<int> tooLong;            // numbers (from 1) of the lines left out for their length
 };
 
 // Reads the lines against the connected radio: its version number and its current mode text.
@@ -64,11 +73,14 @@ class Reader {
 public:
     Reader(int versionNumber, const QString& currentMode)
         : version_(versionNumber), mode_(currentMode) {}
-    // Reads every line; pace runs after each (the window lets a moment pass there).
-    Loaded read(const QStringList& lines, const std::function<void()>& pace = {});
+    // Reads every line; filled(query, so far) runs after each line that filled a row (the
+    // window shows it and lets a moment pass there).
+    using Filled = std::function<void(const QString& query, const Loaded& sofar)>;
+    Loaded read(const QStringList& lines, const Filled& filled = {});
 
 private:
-    void dispatch(const QString& line);
+    // Takes a line into its row; the row's query keyword, or nothing when no row took it.
+    QString dispatch(const QString& line);
     void fill(const char* query, const QString& value, bool enable = true);
     void fillByAccess(const char* query, const QString& value);
     void takeSwitched(const char* query, const QString& line);

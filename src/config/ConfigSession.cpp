@@ -1,7 +1,6 @@
 #include "ConfigSession.h"
 
 #include "core/Clock.h"
-#include "core/LinkBusy.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/RadioLink.h"
@@ -42,10 +41,7 @@ ConfigSession::ConfigSession(SerialPort& port, SharedState& state, Clock& clock,
     : QObject(parent), port_(port), state_(state), prompts_(prompts), console_(port, state, clock),
       random_(quint32(clock.msecs() ^ 0x5eed)) {
     connect(&port_, &SerialPort::commEvent, this, &ConfigSession::onPortEvent);
-    connect(&port_, &SerialPort::deviceLost, this, [this] {
-        if (consoleFailed)
-            consoleFailed();
-    });
+    connect(&port_, &SerialPort::deviceLost, this, &ConfigSession::onDeviceLost);
 }
 
 ConfigSession::~ConfigSession() {
@@ -91,17 +87,23 @@ void ConfigSession::onPortEvent(int code) {
     }
 }
 
+// The waiting action gives way at once; the main window's reconnect says what happened.
+void ConfigSession::onDeviceLost() {
+    state_.restoreLinkFailure = true;
+    state_.gate.cancel();
+}
+
 bool ConfigSession::wakeUp() {
     if (!port_.isOpen())
         return false;
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     state_.receiveBuffer = QStringLiteral(" ");
     try {
         return console_.wakeUp(
-                   random_, [this] { return state_.closing; }, [](int) {}, true) ==
-               Console::WakeUp::Prompt;
+                   random_, [] { return false; }, [](int) {}, true) == Console::WakeUp::Prompt;
     } catch (const SerialError&) {
-        prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+        if (!console_.interrupted())
+            prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
         return false;
     }
 }
@@ -113,44 +115,54 @@ int ConfigSession::versionNumber() const {
 bool ConfigSession::promptShown() {
     state_.receiveBuffer.clear();
     console_.sendRaw("\r");
-    return console_.waitUntil([this] { return console_.buffer().endsWith(u'>'); }, PromptSeconds);
+    return console_.waitUntil([this] { return console_.buffer().endsWith(u'>'); }, PromptSeconds,
+                              QStringLiteral("prompt"));
 }
 
-// A console that shows no prompt after two carriage returns has stopped answering: said once
-// here, and the main window reopens its own link.
-bool ConfigSession::sendStep(const QString& command) {
-    if (!port_.isOpen()) {
-        prompts_.message("Error: Port is not open", "Error", Prompts::Icon::Critical);
-        return false;
-    }
-    if (!promptShown() && !promptShown()) {
-        prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
-        state_.restoreLinkFailure = true;
-        if (consoleFailed)
-            consoleFailed();
-        return false;
-    }
+void ConfigSession::consoleFailed() {
+    prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+    state_.restoreLinkFailure = true;
+}
+
+// A console that shows no prompt after two carriage returns has stopped answering.
+ConfigSession::Step ConfigSession::sendStep(const QString& command) {
+    if (console_.interrupted() || state_.restoreLinkFailure)
+        return Step::Interrupted;
+    if (!port_.isOpen())
+        return Step::PortClosed;
+    if (!promptShown() && !promptShown())
+        return console_.interrupted() ? Step::Interrupted : Step::NoAnswer;
     console_.resetBuffer();
     console_.sendLine(command);
-    return true;
+    return Step::Sent;
 }
 
 std::optional<QString> ConfigSession::ask(const QString& word) {
-    if (!sendStep(word))
+    switch (sendStep(word)) {
+    case Step::Sent:
+        break;
+    case Step::PortClosed:
+        prompts_.message("Error: Port is not open", "Error", Prompts::Icon::Critical);
         return std::nullopt;
+    case Step::NoAnswer:
+        consoleFailed();
+        return std::nullopt;
+    case Step::Interrupted:
+        return std::nullopt;
+    }
     const bool answered = console_.waitUntil(
-        [&] { return console_.holdsExact(word) && console_.holdsExact(">"); }, QuerySeconds);
+        [&] { return console_.holdsExact(word) && console_.holdsExact(">"); }, QuerySeconds, word);
     return answered ? console_.cut(word) : std::nullopt;
 }
 
-void ConfigSession::read(const std::function<void(int)>& progress) {
-    const LinkBusy busy(state_);
+bool ConfigSession::read(const std::function<void(int)>& progress) {
+    const LinkBusy busy(state_.gate);
     try {
         int percent = 0;
         for (const QStringList& group : ReadGroups) {
             for (const QString& query : group) {
-                if (state_.restoreLinkFailure || !port_.isOpen())
-                    return;
+                if (state_.restoreLinkFailure || !port_.isOpen() || console_.interrupted())
+                    return false;
                 if (!ConfigFormat::hasRow(*ConfigFormat::row(query), versionNumber()))
                     continue;
                 if (const auto reply = ask(query))
@@ -158,21 +170,23 @@ void ConfigSession::read(const std::function<void(int)>& progress) {
                                          ? QStringLiteral("MASTER ONLY")
                                          : *reply;
             }
-            console_.msWait(80);
-            console_.yieldOnce();
+            console_.msWait(80, QStringLiteral("read pause"));
+            console_.yieldOnce(QStringLiteral("read pause"));
             percent += 10;
             if (progress)
                 progress(percent);
         }
+        return true;
     } catch (const SerialError& error) {
         if (error.number() == SerialError::PortAlreadyOpen)
             prompts_.message("The selected COM port is not available. Please select another port.",
                              "Error", Prompts::Icon::Exclamation);
+        return false;
     }
 }
 
 QString ConfigSession::save(const QString& path, const QString& date) {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     ConfigFormat::Header header;
     header.programVersion = QStringLiteral(ARDENTIX_VERSION);
     header.date = date;
@@ -182,6 +196,8 @@ QString ConfigSession::save(const QString& path, const QString& date) {
     } catch (const SerialError&) {
         // Reported below: the port is gone.
     }
+    if (console_.interrupted())
+        return QStringLiteral("the save was interrupted");
     if (!port_.isOpen())
         return QStringLiteral("the link to the radio was lost");
     // Unbuffered, so that a write the disk cut short is seen here and not taken for whole.
@@ -204,24 +220,42 @@ QString ConfigSession::save(const QString& path, const QString& date) {
     return QString();
 }
 
-void ConfigSession::program(const QStringList& ticked, const QMap<QString, QString>& fileValues) {
-    const LinkBusy busy(state_);
+ConfigSession::Programmed ConfigSession::program(const QStringList& ticked,
+                                                 const QMap<QString, QString>& fileValues) {
+    const LinkBusy busy(state_.gate);
+    Programmed run;
+    QStringList rows;
+    for (const QString& query : ConfigFormat::programmingOrder())
+        if (ticked.contains(query) && ConfigFormat::holdsValue(fileValues.value(query)))
+            rows << query;
+    run.total = int(rows.size());
     try {
-        for (const QString& query : ConfigFormat::programmingOrder()) {
-            if (!ticked.contains(query))
-                continue;
+        for (const QString& query : std::as_const(rows)) {
             for (const QString& command :
                  ConfigFormat::commandsFor(query, fileValues.value(query))) {
-                if (!port_.isOpen())
-                    return;
-                sendStep(command);
-                console_.msWait(CommandGapMs);
+                switch (sendStep(command)) {
+                case Step::Sent:
+                    break;
+                case Step::NoAnswer:
+                    state_.restoreLinkFailure = true;
+                    run.end = Programmed::End::NoAnswer;
+                    return run;
+                case Step::PortClosed:
+                    run.end = Programmed::End::PortClosed;
+                    return run;
+                case Step::Interrupted:
+                    run.end = Programmed::End::Interrupted;
+                    return run;
+                }
+                console_.msWait(CommandGapMs, query);
             }
+            run.rows << query;
+            ++run.sent;
         }
-    } catch (const SerialError& error) {
-        if (error.endsHandler())
-            prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+    } catch (const SerialError&) {
+        run.end = Programmed::End::PortClosed;
     }
+    return run;
 }
 
 QStringList ConfigSession::notTaken(const QStringList& programmed,

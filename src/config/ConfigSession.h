@@ -15,7 +15,8 @@ class SerialPort;
 // The store and restore window's talk with the radio, through a port of its own: wake the
 // console, read the settings, save them to a file, program settings from a file. It shows
 // nothing itself but the messages every link action shows; the window (or any other front
-// end) shows its results.
+// end) shows its results. A console that stops answering, or a device that goes away, raises
+// the restore link failure: the main window then closes the window and reopens its own link.
 class ConfigSession : public QObject {
     Q_OBJECT
 public:
@@ -37,25 +38,36 @@ public:
     // Which rows the connected radio has, by its firmware version number.
     int versionNumber() const;
 
-    // Reads every row the radio has; progress(percent) at each tenth.
-    void read(const std::function<void(int percent)>& progress = {});
+    // Reads every row the radio has; progress(percent) at each tenth. False when it did not
+    // get to its end.
+    bool read(const std::function<void(int percent)>& progress = {});
     // Saves the current values; an empty text when saved, else why not (any earlier file of
-    // that name is then left as it was).
+    // that name is then left as it was, and an interrupted save writes nothing).
     QString save(const QString& path, const QString& date);
-    // Programs the rows named, in the fixed order, from the file values.
-    void program(const QStringList& ticked, const QMap<QString, QString>& fileValues);
+
+    // How a programming run ended.
+    struct Programmed {
+        enum class End { Done, NoAnswer, PortClosed, Interrupted } end = End::Done;
+        QStringList rows; // the rows whose commands all went to the radio
+        int sent = 0;     // settings sent
+        int total = 0;    // settings there were to send
+    };
+    // Programs the rows named, in the fixed order, from the file values; a row that holds no
+    // value is never sent. It stops at the first failure of the link.
+    Programmed program(const QStringList& ticked, const QMap<QString, QString>& fileValues);
     // The programmed rows whose radio value (after a read) is not the file's.
     QStringList notTaken(const QStringList& programmed,
                          const QMap<QString, QString>& fileValues) const;
 
-    // Raised when the console stops answering: the main window then reopens its own link.
-    std::function<void()> consoleFailed;
-
 private:
+    enum class Step { Sent, NoAnswer, PortClosed, Interrupted };
     void onPortEvent(int code);
+    void onDeviceLost();
     // Makes sure the console shows its prompt, then sends the command (not awaiting a reply).
-    bool sendStep(const QString& command);
+    Step sendStep(const QString& command);
     bool promptShown();
+    // The console stopped answering: said once, and the main window takes over.
+    void consoleFailed();
     // One query: the reply cut when the echo and the prompt arrived in time.
     std::optional<QString> ask(const QString& word);
 

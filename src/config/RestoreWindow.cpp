@@ -39,8 +39,8 @@ const QStringList MasterRows = {"buff", "fec", "hoptime", "repeat", "retry", "sk
 RestoreWindow::RestoreWindow(std::unique_ptr<SerialPort> port, int portNumber,
                              const QString& settings, SharedState& state, Clock& clock,
                              Prompts& prompts, QWidget* parent)
-    : QDialog(parent), port_(std::move(port)), portNumber_(portNumber), settings_(settings),
-      state_(state), prompts_(prompts),
+    : GatedDialog(state.gate, parent), port_(std::move(port)), portNumber_(portNumber),
+      settings_(settings), state_(state), prompts_(prompts),
       session_(std::make_unique<ConfigSession>(*port_, state, clock, prompts)) {
     setObjectName("frmRestore");
     setWindowTitle("Configuration Store/Restore");
@@ -191,34 +191,40 @@ void RestoreWindow::layOutForVersion() {
 }
 
 void RestoreWindow::start() {
-    state_.restoreLinkFailure = false;
-    state_.receiveBuffer = QStringLiteral(" ");
-    if (!session_->open(portNumber_, settings_))
-        return;
-    session_->wakeUp();
-    requestRead();
+    runAction(QStringLiteral("start"), [this] {
+        state_.restoreLinkFailure = false;
+        state_.receiveBuffer = QStringLiteral(" ");
+        if (!session_->open(portNumber_, settings_))
+            return;
+        session_->wakeUp();
+        runRead();
+    });
 }
 
 void RestoreWindow::requestRead() {
-    readRequest_ = true;
-    QTimer::singleShot(0, this, &RestoreWindow::runRead);
+    runAction(QStringLiteral("read"), [this] { runRead(); });
 }
 
 void RestoreWindow::runRead() {
-    if (!readRequest_ || !session_->port().isOpen() || !idle_)
+    if (!session_->port().isOpen() || session_->console().interrupted())
         return;
-    readRequest_ = false;
-    idle_ = false;
     showProgress(0);
-    session_->read([this](int percent) { showProgress(percent); });
+    const bool whole = session_->read([this](int percent) { showProgress(percent); });
     for (const ConfigFormat::Row& row : ConfigFormat::rows())
         rows_[row.query].current->setText(session_->value(row.query));
+    if (!whole)
+        return;
     QTimer::singleShot(900, ProgressLabel, &QLabel::hide);
-    toolbarButton("SaveConfig")->setEnabled(true);
-    idle_ = true;
+    readDone_ = true;
     reportNotTaken();
-    if (closeRequest_)
-        close();
+}
+
+// While an action of the window runs, its toolbar rests: nothing else may start inside it.
+void RestoreWindow::actionRunning(bool running) {
+    toolbarButton("OpenConfig")->setEnabled(!running);
+    toolbarButton("Refresh")->setEnabled(!running);
+    toolbarButton("SaveConfig")->setEnabled(!running && readDone_);
+    toolbarButton("ProgramRadio")->setEnabled(!running && fileLoaded_);
 }
 
 // A block a tenth, in the shadow colour while the read runs and light blue once it is done.
@@ -282,83 +288,128 @@ void RestoreWindow::applyModeRule() {
     setRowUsable("sleep", is("MODE R"));
 }
 
+// In the window's row order, so that the mode rule has been applied before the rows it
+// governs.
 void RestoreWindow::checkAll(bool ticked) {
-    for (const RowControls& controls : std::as_const(rows_))
+    for (const ConfigFormat::Row& row : ConfigFormat::rows()) {
+        const RowControls& controls = rows_[row.query];
         if (controls.check->isEnabled())
             controls.check->setChecked(ticked);
+    }
 }
 
 void RestoreWindow::openConfig() {
-    QString path;
-    for (;;) {
-        path = prompts_.openFile("Configuration File Selection", FileFilter, QString(), false);
-        if (path.isEmpty())
-            return;
-        if (QFileInfo::exists(path))
-            break;
-        prompts_.message(path + " not found!", windowTitle(), Prompts::Icon::Exclamation);
-    }
-    loadFile(path);
+    runAction(QStringLiteral("open"), [this] {
+        QString path;
+        for (;;) {
+            path = prompts_.openFile("Configuration File Selection", FileFilter, QString(), false);
+            if (path.isEmpty())
+                return;
+            if (QFileInfo::exists(path))
+                break;
+            prompts_.message(path + " not found!", windowTitle(), Prompts::Icon::Exclamation);
+        }
+        loadFile(path);
+    });
 }
 
+// Every row shows its file value as soon as the line is read; the first line of each row takes
+// a moment, so that no file, however long, holds the window for more than a few seconds.
 void RestoreWindow::loadFile(const QString& path) {
     QFile file(path);
+    const QString name = QFileInfo(path).fileName();
     if (!file.open(QIODevice::ReadOnly)) {
         prompts_.message(file.errorString(), windowTitle(), Prompts::Icon::Exclamation);
         return;
     }
+    if (file.size() > ConfigFormat::LargestFile) {
+        prompts_.message(QString("%1 is %2 KB long: no configuration file is that large, so "
+                                 "nothing was loaded from it.")
+                             .arg(name)
+                             .arg((file.size() + 1023) / 1024),
+                         windowTitle(), Prompts::Icon::Exclamation);
+        return;
+    }
     const QByteArray bytes = file.readAll();
     file.close();
-    toolbarButton("ProgramRadio")->setEnabled(true);
+    fileLoaded_ = true;
     for (const RowControls& controls : std::as_const(rows_)) {
         controls.file->setText("n/a");
         controls.check->setEnabled(false);
     }
-    fileLoaded_ = true;
-    FileSettingsLabel->setText("Settings in file\n" + QFileInfo(path).fileName() + ":");
+    FileSettingsLabel->setText("Settings in file\n" + name + ":");
     ConfigFormat::Reader reader(session_->versionNumber(), currentField("mode")->text());
     Console& console = session_->console();
-    const ConfigFormat::Loaded loaded = reader.read(ConfigFormat::decode(bytes), [&] {
-        console.msWait(100);
-        console.yieldOnce();
-    });
+    QSet<QString> paced;
+    const ConfigFormat::Loaded loaded =
+        reader.read(ConfigFormat::decode(bytes), [&](const QString& query, const auto& sofar) {
+            showFileRow(query, sofar);
+            if (paced.contains(query) || console.interrupted())
+                return;
+            paced.insert(query);
+            console.msWait(100, QStringLiteral("load"));
+            console.yieldOnce(QStringLiteral("load"));
+        });
+    if (console.interrupted())
+        return;
+    // A tick stays only where the new file gives the row a value.
+    for (auto it = rows_.cbegin(); it != rows_.cend(); ++it)
+        if (!loaded.values.contains(it.key()))
+            it->check->setChecked(false);
+    if (checkBox("mode")->isChecked())
+        applyModeRule();
     if (loaded.versionNotice)
         prompts_.message("Notice: The configuration file you opened was created by an earlier "
                          "sofware version then the one in the radio.\rSome of the commands have "
                          "changed and either will not be available,\ror will be modified to be "
                          "compatible with the current software.",
                          "Warning:", Prompts::Icon::Information);
-    for (auto it = loaded.values.cbegin(); it != loaded.values.cend(); ++it) {
-        rows_[it.key()].file->setText(it.value());
-        setRowUsable(it.key(), loaded.enabled.contains(it.key()));
+    sayWhatTheFileLacked(name, loaded);
+}
+
+void RestoreWindow::showFileRow(const QString& query, const ConfigFormat::Loaded& sofar) {
+    rows_[query].file->setText(sofar.values.value(query));
+    setRowUsable(query, sofar.enabled.contains(query));
+}
+
+void RestoreWindow::sayWhatTheFileLacked(const QString& name, const ConfigFormat::Loaded& loaded) {
+    if (!loaded.tooLong.isEmpty()) {
+        QStringList numbers;
+        for (const int line : loaded.tooLong)
+            numbers << QString::number(line);
+        prompts_.message(QString("%1 %2 of %3 %4 longer than %5 characters: no setting is that "
+                                 "long, so %6 not loaded.")
+                             .arg(numbers.size() == 1 ? "Line" : "Lines", numbers.join(", "), name,
+                                  numbers.size() == 1 ? "is" : "are")
+                             .arg(ConfigFormat::LongestLine)
+                             .arg(numbers.size() == 1 ? "it was" : "they were"),
+                         windowTitle(), Prompts::Icon::Exclamation);
     }
     if (loaded.parameterLines == 0)
-        prompts_.message(QFileInfo(path).fileName() +
-                             " holds no radio settings: nothing was loaded from it.",
+        prompts_.message(name + " holds no radio settings: nothing was loaded from it.",
                          windowTitle(), Prompts::Icon::Exclamation);
 }
 
 void RestoreWindow::saveConfig() {
-    idle_ = false;
+    runAction(QStringLiteral("save"), [this] { save(); });
+}
+
+void RestoreWindow::save() {
     state_.refreshRequest = true;
-    const QString path = prompts_.saveFile("Radio Configuration Save", FileFilter, QString());
-    if (path.isEmpty()) {
-        idle_ = true;
+    const QString path =
+        prompts_.saveFile("Radio Configuration Save", FileFilter, QString(), QStringLiteral("CFG"));
+    if (path.isEmpty())
         return;
-    }
     setEnabled(false);
     const QString failure =
         session_->save(path, QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
     setEnabled(true);
-    idle_ = true;
+    if (session_->console().interrupted())
+        return;
     if (!failure.isEmpty()) {
         prompts_.message("The configuration file was not saved (" + failure +
                              "). Any earlier file of that name is unchanged.",
                          "Error", Prompts::Icon::Exclamation);
-        return;
-    }
-    if (closeRequest_) {
-        close();
         return;
     }
     showSavedDisplay();
@@ -372,12 +423,13 @@ void RestoreWindow::showSavedDisplay() {
     hide();
     progress.show();
     Console& console = session_->console();
-    console.sleep(200);
-    for (int k = 0; k < 10; ++k) {
+    const QString label = QStringLiteral("saved");
+    console.sleep(200, label);
+    for (int k = 0; k < 10 && !console.interrupted(); ++k) {
         progress.Label1->setText("Saving Configuration File...");
         progress.ProgressBar1->setValue(k * 10);
-        console.yieldOnce();
-        console.sleep(200);
+        console.yieldOnce(label);
+        console.sleep(200, label);
     }
     progress.hide();
     show();
@@ -385,33 +437,45 @@ void RestoreWindow::showSavedDisplay() {
 }
 
 void RestoreWindow::programRadio() {
+    runAction(QStringLiteral("program"), [this] { program(); });
+}
+
+void RestoreWindow::program() {
     QStringList ticked;
     for (auto it = rows_.cbegin(); it != rows_.cend(); ++it)
         if (it->check->isChecked())
             ticked << it.key();
-    idle_ = false;
-    session_->program(ticked, fileValues());
-    idle_ = true;
+    const ConfigSession::Programmed run = session_->program(ticked, fileValues());
+    if (run.end != ConfigSession::Programmed::End::Done) {
+        reportCutShort(run);
+        return;
+    }
     checkAll(false);
-    programmed_ = ticked;
-    requestRead();
+    programmed_ = run.rows;
+    runRead();
+}
+
+// A run the link cut short keeps its ticks: nothing was read back, so nothing is judged.
+void RestoreWindow::reportCutShort(const ConfigSession::Programmed& run) {
+    using End = ConfigSession::Programmed::End;
+    const QString sent =
+        QString("%1 of %2 settings were sent, the rest were not").arg(run.sent).arg(run.total);
+    if (run.end == End::NoAnswer)
+        prompts_.message("The radio stopped answering: " + sent +
+                             ". The window closes and the connection to the radio is opened "
+                             "again; check the radio, then program the rest.",
+                         windowTitle(), Prompts::Icon::Exclamation);
+    else if (run.end == End::PortClosed)
+        prompts_.message("The port was closed: " + sent +
+                             ". The ticks are kept, so that the rest can be programmed once the "
+                             "radio is connected again.",
+                         windowTitle(), Prompts::Icon::Exclamation);
 }
 
 void RestoreWindow::closeWindow() {
-    if (idle_)
-        close();
-    else
-        closeRequest_ = true;
+    close();
 }
 
-void RestoreWindow::reject() {
-    if (idle_)
-        QDialog::reject();
-    else
-        closeRequest_ = true;
-}
-
-void RestoreWindow::done(int result) {
+void RestoreWindow::closing(int) {
     session_->close();
-    QDialog::done(result);
 }

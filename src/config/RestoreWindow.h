@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ConfigSession.h"
+#include "core/GatedDialog.h"
 
-#include <QDialog>
 #include <memory>
 
 class Clock;
@@ -20,8 +20,9 @@ struct SharedState;
 
 // The store and restore window: for every programmable setting the radio's value beside a
 // file's, with check boxes for the settings to program. It talks to the radio through a port
-// of its own while the main window's port is closed.
-class RestoreWindow : public QDialog {
+// of its own while the main window's port is closed. Its toolbar rests while one of its
+// actions (a read, a load, a save, a programming run) holds the link.
+class RestoreWindow : public GatedDialog {
     Q_OBJECT
 public:
     RestoreWindow(std::unique_ptr<SerialPort> port, int portNumber, const QString& settings,
@@ -47,7 +48,7 @@ public:
     QLineEdit* fileField(const QString& query) const;
     QCheckBox* checkBox(const QString& query) const;
 
-    bool idle() const { return idle_; }
+    bool idle() const { return !acting(); }
     bool fileLoaded() const { return fileLoaded_; }
 
 public slots:
@@ -57,9 +58,10 @@ public slots:
     void programRadio();
     void checkAll(bool ticked);
     void closeWindow();
-    // Closing while a read, save or restore runs waits for it to end.
-    void reject() override;
-    void done(int result) override;
+
+protected:
+    void closing(int result) override;
+    void actionRunning(bool running) override;
 
 private:
     struct RowControls {
@@ -75,7 +77,12 @@ private:
     void applyModeRule();
     void setRowUsable(const QString& query, bool usable);
     void loadFile(const QString& path);
+    void showFileRow(const QString& query, const ConfigFormat::Loaded& sofar);
+    void sayWhatTheFileLacked(const QString& name, const ConfigFormat::Loaded& loaded);
+    void save();
     void showSavedDisplay();
+    void program();
+    void reportCutShort(const ConfigSession::Programmed& run);
     void reportNotTaken();
     QMap<QString, QString> fileValues() const;
     QLabel* infoLabel(const QString& text);
@@ -87,9 +94,7 @@ private:
     Prompts& prompts_;
     std::unique_ptr<ConfigSession> session_;
     QMap<QString, RowControls> rows_;
-    bool readRequest_ = false;
-    bool idle_ = true;
-    bool closeRequest_ = false;
+    bool readDone_ = false;
     bool fileLoaded_ = false;
     QStringList programmed_;
 };

@@ -121,8 +121,14 @@ QString QtPrompts::openFile(const QString& title, const QString& filter, const Q
     return QString();
 }
 
-QString QtPrompts::saveFile(const QString& title, const QString& filter, const QString& fileName) {
-    return QFileDialog::getSaveFileName(parent_, title, fileName, dialogFilter(filter));
+QString QtPrompts::saveFile(const QString& title, const QString& filter, const QString& fileName,
+                            const QString& defaultSuffix) {
+    QFileDialog dialog(parent_, title, fileName, dialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 void QtPrompts::beep() {
@@ -164,8 +170,9 @@ QString ScriptedPrompts::openFile(const QString& title, const QString&, const QS
     return files.isEmpty() ? QString() : files.takeFirst();
 }
 
-QString ScriptedPrompts::saveFile(const QString& title, const QString&, const QString&) {
-    calls.append({"save", QString(), title, Icon::None, Buttons::OkCancel});
+QString ScriptedPrompts::saveFile(const QString& title, const QString&, const QString&,
+                                  const QString& defaultSuffix) {
+    calls.append({"save", defaultSuffix, title, Icon::None, Buttons::OkCancel});
     return files.isEmpty() ? QString() : files.takeFirst();
 }
 

@@ -23,8 +23,9 @@ public:
     // A chosen path, or empty when cancelled. The filter is "Name (*.ext)|*.ext|..." pairs.
     virtual QString openFile(const QString& title, const QString& filter, const QString& fileName,
                              bool allowCreate) = 0;
-    virtual QString saveFile(const QString& title, const QString& filter,
-                             const QString& fileName) = 0;
+    // defaultSuffix ("CFG") is added to a typed name that has no extension of its own.
+    virtual QString saveFile(const QString& title, const QString& filter, const QString& fileName,
+                             const QString& defaultSuffix = QString()) = 0;
     virtual void beep() = 0;
 
     // The caption of a message box that names none.
@@ -43,7 +44,8 @@ public:
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& fileName,
                      bool allowCreate) override;
-    QString saveFile(const QString& title, const QString& filter, const QString& fileName) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& fileName,
+                     const QString& defaultSuffix) override;
     void beep() override;
 
 private:
@@ -55,7 +57,7 @@ class ScriptedPrompts : public Prompts {
 public:
     struct Call {
         QString kind; // "message", "input", "open", "save", "beep"
-        QString text;
+        QString text; // the message or prompt; a save dialog's default suffix
         QString caption;
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
@@ -67,7 +69,8 @@ public:
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& fileName,
                      bool allowCreate) override;
-    QString saveFile(const QString& title, const QString& filter, const QString& fileName) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& fileName,
+                     const QString& defaultSuffix) override;
     void beep() override;
 
     // Queued answers, taken in order; an empty queue answers with the first button, a cancelled

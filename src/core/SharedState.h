@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QList>
+#include "LinkGate.h"
+
 #include <QMap>
 #include <QString>
-#include <functional>
 
 // What several windows share for the whole run, owned by the main window and passed by
 // reference.
@@ -19,18 +19,13 @@ struct SharedState {
     // The extension address ranges 0-63 below firmware 2.0; before any version is known the
     // newer 0-31 is assumed.
     bool wideExtensionRange() const { return versionKnown && versionNumber < 200; }
-    // How many link actions or exchanges are waiting on the radio; what the user starts
-    // meanwhile is held until they end (see LinkBusy).
-    int linkBusy = 0;
-    struct HeldAction {
-        QString key;
-        std::function<void()> run;
-    };
-    QList<HeldAction> heldActions;
-    // The user closed the window while the link was busy: waits end at once, nothing more is
-    // reported, and closeWhenIdle runs once the busy action has returned.
+    // The one way to the radio: which action holds the link, what waits for it.
+    LinkGate gate;
+    // The user is quitting: nothing more is reported.
     bool closing = false;
-    std::function<void()> closeWhenIdle;
+    // The radio has been told to leave its console for its loader: quitting now would leave it
+    // there, so the user is asked first.
+    bool upgradeCommitted = false;
     // The console echo is off (a password or code is being typed): a settings read, which
     // needs the echo, waits until it is on again.
     bool echoOff = false;

@@ -3,7 +3,7 @@
 #include "TrendChart.h"
 #include "core/Clock.h"
 #include "core/DialogParts.h"
-#include "core/LinkBusy.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/SerialPort.h"
 
@@ -21,7 +21,11 @@ constexpr int BarOffset = 170; // -120 dBm is 50 on the bar, -50 dBm is 120
 } // namespace
 
 RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
-    : QDialog(parent), console_(console), busy_(std::make_unique<LinkBusy>(state)) {
+    : QDialog(parent), console_(console),
+      // An interrupted link (a lost device, quitting) closes the monitor.
+      busy_(std::make_unique<LinkBusy>(state.gate, this, false, [this] {
+          QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+      })) {
     setObjectName("frmRSSI");
     setWindowTitle("RSSI");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -114,7 +118,7 @@ void RssiWindow::done(int result) {
         closed_ = true;
         Timer1->stop();
         try {
-            console_.sendRaw("\r");
+            console_.sendSafeRaw("\r");
         } catch (const SerialError&) {
             // Nothing to end on a port that is gone.
         }

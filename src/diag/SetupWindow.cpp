@@ -2,8 +2,8 @@
 
 #include "core/ClickableLabel.h"
 #include "core/DialogParts.h"
-#include "core/LinkBusy.h"
 #include "core/Prompts.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/SerialPort.h"
 
@@ -25,8 +25,8 @@ QString direction(const QString& keyword) {
 SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
                          QPushButton& rssiButton, std::function<QString()> modeText,
                          QWidget* parent)
-    : QDialog(parent), console_(console), state_(state), prompts_(prompts), rssiButton_(rssiButton),
-      modeText_(std::move(modeText)) {
+    : GatedDialog(state.gate, parent), console_(console), state_(state), prompts_(prompts),
+      rssiButton_(rssiButton), modeText_(std::move(modeText)) {
     setObjectName("frmSetup");
     setWindowTitle("Setup Mode");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -90,10 +90,18 @@ bool SetupWindow::enter(Console& console, SharedState& state, Prompts& prompts) 
         return false;
     state.setupMode = true;
     {
-        const LinkBusy busy(state);
+        const LinkBusy busy(state.gate);
         console.resetBuffer();
         console.sendLine("setup");
-        console.waitUntil([&] { return console.holds(">") && console.holds("setup"); }, 3);
+        console.waitUntil([&] { return console.holds(">") && console.holds("setup"); }, 3,
+                          QStringLiteral("setup"));
+    }
+    if (console.interrupted()) {
+        // The radio may have entered setup mode meanwhile: it is left again, with no window.
+        state.setupMode = false;
+        console.sendSafeLine("DKEY");
+        console.sendSafeLine("quit");
+        return false;
     }
     if (console.holdsExact("SETUP>") && !console.holds("DENIED"))
         return true;
@@ -112,10 +120,12 @@ bool SetupWindow::enter(Console& console, SharedState& state, Prompts& prompts) 
 }
 
 void SetupWindow::start() {
-    showKeyed(false);
-    readFrequency("rx");
-    readFrequency("tx");
-    rssiButton_.setEnabled(true);
+    runAction(QStringLiteral("open"), [this] {
+        showKeyed(false);
+        readFrequency("rx");
+        readFrequency("tx");
+        rssiButton_.setEnabled(true);
+    });
 }
 
 ClickableLabel* SetupWindow::fieldOf(const QString& keyword) const {
@@ -124,14 +134,16 @@ ClickableLabel* SetupWindow::fieldOf(const QString& keyword) const {
 
 void SetupWindow::readFrequency(const QString& keyword) {
     try {
-        const LinkBusy busy(state_);
+        const LinkBusy busy(state_.gate);
         console_.resetBuffer();
-        console_.msWait(100);
-        console_.yieldOnce();
+        console_.msWait(100, keyword);
+        console_.yieldOnce(keyword);
         console_.resetBuffer();
         console_.sendLine(keyword);
         if (!console_.waitUntil(
-                [&] { return console_.holdsExact(">") && console_.holdsExact(keyword); }, 4))
+                [&] { return console_.holdsExact(">") && console_.holdsExact(keyword); }, 4,
+                keyword) ||
+            console_.interrupted())
             return;
         const QString& reply = console_.buffer();
         fieldOf(keyword)->setText(console_.endsWith("SETUP>")
@@ -143,6 +155,10 @@ void SetupWindow::readFrequency(const QString& keyword) {
 }
 
 void SetupWindow::programFrequency(const QString& keyword) {
+    runAction("program " + keyword, [this, keyword] { program(keyword); });
+}
+
+void SetupWindow::program(const QString& keyword) {
     const QString upper = keyword.toUpper();
     const QString title = QString("Program %1 Frequency").arg(upper.left(1) + keyword.mid(1));
     const std::optional<QString> answer =
@@ -154,7 +170,7 @@ void SetupWindow::programFrequency(const QString& keyword) {
     const QString command = answer->contains(upper) ? *answer : keyword + u' ' + *answer;
     try {
         const Console::Verdict verdict = console_.write(command, 3);
-        if (state_.closing)
+        if (state_.closing || console_.interrupted())
             return;
         if (verdict == Console::Verdict::Refused || verdict == Console::Verdict::Denied)
             prompts_.message(QString("The radio did not take the new %1 frequency: %2.\r\n\r\n"
@@ -169,17 +185,19 @@ void SetupWindow::programFrequency(const QString& keyword) {
 }
 
 void SetupWindow::setKeyed(bool keyed) {
-    if (!console_.port().isOpen() || !(keyed ? Key : DKey)->isEnabled())
-        return;
-    showKeyed(keyed);
-    console_.resetBuffer();
-    try {
-        console_.sendLine(keyed ? "KEY" : "DKEY");
-    } catch (const SerialError&) {
-        // The command did not leave: the transmitter is as it was.
-        showKeyed(!keyed);
-        failed();
-    }
+    runAction(keyed ? QStringLiteral("key") : QStringLiteral("de-key"), [this, keyed] {
+        if (!console_.port().isOpen() || !(keyed ? Key : DKey)->isEnabled())
+            return;
+        showKeyed(keyed);
+        console_.resetBuffer();
+        try {
+            console_.sendLine(keyed ? "KEY" : "DKEY");
+        } catch (const SerialError&) {
+            // The command did not leave: the transmitter is as it was.
+            showKeyed(!keyed);
+            failed();
+        }
+    });
 }
 
 void SetupWindow::showKeyed(bool keyed) {
@@ -198,31 +216,22 @@ void SetupWindow::showHelp(const QString& keyword) {
 }
 
 void SetupWindow::failed() {
-    if (onLinkFailure && !state_.closing)
+    if (onLinkFailure && !state_.closing && !console_.interrupted())
         onLinkFailure();
 }
 
-void SetupWindow::leave() {
-    if (left_)
-        return;
-    left_ = true;
+void SetupWindow::closing(int) {
     // A mode field that names a master ("MODE M") takes the RSSI button back.
     if (modeText_().indexOf(u'M', 1) >= 0)
         rssiButton_.setEnabled(false);
     try {
         if (console_.port().isOpen()) {
-            if (DKey->isEnabled())
-                console_.sendLine("DKEY");
-            console_.sendLine("quit");
+            console_.sendSafeLine("DKEY");
+            console_.sendSafeLine("quit");
         }
     } catch (const SerialError&) {
         // A port that is gone leaves nothing to tell the radio.
     }
     state_.refreshRequest = true;
     state_.setupMode = false;
-}
-
-void SetupWindow::done(int result) {
-    leave();
-    QDialog::done(result);
 }

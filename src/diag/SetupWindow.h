@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/GatedDialog.h"
+
 #include <functional>
 
 class ClickableLabel;
@@ -12,9 +13,9 @@ struct SharedState;
 
 // The radio's bench-test mode: the fixed test receive and transmit frequencies, read and
 // programmed, and the transmitter keyed and de-keyed by hand. The window does not block the
-// main window, whose terminal stays in use. However it closes, the transmitter is de-keyed and
-// the radio leaves setup mode.
-class SetupWindow : public QDialog {
+// main window, whose terminal stays in use. However it closes (Exit, Esc, the close box, the
+// link ending, quitting), the transmitter is de-keyed and the radio leaves setup mode.
+class SetupWindow : public GatedDialog {
     Q_OBJECT
 public:
     // The main window's RSSI button, enabled in setup mode, and the text of its mode field.
@@ -27,8 +28,6 @@ public:
 
     // Opening: the de-keyed state, both frequencies read, the RSSI button enabled.
     void start();
-    // Reads "rx" or "tx" into its field.
-    void readFrequency(const QString& keyword);
     // Asks for a new frequency and programs it ("rx" or "tx").
     void programFrequency(const QString& keyword);
     // Key (true) or De-Key: only by the button that is enabled, and only on an open port.
@@ -46,16 +45,19 @@ public:
     QLabel* Label1;
     QPushButton* ExitButton;
 
-public slots:
-    void done(int result) override;
+protected:
+    // The orderly way out, whichever way the window closes: the RSSI button's rule, DKEY
+    // (whoever keyed the transmitter, the window or the terminal) and "quit", a read of all
+    // settings, and the setup-mode flag cleared.
+    void closing(int result) override;
 
 private:
+    // Reads "rx" or "tx" into its field.
+    void readFrequency(const QString& keyword);
+    void program(const QString& keyword);
     ClickableLabel* fieldOf(const QString& keyword) const;
     // Exactly one of Key and De-Key is enabled.
     void showKeyed(bool keyed);
-    // The orderly way out, whichever way the window closes: de-key, the RSSI button's rule,
-    // "quit", a read of all settings, and the setup-mode flag cleared.
-    void leave();
     void showHelp(const QString& keyword);
     void failed();
 
@@ -64,5 +66,4 @@ private:
     Prompts& prompts_;
     QPushButton& rssiButton_;
     std::function<QString()> modeText_;
-    bool left_ = false;
 };

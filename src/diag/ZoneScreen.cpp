@@ -1,6 +1,6 @@
 #include "ZoneScreen.h"
 
-#include "core/LinkBusy.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/SerialPort.h"
 
@@ -12,7 +12,11 @@
 ZoneScreen::ZoneScreen(Console& console, SharedState& state, const QString& name,
                        const QString& caption, int pollMs, QWidget* parent)
     : QDialog(parent), pollTimer(new QTimer(this)), resetTimer(new QTimer(this)), console_(console),
-      state_(state), busy_(std::make_unique<LinkBusy>(state)) {
+      state_(state),
+      // An interrupted link (a lost device, quitting) closes the screen.
+      busy_(std::make_unique<LinkBusy>(state.gate, this, false, [this] {
+          QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+      })) {
     setObjectName(name);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);

@@ -18,6 +18,11 @@ constexpr double ResultSeconds = 15.0;
 constexpr double DrainStepSeconds = 0.2;
 const QString TransferSettings = QStringLiteral("115200,N,8,1");
 const QString ConsoleSettings = QStringLiteral("19200,N,8,1");
+const QString Label = QStringLiteral("firmware");
+
+void sayFailed(Prompts& prompts) {
+    prompts.message("Radio programming FAILED.", "Radio Error", Prompts::Icon::Exclamation);
+}
 
 } // namespace
 
@@ -28,92 +33,164 @@ FirmwareDownload::FirmwareDownload(Console& console, RadioLink& link, SharedStat
 
 bool FirmwareDownload::run(const QString& path, const QString& newVersion,
                            const QString& currentVersion) {
+    const LinkBusy busy(state_.gate, nullptr, true);
     bool stored = false;
     try {
-        if (!console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive) &&
-            requestProgram(newVersion, currentVersion) == Entry::Stop)
-            return false;
-        if (!console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive)) {
-            prompts_.message("The radio did not reach its loader: nothing was changed. Please "
-                             "reconnect and try again.",
-                             "Radio Error", Prompts::Icon::Exclamation);
+        const Entry entry = console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive)
+                                ? Entry::Loader
+                                : enterLoader(newVersion, currentVersion);
+        if (entry == Entry::Cancelled)
+            leaveLoaderUnchanged(currentVersion);
+        if (entry == Entry::Restarting)
+            link_.disconnectAction();
+        if (entry != Entry::Loader) {
+            state_.upgradeCommitted = false;
             return false;
         }
         synchronise();
         // A transfer cut short cannot have stored anything: no need to wait for the loader.
         stored = transfer(path) && judge();
-        if (stored) {
-            console_.yieldOnce();
-            console_.sendLine("EXIT");
+        if (stored)
+            console_.sendSafeLine("EXIT");
+        if (console_.interrupted()) {
+            restoreLine();
+        } else {
+            if (stored)
+                prompts_.message("Radio programming was successful.", "Programmed OK",
+                                 Prompts::Icon::Exclamation);
+            else
+                sayFailed(prompts_);
+            finish(stored);
         }
-        prompts_.message(stored ? "Radio programming was successful." : "Radio programming FAILED.",
-                         stored ? "Programmed OK" : "Radio Error", Prompts::Icon::Exclamation);
-        finish();
     } catch (const SerialError& error) {
         // The radio is somewhere between its console and its loader: say so, and leave the
         // window disconnected at the console's speed.
-        display_.hideProgress();
-        display_.statusBarEnabled(true);
-        link_.showEvents = true;
+        restoreLine();
         if (error.endsHandler())
             link_.reportCommunicationError();
-        else
-            prompts_.message("Radio programming FAILED.", "Radio Error",
-                             Prompts::Icon::Exclamation);
+        else if (!console_.interrupted())
+            sayFailed(prompts_);
     }
+    state_.upgradeCommitted = false;
     return stored;
 }
 
-// Asks the console for its loader; Stop when the radio or the user says no.
-FirmwareDownload::Entry FirmwareDownload::requestProgram(const QString& newVersion,
-                                                         const QString& currentVersion) {
+// From the console into the loader: the radio's question, the user's, the restart.
+FirmwareDownload::Entry FirmwareDownload::enterLoader(const QString& newVersion,
+                                                      const QString& currentVersion) {
+    if (!requestProgram(newVersion, currentVersion))
+        return console_.interrupted() ? Entry::Interrupted : Entry::Declined;
+    if (!console_.holds("ARE YOU SURE?")) {
+        // The radio would not go: its loader may still answer, as when it runs nothing else.
+        if (console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive))
+            return Entry::Loader;
+        prompts_.message("The radio did not reach its loader: nothing was changed. Please "
+                         "reconnect and try again.",
+                         "Radio Error", Prompts::Icon::Exclamation);
+        return Entry::Declined;
+    }
+    const bool erasing = showErasing();
+    if (console_.interrupted())
+        return Entry::Interrupted;
+    if (!wakeLoader())
+        return Entry::Interrupted;
+    if (!erasing)
+        return Entry::Cancelled;
+    if (!console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive)) {
+        prompts_.message("The radio did not answer with its loader's prompt. It may still be "
+                         "restarting, or be waiting in its loader: connect again to see which.",
+                         "Radio Error", Prompts::Icon::Exclamation);
+        return Entry::Restarting;
+    }
+    return Entry::Loader;
+}
+
+// Asks the console for its loader; false when the radio did not ask, or the user said no.
+bool FirmwareDownload::requestProgram(const QString& newVersion, const QString& currentVersion) {
     console_.resetBuffer();
     console_.sendLine("PROGRAM");
     console_.waitUntil([this] { return console_.holds("ARE YOU SURE?") && console_.holds(">"); },
-                       ProgramReplySeconds);
-    // No question: the loader check that follows tells the user.
-    if (!console_.holds("ARE YOU SURE?"))
-        return Entry::Loader;
+                       ProgramReplySeconds, QStringLiteral("PROGRAM"));
+    const bool asked = console_.holds("ARE YOU SURE?");
+    if (console_.interrupted()) {
+        if (asked)
+            console_.sendSafeLine("NO");
+        return false;
+    }
+    if (!asked)
+        return true;
     const auto answer = prompts_.message(
         "Ready to erase the current firmware, version " + currentVersion +
             ", and install version " + newVersion + ".\r\r\t\tAre you sure you wish to continue?",
         "Erase Current Firmware?", Prompts::Icon::None, Prompts::Buttons::YesNo);
-    if (answer != Prompts::Yes) {
-        console_.sendLine("NO");
+    if (answer != Prompts::Yes || console_.interrupted()) {
+        console_.sendSafeLine("NO");
         state_.cancelRequested = true;
-        return Entry::Stop;
+        return false;
     }
     console_.sendLine("YES");
-    console_.msWait(2000);
-    showErasing();
-    return wakeLoader() ? Entry::Loader : Entry::Stop;
+    state_.upgradeCommitted = true;
+    console_.msWait(2000, Label);
+    return true;
 }
 
-void FirmwareDownload::showErasing() {
+bool FirmwareDownload::userCancelled() const {
+    return state_.cancelRequested && !console_.interrupted();
+}
+
+// The radio restarts into its loader meanwhile; Cancel is honoured once it answers there.
+bool FirmwareDownload::showErasing() {
+    state_.cancelRequested = false;
     display_.progress("Erasing...", QString(), 0);
-    console_.sleep(1000);
-    for (int step = 0; step < 10; ++step) {
+    console_.sleep(1000, Label);
+    bool cancelled = false;
+    for (int step = 0; step < 10 && !cancelled && !console_.interrupted(); ++step) {
         display_.progress("Erasing...", "Erasing current firmware...", step * 10);
-        console_.yieldOnce();
-        console_.sleep(500);
+        console_.yieldOnce(Label);
+        cancelled = userCancelled();
+        console_.sleep(500, Label);
     }
     state_.cancelRequested = true;
     display_.hideProgress();
+    return !cancelled;
 }
 
-// The restarted radio answers with its loader's prompt; thirty tries, then disconnected.
+// The restarted radio answers with its loader's prompt; thirty tries, then disconnected. False
+// when interrupted, or disconnected after thirty tries.
 bool FirmwareDownload::wakeLoader() {
     console_.buffer().clear();
     const Console::WakeUp outcome = console_.wakeUp(
         random_, [] { return false; }, [this](int) { display_.paneAppend(">"); }, false);
+    if (outcome == Console::WakeUp::Stopped)
+        return false;
     if (outcome == Console::WakeUp::Prompt) {
-        console_.sleep(1000);
-        console_.yieldOnce();
-        return true;
+        console_.sleep(1000, Label);
+        console_.yieldOnce(Label);
+        return !console_.interrupted();
     }
     link_.disconnectAction();
     display_.paneText("Error. Please reconnect.");
     return false;
+}
+
+// Cancelled before the erase: the loader boots the firmware the radio had, and the window
+// connects to it again.
+void FirmwareDownload::leaveLoaderUnchanged(const QString& currentVersion) {
+    if (console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive)) {
+        console_.resetBuffer();
+        console_.sendSafeLine("EXIT");
+        console_.waitUntil([this] { return console_.holds(">"); }, ProgramReplySeconds, Label);
+    }
+    if (console_.interrupted())
+        return;
+    const bool running = !console_.holds("ERROR") && !console_.holds("LOADER>");
+    prompts_.message(running ? "The upgrade was cancelled before the firmware was erased: the "
+                               "radio runs version " +
+                                   currentVersion + " as before."
+                             : QStringLiteral("The upgrade was cancelled. The radio stays in its "
+                                              "loader: upgrade it again to bring it back."),
+                     "Firmware Upgrade", Prompts::Icon::Information);
+    finish(running);
 }
 
 void FirmwareDownload::synchronise() {
@@ -123,7 +200,7 @@ void FirmwareDownload::synchronise() {
     console_.sendRaw("\r");
     for (int i = 0; i < 20; ++i) {
         console_.sendRaw("\r\r");
-        console_.sleep(20);
+        console_.sleep(20, Label);
     }
 }
 
@@ -143,12 +220,12 @@ bool FirmwareDownload::transfer(const QString& path) {
     const QString text = "Transmitting S28 File - " + QFileInfo(path).fileName();
     display_.progress(caption, text, 0);
     const qint64 length = file.size();
-    console_.sleep(2000);
+    console_.sleep(2000, Label);
     console_.sendLine("PROGRAM");
     display_.statusBarEnabled(false);
     link_.showEvents = false;
     qint64 pieces = 0;
-    while (!file.atEnd() && !state_.cancelRequested) {
+    while (!file.atEnd() && !state_.cancelRequested && !console_.interrupted()) {
         if (length - file.pos() > PieceSize) {
             const int percent = int(pieces * PieceSize * 100 / length);
             display_.progress(caption, text, percent);
@@ -157,7 +234,7 @@ bool FirmwareDownload::transfer(const QString& path) {
         console_.sendRaw(file.read(PieceSize));
         drain();
     }
-    const bool whole = file.atEnd();
+    const bool whole = file.atEnd() && !console_.interrupted();
     state_.cancelRequested = true;
     display_.hideProgress();
     return whole;
@@ -166,9 +243,9 @@ bool FirmwareDownload::transfer(const QString& path) {
 // Sleeps until the port has sent what it holds, or the user cancels.
 void FirmwareDownload::drain() {
     SerialPort& port = console_.port();
-    while (port.bytesToSend() > 0 && !state_.cancelRequested)
+    while (port.bytesToSend() > 0 && !state_.cancelRequested && !console_.interrupted())
         console_.waitUntil([&] { return port.bytesToSend() == 0 || state_.cancelRequested; },
-                           DrainStepSeconds);
+                           DrainStepSeconds, QStringLiteral("firmware drain"));
 }
 
 bool FirmwareDownload::judge() {
@@ -177,20 +254,28 @@ bool FirmwareDownload::judge() {
             return console_.holds("PROGRAMMED OK") || console_.holds("FAILED") ||
                    console_.holds("ABORTED") || console_.holds("ERROR");
         },
-        ResultSeconds);
+        ResultSeconds, QStringLiteral("firmware result"));
     return console_.holds("PROGRAMMED OK");
 }
 
-// Back to the console's speed and the disconnected state; the port stays open for the next
-// connection.
-void FirmwareDownload::finish() {
+void FirmwareDownload::restoreLine() {
     state_.cancelRequested = true;
+    display_.hideProgress();
     SerialPort& port = console_.port();
     port.setSettings(ConsoleSettings);
-    display_.settingsText("Settings: " + port.settings());
+    display_.settingsText("Settings: " + (port.isOpen() ? port.settings() : QString()));
     display_.statusBarEnabled(true);
-    link_.disconnectAction();
     link_.showEvents = true;
-    console_.sleep(500);
-    link_.portOpenAction();
+}
+
+// Back to the console's speed. A radio that runs its new firmware is connected again and read;
+// one left in its loader leaves the port open for the next connection, which finds it there.
+void FirmwareDownload::finish(bool stored) {
+    restoreLine();
+    link_.disconnectAction();
+    console_.sleep(500, Label);
+    if (stored)
+        link_.connectAction();
+    else
+        link_.portOpenAction();
 }

@@ -22,8 +22,11 @@ struct FirmwareDisplay {
 };
 
 // Takes the radio into its loader, has it erase its firmware, sends the firmware file at
-// 115200 baud and judges the loader's answer; then returns the port to 19200 baud and the
-// window to the disconnected state, as a fresh connection needs it.
+// 115200 baud and judges the loader's answer; then returns the port to 19200 baud and connects
+// again, so that the window shows the release the radio now runs. It admits no other action on
+// the link while it runs. Whatever ends it (Cancel, a serial error, Disconnect, a lost device,
+// quitting), the line is back at 19200 baud, and nothing after an interruption is reported as
+// its verdict.
 class FirmwareDownload : public QObject {
     Q_OBJECT
 public:
@@ -37,15 +40,21 @@ public:
     bool run(const QString& path, const QString& newVersion, const QString& currentVersion);
 
 private:
-    enum class Entry { Loader, Stop };
-    Entry requestProgram(const QString& newVersion, const QString& currentVersion);
-    void showErasing();
+    enum class Entry { Loader, Declined, Restarting, Cancelled, Interrupted };
+    Entry enterLoader(const QString& newVersion, const QString& currentVersion);
+    bool requestProgram(const QString& newVersion, const QString& currentVersion);
+    // False when the user pressed Cancel while the radio restarted.
+    bool showErasing();
     bool wakeLoader();
+    void leaveLoaderUnchanged(const QString& currentVersion);
     void synchronise();
     bool transfer(const QString& path);
     bool judge();
-    void finish();
     void drain();
+    // Back to the console's speed, the status bar shown again.
+    void restoreLine();
+    void finish(bool stored);
+    bool userCancelled() const;
 
     Console& console_;
     RadioLink& link_;

@@ -3,13 +3,18 @@
 #include "ConsoleText.h"
 #include "SerialPort.h"
 #include "core/Clock.h"
-#include "core/LinkBusy.h"
 #include "core/SharedState.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QRandomGenerator>
 #include <QTimer>
+
+using Wait = LinkGate::Wait;
+
+LinkGate& Console::gate() {
+    return state_.gate;
+}
 
 QString& Console::buffer() {
     return state_.receiveBuffer;
@@ -19,19 +24,51 @@ void Console::resetBuffer() {
     state_.receiveBuffer = QStringLiteral(" ");
 }
 
-void Console::sendLine(const QString& command) {
+QByteArray Console::lineOf(const QString& command) {
     QByteArray line = command.toLatin1();
-    line.removeIf([](char c) { return uchar(c) < 0x20 || uchar(c) == 0x7f; });
-    sendRaw(line + '\r');
+    line.removeIf([](char c) {
+        const uchar u = uchar(c);
+        return u < 0x20 || u == 0x7f || (u >= 0x80 && u <= 0x9f);
+    });
+    line.truncate(LongestLine);
+    return line + '\r';
+}
+
+void Console::sendLine(const QString& command) {
+    send(lineOf(command), false);
 }
 
 void Console::sendRaw(const QByteArray& bytes) {
+    send(bytes, false);
+}
+
+void Console::sendSafeLine(const QString& command) {
+    send(lineOf(command), true);
+}
+
+void Console::sendSafeRaw(const QByteArray& bytes) {
+    send(bytes, true);
+}
+
+// The one place where commands leave for the radio.
+void Console::send(const QByteArray& bytes, bool safe) {
+    if (interrupted() && !safe)
+        return;
+    if (state_.gate.waitDepth() > 0) {
+        qWarning("Refused a command from inside another action's wait: %s",
+                 bytes.left(40).toHex(' ').constData());
+        return;
+    }
     port_.write(bytes);
 }
 
 void Console::setEcho(bool on) {
-    sendLine(on ? "eeco" : "deco");
-    state_.echoOff = !on;
+    if (on)
+        sendSafeLine("eeco");
+    else
+        sendLine("deco");
+    if (on || !interrupted())
+        state_.echoOff = !on;
 }
 
 bool Console::holds(const QString& marker) const {
@@ -46,21 +83,33 @@ bool Console::endsWith(const QString& marker) const {
     return state_.receiveBuffer.endsWith(marker, Qt::CaseInsensitive);
 }
 
-void Console::yieldOnce() {
-    QCoreApplication::processEvents();
+bool Console::interrupted() const {
+    return state_.gate.cancelled();
 }
 
-bool Console::waitUntil(const std::function<bool()>& done, double seconds) {
+void Console::yieldOnce(const QString& label) {
+    state_.gate.announceWait(Wait::Yield, label);
+    state_.gate.enterWait(nullptr);
+    QCoreApplication::processEvents();
+    state_.gate.leaveWait(nullptr);
+}
+
+bool Console::waitUntil(const std::function<bool()>& done, double seconds, const QString& label) {
+    state_.gate.announceWait(Wait::Until, label);
     const qint64 deadline = clock_.msecs() + qint64(seconds * 1000.0);
     while (!done()) {
-        if (state_.closing)
+        if (interrupted())
             return false;
         const qint64 left = deadline - clock_.msecs();
         if (left <= 0)
             return false;
-        sleepUntilEvent(left);
+        sleepUntilEvent(left, label);
     }
     return true;
+}
+
+bool Console::drain(double seconds, const QString& label) {
+    return waitUntil([this] { return port_.bytesToSend() == 0; }, seconds, label);
 }
 
 bool Console::exchange(const QString& command, const QStringList& markers, double seconds) {
@@ -73,10 +122,13 @@ bool Console::exchange(const QString& command, const QStringList& markers, doubl
                     return false;
             return true;
         },
-        seconds);
+        seconds, command);
 }
 
-void Console::sleepUntilEvent(qint64 ms) {
+void Console::sleepUntilEvent(qint64 ms, const QString& label) {
+    state_.gate.announceWait(Wait::Event, label);
+    if (interrupted())
+        return;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -89,53 +141,55 @@ void Console::sleepUntilEvent(qint64 ms) {
     QObject::connect(&port_, &SerialPort::deviceLost, &loop, &QEventLoop::quit);
     QObject::connect(&port_, &SerialPort::sent, &loop, &QEventLoop::quit);
     deadline.start(clock_.realWaitMs(ms));
-    waits_.append(&loop);
+    state_.gate.enterWait(&loop);
     loop.exec();
-    waits_.removeOne(&loop);
+    state_.gate.leaveWait(&loop);
     if (expired)
         clock_.waited(ms);
-}
-
-void Console::abandonWaits() {
-    for (QEventLoop* wait : waits_)
-        wait->quit();
 }
 
 Console::WakeUp Console::wakeUp(QRandomGenerator& random, const std::function<bool()>& stopped,
                                 const std::function<void(int)>& shown, bool yieldBeforeLook) {
     constexpr int Attempts = 30;
+    const QString label = QStringLiteral("wake-up");
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        yieldOnce();
+        yieldOnce(label);
+        if (interrupted())
+            return WakeUp::Stopped;
         sendRaw(QByteArray("\x1b\r\n"));
-        sleep(400 + int(random.generateDouble() * 701));
+        sleep(400 + int(random.generateDouble() * 701), label);
         for (int pair = 0; pair < 4; ++pair) {
-            if (stopped())
+            if (stopped() || interrupted())
                 return WakeUp::Stopped;
             sendRaw("\r\r");
-            sleep(100);
+            sleep(100, label);
             shown(attempt + pair);
         }
         if (yieldBeforeLook)
-            yieldOnce();
+            yieldOnce(label);
         if (buffer().endsWith(u'>'))
             return WakeUp::Prompt;
     }
     return WakeUp::NoPrompt;
 }
 
-void Console::msWait(int ms) {
-    clock_.sleep(ms);
+void Console::msWait(int ms, const QString& label) {
+    state_.gate.announceWait(Wait::MsWait, label);
+    if (!interrupted())
+        clock_.sleep(ms);
 }
 
-void Console::sleep(int ms) {
-    clock_.sleep(ms);
+void Console::sleep(int ms, const QString& label) {
+    state_.gate.announceWait(Wait::Sleep, label);
+    if (!interrupted())
+        clock_.sleep(ms);
 }
 
 std::optional<QString> Console::cut(const QString& word) const {
     return ConsoleText::replyCut(state_.receiveBuffer, word, state_.setupMode);
 }
 
-Console::Verdict Console::awaitVerdict(double seconds) {
+Console::Verdict Console::awaitVerdict(double seconds, const QString& label) {
     const auto verdict = [this] {
         if (!holdsExact(">"))
             return Verdict::NoAnswer;
@@ -147,15 +201,15 @@ Console::Verdict Console::awaitVerdict(double seconds) {
             return Verdict::Refused;
         return Verdict::NoAnswer;
     };
-    waitUntil([&] { return verdict() != Verdict::NoAnswer; }, seconds);
+    waitUntil([&] { return verdict() != Verdict::NoAnswer; }, seconds, label);
     return verdict();
 }
 
 Console::Verdict Console::write(const QString& command, double seconds) {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     resetBuffer();
     sendLine(command);
-    return awaitVerdict(seconds);
+    return awaitVerdict(seconds, command.section(u' ', 0, 0));
 }
 
 QString Console::reasonOf(Verdict verdict) {

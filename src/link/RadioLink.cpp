@@ -6,13 +6,13 @@
 #include "Terminal.h"
 #include "TerminalPane.h"
 #include "core/Clock.h"
-#include "core/LinkBusy.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -64,17 +64,33 @@ RadioLink::RadioLink(Console& console, Terminal& terminal, LinkControls& control
     : console_(console), port_(console.port()), clock_(console.clock()), terminal_(terminal),
       controls_(controls), state_(state), prompts_(prompts) {}
 
+bool RadioLink::connected() const {
+    return port_.isOpen() && !connectFailed;
+}
+
 void RadioLink::reportCommunicationError() {
-    // A link the user is closing fails quietly.
-    if (!state_.closing)
+    // A link the user is closing, or an action that was interrupted, fails quietly.
+    if (!state_.closing && !state_.gate.cancelled())
         prompts_.message(communicationError(), "Error", Prompts::Icon::Exclamation);
 }
 
+void RadioLink::requestConnect() {
+    state_.gate.request(QStringLiteral("connect"), this, [this] { connectAction(); });
+}
+
+void RadioLink::requestDisconnect() {
+    state_.gate.interrupt(QStringLiteral("disconnect"), this, [this] { disconnectAction(); });
+}
+
+void RadioLink::requestPortOpen() {
+    state_.gate.interrupt(QStringLiteral("port open"), this, [this] { portOpenAction(); });
+}
+
 void RadioLink::connectAction() {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     try {
         for (int i = 0; i < 11; ++i)
-            console_.yieldOnce();
+            console_.yieldOnce(QStringLiteral("connect"));
         connectFailed = false;
         if (!port_.isOpen())
             portOpenAction();
@@ -91,13 +107,16 @@ void RadioLink::connectAction() {
 }
 
 void RadioLink::portOpenAction() {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     disconnected = false;
     // What an earlier connection read belongs to a radio that may no longer be there.
     state_.wholeReplies.clear();
     try {
-        if (port_.isOpen())
+        if (port_.isOpen()) {
+            // Windows that left the radio in a special mode restore it while they still can.
+            state_.gate.announceEnding();
             sendClosAndClose();
+        }
         try {
             port_.setOpen(true);
         } catch (const SerialError& error) {
@@ -111,7 +130,7 @@ void RadioLink::portOpenAction() {
         controls_.disconnectButton->setEnabled(true);
         controls_.settingsPanel->setText("Settings: " + port_.settings());
         wakeUp();
-        if (connectFailed)
+        if (connectFailed || console_.interrupted())
             return;
         openAndGreet();
     } catch (const SerialError& error) {
@@ -132,19 +151,21 @@ void RadioLink::failToOpen(const SerialError& error) {
     disconnectAction();
 }
 
-// Steps after a successful wake-up: leave setup mode, re-open quietly, say OPEN, and ask for
-// a read unless the radio runs only its loader.
+// Steps after a successful wake-up: leave setup mode (its transmitter de-keyed first), re-open
+// quietly, say OPEN, and ask for a read unless the radio runs only its loader.
 void RadioLink::openAndGreet() {
-    if (console_.endsWith("SETUP>"))
+    if (console_.endsWith("SETUP>")) {
+        console_.sendLine("DKEY");
         console_.sendLine("QUIT");
+    }
     controls_.txtTerm->setText(QString());
     terminal_.discardInput = true;
     console_.resetBuffer();
     try {
         port_.setOpen(false);
-        console_.sleep(100);
+        console_.sleep(100, QStringLiteral("reopen"));
         port_.setOpen(true);
-        console_.sleep(100);
+        console_.sleep(100, QStringLiteral("reopen"));
         console_.sendRaw("\r");
         console_.sendLine("OPEN");
     } catch (const SerialError& error) {
@@ -162,7 +183,10 @@ void RadioLink::openAndGreet() {
     nextKeepAliveMs = clock_.msecs() + KeepAliveMs;
     startConnectClock();
     console_.resetBuffer();
-    console_.waitUntil([this] { return console_.holds(">"); }, PromptWaitSeconds);
+    console_.waitUntil([this] { return console_.holds(">"); }, PromptWaitSeconds,
+                       QStringLiteral("connected"));
+    if (console_.interrupted())
+        return;
     if (console_.holds("LOADER>")) {
         prompts_.message(
             "ERROR - This radio needs software!\r\rUse the 'Radio Firmware Upgrade' option to "
@@ -206,7 +230,7 @@ void RadioLink::disconnectAction() {
         state_.wholeReplies.clear();
         state_.echoOff = false;
         controls_.txtTerm->setText(QString());
-        emit ending();
+        state_.gate.announceEnding();
         if (port_.isOpen())
             sendClosAndClose();
         controls_.mnuSendText->setEnabled(false);
@@ -285,18 +309,16 @@ void RadioLink::showErrorEvent(const QString& message) {
     prompts_.beep();
     const auto answer = prompts_.message(message, "Click Cancel to quit, OK to ignore.",
                                          Prompts::Icon::None, Prompts::Buttons::OkCancel);
-    if (answer == Prompts::Cancel) {
-        disconnectAction();
-        connectFailed = true;
-        if (port_.isOpen())
-            port_.setOpen(false);
-    }
+    if (answer == Prompts::Cancel)
+        requestDisconnect();
     controls_.Timer2->start();
 }
 
+// Said once; the waiting action then gives way at once, and the disconnected state follows
+// once it has.
 void RadioLink::onDeviceLost() {
     reportCommunicationError();
-    disconnectAction();
+    requestDisconnect();
 }
 
 void RadioLink::onStatusClear() {
@@ -305,28 +327,42 @@ void RadioLink::onStatusClear() {
     controls_.Timer2->stop();
 }
 
+// Keys typed while an action holds the link wait for it, as a terminal's type-ahead does;
+// during the firmware transfer they are refused, never put into the transfer.
 bool RadioLink::typeKey(const QString& character) {
     if (!port_.isOpen())
         return false;
+    if (character.isEmpty())
+        return true;
+    typeAhead_ += character.toLatin1();
+    if (state_.gate.request(QStringLiteral("keys"), this, [this] { sendTypedKeys(); }) ==
+        LinkGate::Outcome::Refused)
+        typeAhead_.clear();
+    return true;
+}
+
+void RadioLink::sendTypedKeys() {
+    const QByteArray keys = std::exchange(typeAhead_, QByteArray());
+    if (keys.isEmpty() || !port_.isOpen())
+        return;
     try {
-        if (!character.isEmpty())
-            console_.sendRaw(character.toLatin1());
+        console_.sendRaw(keys);
     } catch (const SerialError& error) {
         if (error.endsHandler())
             reportCommunicationError();
     }
-    return true;
 }
 
-bool RadioLink::shutdown() {
-    emit ending();
+bool RadioLink::shutdown(bool mayAsk) {
+    const LinkBusy busy(state_.gate);
+    state_.gate.announceEnding();
     if (state_.logoutOnQuit && !logOutAtQuit())
         prompts_.message("There was an error communicating with the radio. You may not have "
                          "logged out completely.",
                          "Error", Prompts::Icon::Exclamation);
     try {
         if (port_.isOpen()) {
-            if (!drainOutput())
+            if (!drainOutput(mayAsk))
                 return false;
             port_.setOpen(false);
         }
@@ -351,22 +387,17 @@ bool RadioLink::logOutAtQuit() {
 }
 
 // Waits for the output to leave the port; false when the user aborts the quit.
-bool RadioLink::drainOutput() {
-    qint64 deadline = clock_.msecs() + DrainMs;
-    while (port_.bytesToSend() > 0) {
-        if (clock_.msecs() < deadline) {
-            console_.waitUntil([this] { return port_.bytesToSend() == 0; },
-                               std::min<qint64>(deadline - clock_.msecs(), 50) / 1000.0);
-            continue;
-        }
+bool RadioLink::drainOutput(bool mayAsk) {
+    for (;;) {
+        if (console_.drain(DrainMs / 1000.0, QStringLiteral("quit")) || console_.interrupted() ||
+            !port_.isOpen() || !mayAsk)
+            return true;
         const auto answer =
             prompts_.message("Data cannot be sent", Prompts::applicationTitle(),
                              Prompts::Icon::Question, Prompts::Buttons::AbortRetryIgnore);
         if (answer == Prompts::Abort)
             return false;
         if (answer == Prompts::Ignore)
-            break;
-        deadline = clock_.msecs() + DrainMs;
+            return true;
     }
-    return true;
 }

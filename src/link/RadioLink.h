@@ -36,6 +36,8 @@ public:
 
     bool disconnected = false;
     bool connectFailed = false;
+    // The port is open and the console answered: the connected-only controls apply.
+    bool connected() const;
     bool showEvents = true;
     bool firstRead = false;
     QDateTime connectTime;
@@ -44,21 +46,23 @@ public:
 
     void seed(quint32 value) { random_.seed(value); }
 
+    // The link actions themselves, run inside an action that holds the link.
     void connectAction();
     void portOpenAction();
     void disconnectAction();
+    // The same as the user starts them: the connect waits for the link; Disconnect and Port
+    // Open interrupt whatever holds it, and run once it has given way.
+    void requestConnect();
+    void requestDisconnect();
+    void requestPortOpen();
     void wakeUp();
     void startConnectClock();
     void stopConnectClock();
-    // False when the user chose to keep the program running.
-    bool shutdown();
+    // False when the user chose to keep the program running; mayAsk false takes the output
+    // that cannot be sent as abandoned instead of asking.
+    bool shutdown(bool mayAsk = true);
     // A key typed into the pane; true when it went to the radio.
     bool typeKey(const QString& character);
-
-signals:
-    // The link is about to end (disconnect or quit): a window that left the radio in a
-    // special state restores it now, while the port is still open.
-    void ending();
 
 public slots:
     void onPortEvent(int code);
@@ -74,7 +78,8 @@ private:
     void setConnectedMenus(bool enabled);
     void showLineEvent(const QString& message);
     void showErrorEvent(const QString& message);
-    bool drainOutput();
+    bool drainOutput(bool mayAsk);
+    void sendTypedKeys();
 
     Console& console_;
     SerialPort& port_;
@@ -84,4 +89,6 @@ private:
     SharedState& state_;
     Prompts& prompts_;
     QRandomGenerator random_;
+    // Keys typed while another action held the link, sent once it is free.
+    QByteArray typeAhead_;
 };

@@ -20,8 +20,10 @@ DtypeDialog::DtypeDialog(Console& console, QWidget* parent)
     layout->addLayout(buttons);
     for (auto [choice, command] : {std::pair{NodeButton, "dtype node"}, {RootButton, "dtype root"}})
         connect(choice, &QPushButton::clicked, this, [this, command = command] {
-            send(command);
-            accept();
+            act([this, command] {
+                send(command);
+                accept();
+            });
         });
     connect(CancelButton, &QPushButton::clicked, this, &DtypeDialog::reject);
 }

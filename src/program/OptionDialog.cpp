@@ -12,10 +12,14 @@
 
 OptionDialog::OptionDialog(Console& console, const char* name, const QString& caption,
                            QWidget* parent, bool returnOnClose)
-    : QDialog(parent), console_(console), closed_(!returnOnClose) {
+    : GatedDialog(console.gate(), parent), console_(console), returnOnClose_(returnOnClose) {
     setObjectName(name);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void OptionDialog::act(const std::function<void()>& commands) {
+    runAction(QStringLiteral("program"), commands);
 }
 
 bool OptionDialog::send(const QString& command) {
@@ -30,19 +34,21 @@ bool OptionDialog::send(const QString& command) {
 }
 
 void OptionDialog::pause() {
-    console_.sleep(100);
+    console_.sleep(100, objectName());
 }
 
 QPushButton* OptionDialog::button(const char* name, const QString& caption) {
     return DialogParts::button(this, name, caption);
 }
 
-void OptionDialog::done(int result) {
-    if (!closed_) {
-        closed_ = true;
-        send(QString());
+void OptionDialog::closing(int) {
+    if (!returnOnClose_)
+        return;
+    try {
+        console_.sendSafeLine(QString());
+    } catch (const SerialError&) {
+        // A port that is gone has nothing left to end.
     }
-    QDialog::done(result);
 }
 
 SwitchDialog::SwitchDialog(Console& console, const char* name, const QString& caption,
@@ -62,7 +68,7 @@ SwitchDialog::SwitchDialog(Console& console, const char* name, const QString& ca
     OKButton = button("OKButton", "Program Settings");
     OKButton->setDefault(true);
     CancelButton = button("CancelButton", "Cancel");
-    connect(OKButton, &QPushButton::clicked, this, &SwitchDialog::programSettings);
+    connect(OKButton, &QPushButton::clicked, this, [this] { act([this] { programSettings(); }); });
     connect(CancelButton, &QPushButton::clicked, this, &SwitchDialog::reject);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "core/GatedDialog.h"
+
 #include <functional>
 
 class Console;
@@ -10,7 +11,7 @@ class QRadioButton;
 // The common ground of the option dialogs: commands go straight to the radio (the settings
 // read that follows the dialog shows the result), and for the diagnostic options a carriage
 // return goes out whenever the dialog closes, however it closes.
-class OptionDialog : public QDialog {
+class OptionDialog : public GatedDialog {
     Q_OBJECT
 public:
     OptionDialog(Console& console, const char* name, const QString& caption, QWidget* parent,
@@ -19,19 +20,19 @@ public:
     // Reports a port that failed while the dialog talked to the radio.
     std::function<void()> onLinkFailure;
 
-public slots:
-    void done(int result) override;
-
 protected:
+    // A button's commands, as the dialog's action on the link.
+    void act(const std::function<void()>& commands);
     // Sends a command line; false when the port failed (and that was reported).
     bool send(const QString& command);
     void pause();
     QPushButton* button(const char* name, const QString& caption);
+    void closing(int result) override;
 
     Console& console_;
 
 private:
-    bool closed_;
+    bool returnOnClose_;
 };
 
 class QLabel;

@@ -4,8 +4,8 @@
 #include "DtypeDialog.h"
 #include "RtuDialog.h"
 #include "XmapDialog.h"
-#include "core/LinkBusy.h"
 #include "core/Prompts.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/RadioLink.h"
 #include "link/SerialPort.h"
@@ -167,15 +167,18 @@ QString ParameterEditor::commandFor(const QString& field, QString answer) {
     return member->keyword + answer;
 }
 
+// One held edit per field: a second click on the same field while the first waits adds
+// nothing.
 void ParameterEditor::edit(const QString& field) {
-    if (LinkBusy::held(state_, field, [this, field] { edit(field); }))
-        return;
-    try {
-        editNow(field);
-    } catch (const SerialError& error) {
-        if (error.endsHandler() && !state_.closing)
-            prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
-    }
+    state_.gate.request("edit " + field, window_, [this, field] {
+        try {
+            editNow(field);
+        } catch (const SerialError& error) {
+            if (error.endsHandler() && !state_.closing && !console_.interrupted())
+                prompts_.message(RadioLink::communicationError(), "Error",
+                                 Prompts::Icon::Exclamation);
+        }
+    });
 }
 
 bool ParameterEditor::portOpenOrSay() {
@@ -229,7 +232,11 @@ void ParameterEditor::openOptionDialog(const QString& field) {
         showDialog(dialog);
         return;
     }
-    auto* map = new XmapDialog(console_, readExtensionMap(), window_);
+    const std::optional<QString> read = readExtensionMap();
+    // A read that was interrupted opens nothing.
+    if (console_.interrupted())
+        return;
+    auto* map = new XmapDialog(console_, read, window_);
     map->programmed = [this] { state_.refreshRequest = true; };
     showDialog(map);
 }
@@ -242,14 +249,14 @@ void ParameterEditor::showDialog(OptionDialog* dialog) {
 }
 
 std::optional<QString> ParameterEditor::readExtensionMap() {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     console_.buffer().clear();
     console_.sendLine("xmap");
     console_.waitUntil([this] { return !console_.buffer().isEmpty() && console_.holds(">"); },
-                       ReplySeconds);
-    console_.sleep(100);
+                       ReplySeconds, QStringLiteral("xmap"));
+    console_.sleep(100, QStringLiteral("xmap"));
     const std::optional<QString> map = extensionMapOf(console_.buffer());
-    console_.sleep(100);
+    console_.sleep(100, QStringLiteral("xmap"));
     return map;
 }
 
@@ -326,37 +333,38 @@ void ParameterEditor::editDeviceType() {
 
 void ParameterEditor::program(const QString& command, bool promptAlone) {
     {
-        const LinkBusy busy(state_);
+        const LinkBusy busy(state_.gate);
         console_.resetBuffer();
         console_.sendLine(command);
         console_.waitUntil(
             [&] { return console_.holds(">") && (promptAlone || console_.holds("PROGRAMMED OK")); },
-            ReplySeconds);
+            ReplySeconds, command.section(u' ', 0, 0));
     }
     state_.refreshRequest = true;
 }
 
 void ParameterEditor::listAlarms() {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     console_.resetBuffer();
     console_.sendLine("stat");
     console_.waitUntil([this] { return console_.holds(">") && console_.holds("stat"); },
-                       ReplySeconds);
-    for (int page = 0; page < 2 && console_.holds("MORE>"); ++page) {
+                       ReplySeconds, QStringLiteral("stat"));
+    for (int page = 0; page < 2 && console_.holds("MORE>") && !console_.interrupted(); ++page) {
         console_.resetBuffer();
         console_.sendRaw("\r");
         // A page ends at the console's prompt, or at the next "MORE>".
         console_.waitUntil([this] { return console_.holds("\r\n>") || console_.holds("MORE>"); },
-                           ReplySeconds);
+                           ReplySeconds, QStringLiteral("stat page"));
     }
 }
 
 void ParameterEditor::refreshShowSync() {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     console_.resetBuffer();
     console_.sendLine("show sync");
-    const bool answered = console_.waitUntil(
-        [this] { return console_.holds(">") && console_.holds("show sync"); }, ReplySeconds);
+    const bool answered =
+        console_.waitUntil([this] { return console_.holds(">") && console_.holds("show sync"); },
+                           ReplySeconds, QStringLiteral("show sync"));
     if (!answered)
         return;
     if (const auto value = console_.cut("show sync"))

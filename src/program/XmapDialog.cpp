@@ -48,7 +48,8 @@ XmapDialog::XmapDialog(Console& console, const std::optional<QString>& map, QWid
     layout->addLayout(buttons);
 
     connect(CurrentButton, &QPushButton::clicked, this, &XmapDialog::showCurrent);
-    connect(ProgramButton, &QPushButton::clicked, this, &XmapDialog::programSettings);
+    connect(ProgramButton, &QPushButton::clicked, this,
+            [this] { act([this] { programSettings(); }); });
     connect(CheckAllButton, &QPushButton::clicked, this, [this] { checkAll(true); });
     connect(UnCheckAllButton, &QPushButton::clicked, this, [this] { checkAll(false); });
     connect(CloseButton, &QPushButton::clicked, this, &XmapDialog::reject);

@@ -2,7 +2,7 @@
 
 #include "Catalogue.h"
 #include "SettingsFields.h"
-#include "core/LinkBusy.h"
+#include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/LinkControls.h"
 #include "link/RadioLink.h"
@@ -106,13 +106,14 @@ bool ReadSequence::admits(Gate gate) const {
     return true;
 }
 
-// A read stops quietly once the user has disconnected while it waited.
+// A read stops quietly once the user has disconnected while it waited, or anything else
+// interrupted it.
 bool ReadSequence::stopped() const {
-    return link_.disconnected || !console_.port().isOpen();
+    return link_.disconnected || !console_.port().isOpen() || console_.interrupted();
 }
 
 void ReadSequence::run() {
-    const LinkBusy busy(state_);
+    const LinkBusy busy(state_.gate);
     state_.wholeReplies.clear();
     int asked = 0;
     int answered = 0;
@@ -152,7 +153,9 @@ void ReadSequence::sayWhetherTheRadioAnswered(bool answered) {
 void ReadSequence::startSequence() {
     console_.resetBuffer();
     console_.sendRaw("\r");
-    if (!console_.waitUntil([this] { return console_.holds(">"); }, CommandSeconds))
+    if (!console_.waitUntil([this] { return console_.holds(">"); }, CommandSeconds,
+                            QStringLiteral("read")) &&
+        !stopped())
         link_.wakeUp();
     state_.setupMode = console_.holds("SETUP");
     pause();
@@ -163,7 +166,7 @@ bool ReadSequence::readOne(const Step& step) {
     console_.resetBuffer();
     console_.sendLine(keyword);
     const bool answered = console_.waitUntil(
-        [&] { return console_.holds(keyword) && console_.holds(">"); }, CommandSeconds);
+        [&] { return console_.holds(keyword) && console_.holds(">"); }, CommandSeconds, keyword);
     if (!answered)
         return false;
     const std::optional<QString> value = console_.cut(keyword);
@@ -194,7 +197,7 @@ void ReadSequence::afterStep(const Step& step) {
     const QLatin1String keyword(step.keyword);
     if (keyword == "srev")
         learnVersion();
-    if (keyword == "own" && link_.firstRead)
+    if (keyword == "own" && link_.firstRead && !stopped())
         loginProbe();
     if (keyword == "mode")
         applyRoleLayout();
@@ -205,8 +208,8 @@ void ReadSequence::afterStep(const Step& step) {
 }
 
 void ReadSequence::pause() {
-    console_.msWait(PauseMs);
-    console_.yieldOnce();
+    console_.msWait(PauseMs, QStringLiteral("read pause"));
+    console_.yieldOnce(QStringLiteral("read pause"));
 }
 
 // The version sits at positions 20 to 24 of the buffer the "srev" exchange left, reply or not.
@@ -252,12 +255,14 @@ void ReadSequence::loginProbe() {
             return console_.holds(">") &&
                    (console_.holds("PROGRAMMED OK") || console_.holds("DENIED"));
         },
-        ProbeSeconds);
+        ProbeSeconds, QStringLiteral("login probe"));
+    console_.setEcho(true);
+    if (stopped())
+        return;
     controls_.txtTerm->setText(QString());
     const bool loggedIn = console_.holds("PROGRAMMED OK");
     controls_.loginButton->setEnabled(!loggedIn);
     controls_.logoutButton->setEnabled(loggedIn);
-    console_.setEcho(true);
 }
 
 void ReadSequence::applyRoleLayout() {

@@ -20,9 +20,9 @@ SettingsTick::SettingsTick(Console& console, RadioLink& link, SharedState& state
 void SettingsTick::tick() {
     try {
         showConnectTime();
-        // A tick that arrives while an exchange waits, or while a password is typed with the
-        // console's echo off, leaves the link alone.
-        if (state_.linkBusy || state_.echoOff)
+        // A tick that arrives while an action holds the link or waits for it, or while a
+        // password is typed with the console's echo off, leaves the link alone.
+        if (!state_.gate.free() || state_.echoOff)
             return;
         if (state_.restoreLinkFailure) {
             state_.restoreLinkFailure = false;

@@ -99,7 +99,8 @@ private slots:
         h.settings->setValue("Ports/Com2", h.dir.filePath("unplugged"));
         h.settings->setValue("Ports/Com3", device(h, "other"));
         h.port.setPortNumber(3);
-        PropertiesDialog dialog(h.port, h.prompts, *h.settings, {}, nullptr);
+        PropertiesDialog dialog(h.port, h.prompts, *h.settings, {}, h.window->state().gate,
+                                nullptr);
         QCOMPARE(dialog.windowTitle(), QString("Setup"));
         QStringList listed;
         for (int i = 0; i < dialog.cboPort->count(); ++i)

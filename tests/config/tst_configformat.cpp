@@ -125,6 +125,7 @@ private slots:
 
     void decodesAnyBytes() {
         QCOMPARE(decode("a\r\nb\rc"), (QStringList{"a", "b", "c"}));
+        QCOMPARE(decode("UNIT 1\nPWR 2\n\r\n"), (QStringList{"UNIT 1", "PWR 2", ""}));
         QCOMPARE(decode("\r\n\r\n"), (QStringList{"", ""}));
         QCOMPARE(decode(QByteArray("x\0\xff\n", 4)).size(), 1);
         QVERIFY(decode(QByteArray()).isEmpty());
@@ -141,15 +142,31 @@ private slots:
         QCOMPARE(loaded.enabled.size(), 31);
         QVERIFY(!loaded.enabled.contains("sleep"));
         QVERIFY(!loaded.versionNotice);
+
+        // Names and messages that hold other keywords come back as they were saved.
+        QMap<QString, QString> tricky = master();
+        tricky["own"] = "UNIT 7 MODE X";
+        tricky["owm"] = "TOWN HALL, PORT SIDE";
+        const Loaded back =
+            Reader(320, "MODE M").read(decode(encode(write(header(), tricky, 320))));
+        for (auto it = tricky.cbegin(); it != tricky.cend(); ++it)
+            if (it.key() != "ctshold")
+                QCOMPARE(back.values.value(it.key()).simplified(), it.value().simplified());
     }
 
     void readerEdges() {
         QCOMPARE(Reader(320, "MODE M").read({"Created by x", "On 1/1/2004", "", ""}).parameterLines,
                  0);
-        // The first keyword in the dispatch order decides; the tests are case-sensitive.
-        Loaded loaded = Reader(320, "MODE M").read({"OWN UNIT 7", "unit 1234", "pwr 20"});
-        QCOMPARE(loaded.values.value("unit"), QString("OWN UNIT 7"));
-        QVERIFY(!loaded.values.contains("own") && !loaded.values.contains("pwr"));
+        // A line is the keyword's it starts with (and a blank); one that starts with none goes
+        // to the first keyword it holds anywhere, in the dispatch order. Case counts.
+        Loaded loaded = Reader(320, "MODE M")
+                            .read({"OWN UNIT 7", "OWM TOWN HALL", "unit 1234", "pwr 20",
+                                   " RXTOT 5 CTS", "Address ADDR 77"});
+        QCOMPARE(loaded.values.value("own"), QString("UNIT 7"));
+        QCOMPARE(loaded.values.value("owm"), QString("TOWN HALL"));
+        QCOMPARE(loaded.values.value("cts"), QString(" RXTOT 5 CTS"));
+        QCOMPARE(loaded.values.value("addr"), QString("Address ADDR 77"));
+        QVERIFY(!loaded.values.contains("unit") && !loaded.values.contains("pwr"));
         // A file from release 1.x under a 2.0 or later radio: a notice, and reading goes on.
         loaded = Reader(200, "MODE M")
                      .read({"With Firmware Version: ", "08-2727A01", "1.9.0  01Jan2003", "PWR 25"});

@@ -175,23 +175,28 @@ private slots:
         QCOMPARE(window->fileField("pwr")->text(), QString("n/a"));
     }
 
-    void closeDuringAReadWaitsForItsEnd() {
+    // Closing inside the read's wait ends the read there; the window goes once it has.
+    void closeDuringAReadEndsItAndTheWindow() {
         Harness h;
         h.connectAndRead();
+        QPointer<RestoreWindow> window;
         bool busy = false;
-        h.window->openConfigRestore();
-        QPointer<RestoreWindow> window = h.window->findChild<RestoreWindow*>();
-        QVERIFY(window);
-        // The read runs from the event loop; the close arrives in the middle of it.
-        QTimer::singleShot(0, window, [&] {
-            QTimer::singleShot(0, window, [&] {
+        h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+            if (label != "pwr" || window)
+                return;
+            window = h.window->findChild<RestoreWindow*>();
+            QTimer::singleShot(0, this, [&] {
                 busy = !window->idle();
                 window->CloseButton->click();
             });
-        });
+        };
+        h.window->openConfigRestore();
         QTRY_VERIFY_WITH_TIMEOUT(!window, 10000);
         QVERIFY(busy);
+        QVERIFY(!h.commands().contains("baud"));
         QVERIFY(h.port.isOpen());
+        QVERIFY(h.window->state().refreshRequest);
+        QVERIFY(h.prompts.messages().isEmpty());
     }
 
     void consoleFailureReopensTheMainLink() {

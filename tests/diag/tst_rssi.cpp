@@ -89,9 +89,11 @@ private slots:
         h.connectAndRead();
         open(h);
         QVERIFY(h.radio.reporting());
-        QVERIFY(h.window->close());
+        h.window->close();
+        QTRY_VERIFY(h.commands().contains("PASS NONE"));
         QVERIFY(!h.radio.reporting());
-        QVERIFY(h.commands().contains("PASS NONE"));
+        QVERIFY(!h.window->findChild<RssiWindow*>() ||
+                !h.window->findChild<RssiWindow*>()->isVisible());
     }
 
     void closedPortOpensNothing() {

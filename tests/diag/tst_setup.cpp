@@ -53,10 +53,11 @@ private slots:
         QVERIFY(h.radio.lines().isEmpty());
         QCOMPARE(h.window->findChildren<SetupWindow*>().size(), 1);
 
-        // Exit: "quit", a read, the flag cleared, and the RSSI button of a master taken back.
+        // Exit: DKEY (harmless when not keyed) and "quit", a read, the flag cleared, and the
+        // RSSI button of a master taken back.
         setup->ExitButton->click();
         QTRY_VERIFY(!setup);
-        QCOMPARE(h.commands(), QStringList{"quit"});
+        QCOMPARE(h.commands(), (QStringList{"DKEY", "quit"}));
         QVERIFY(!h.radio.inSetupMode());
         QVERIFY(!h.window->state().setupMode);
         QVERIFY(h.window->state().refreshRequest);

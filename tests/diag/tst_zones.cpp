@@ -282,9 +282,10 @@ private slots:
         QPointer<ZoneDataWindow> data = openZoneData(h);
         QPointer<ZoneQualityWindow> quality = openQuality(h, data);
         h.radio.clearLines();
-        QVERIFY(h.window->close());
-        QVERIFY(!data->isVisible() && !quality->isVisible());
-        QCOMPARE(h.commands(), QStringList{"PASS NONE"});
+        h.window->close();
+        QTRY_COMPARE(h.commands(), QStringList{"PASS NONE"});
+        QVERIFY(!data || !data->isVisible());
+        QVERIFY(!quality || !quality->isVisible());
     }
 
     void closedPortOpensNoScreen() {

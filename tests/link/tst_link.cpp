@@ -121,12 +121,16 @@ private slots:
         connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
             if (bytes.startsWith('\x1b') && !scheduled) {
                 scheduled = true;
-                QTimer::singleShot(0, this, [&] { h.window->link().disconnectAction(); });
+                QTimer::singleShot(0, this, [&] {
+                    h.window->onToolbarButton(h.window->toolbarButton("Disconnect"));
+                });
             }
         });
         h.window->link().connectAction();
+        h.settle();
         QVERIFY(h.pane().endsWith("Disconnected"));
         QVERIFY(!h.commands().contains("OPEN"));
+        QCOMPARE(h.commands().last(), QString("CLOS"));
         QVERIFY(h.prompts.messages().isEmpty());
         verifyDisconnected(h);
         QVERIFY(h.radio.lines().size() < 20);

@@ -141,6 +141,7 @@ private slots:
             }
         });
         h.window->onTick();
+        h.settle();
         const QStringList sent = h.radio.commands();
         QCOMPARE(sent.mid(sent.indexOf("options") + 1), (QStringList{"pwr 25", "unit 12345"}));
         QCOMPARE(h.prompts.texts.size(), 1);

@@ -332,6 +332,7 @@ private slots:
             }
         });
         h.window->onTick();
+        h.settle();
         const QStringList sent = h.radio.commands();
         QCOMPARE(sent.count("ser"), 1);
         QCOMPARE(sent.last(), QString("pwr 25"));
@@ -347,12 +348,14 @@ private slots:
         h.connectRadio();
         connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
             if (bytes == "pwr\r")
-                QTimer::singleShot(0, this, [&] { h.window->link().disconnectAction(); });
+                QTimer::singleShot(0, this, [&] { h.window->link().requestDisconnect(); });
         });
         h.window->onTick();
+        h.settle();
         QVERIFY(!h.port.isOpen());
         QVERIFY(h.prompts.messages().isEmpty());
         QVERIFY(!h.radio.commands().contains("baud"));
+        QCOMPARE(h.radio.commands().last(), QString("CLOS"));
     }
 
     void vanishingPortDuringTheReadIsReportedOnce() {

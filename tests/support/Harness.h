@@ -46,6 +46,11 @@ struct Harness {
         window->state().refreshRequest = false;
     }
     QString message() const { return prompts.lastMessage(); }
+    // Lets what was held for the link, and the interruptions, run.
+    void settle() {
+        QVERIFY(QTest::qWaitFor([this] { return window->state().gate.free(); }, 10000));
+        QCoreApplication::processEvents();
+    }
 
     QTemporaryDir dir;
     ManualClock clock;
