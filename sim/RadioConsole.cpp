@@ -19,7 +19,9 @@ int versionNumberOf(const QString& release) {
 
 RadioConsole::RadioConsole(const RadioOptions& options)
     : options_(options), version_(versionNumberOf(options.firmware)), password_(options.password),
-      loggedIn_(options.password.isEmpty()), setup_(options.setup), loader_(options.loader) {
+      loggedIn_(options.password.isEmpty()), setup_(options.setup), loader_(options.loader),
+      // A radio that runs its firmware has it stored; one that runs only its loader has none.
+      storedRelease_(options.loader ? QString() : options.firmware) {
     for (auto p = RadioParameters::begin(); p != RadioParameters::end(); ++p)
         values_[p->keyword] = QString::fromLatin1(p->initial);
     values_["mode"] = QString(options.mode.toUpper());

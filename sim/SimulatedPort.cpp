@@ -28,6 +28,7 @@ void SimulatedPort::setOpen(bool open) {
     open_ = open;
     if (!open) {
         inbox_.clear();
+        queuedOut_ = 0;
         ++generation_;
     }
 }
@@ -36,16 +37,37 @@ void SimulatedPort::write(const QByteArray& bytes) {
     if (!open_)
         throw SerialError(SerialError::PortNotOpen, "Operation valid only when the port is open");
     emit written(bytes);
-    const qint64 sent = clock_.msecs() + radio_.options().latencyMs;
+    if (paced_)
+        queueOutput(bytes.size());
+    // The radio takes a line up only once it has answered the one before, as one that is
+    // still storing a setting does.
+    const qint64 sent = std::max(clock_.msecs() + radio_.options().latencyMs, answeredUntil_);
     const int generation = generation_;
     const bool wasReporting = radio_.reporting();
-    for (const RadioConsole::ReplyPiece& piece : radio_.respond(bytes))
+    for (const RadioConsole::ReplyPiece& piece : radio_.respond(bytes)) {
+        answeredUntil_ = std::max(answeredUntil_, sent + piece.delayMs);
         clock_.at(sent + piece.delayMs, this, [this, generation, bytes = piece.bytes] {
             if (generation == generation_)
                 deliver(bytes);
         });
+    }
     if (radio_.reporting() && !wasReporting)
         scheduleReport(generation);
+}
+
+// Ten bits a character at the port's speed; the port says so once it has sent everything.
+void SimulatedPort::queueOutput(qint64 bytes) {
+    const qint64 baud = std::max(1, settings_.section(u',', 0, 0).toInt());
+    queuedOut_ += bytes;
+    outUntil_ = std::max(outUntil_, clock_.msecs()) + std::max<qint64>(1, bytes * 10000 / baud);
+    const int generation = generation_;
+    clock_.at(outUntil_, this, [this, bytes, generation] {
+        if (generation != generation_)
+            return;
+        queuedOut_ -= bytes;
+        if (queuedOut_ == 0)
+            emit sent();
+    });
 }
 
 void SimulatedPort::scheduleReport(int generation) {

@@ -22,7 +22,7 @@ public:
     void setOpen(bool open) override;
     void write(const QByteArray& bytes) override;
     QByteArray readAll() override;
-    qint64 bytesToSend() const override { return pendingOut_; }
+    qint64 bytesToSend() const override { return stuckOut_ + queuedOut_; }
 
     // Test controls: another program holds the port; output that never drains; a line event.
     void setBusy(bool busy) { busy_ = busy; }
@@ -30,7 +30,9 @@ public:
     // first n that succeed.
     void setMissing(bool missing) { missingAfter_ = missing ? opens_ : -1; }
     void failOpensAfter(int opens) { missingAfter_ = opens; }
-    void setStuckOutput(qint64 bytes) { pendingOut_ = bytes; }
+    void setStuckOutput(qint64 bytes) { stuckOut_ = bytes; }
+    // What is written takes the line's time to leave, at the speed the port is set to.
+    void setPacedOutput(bool paced) { paced_ = paced; }
     void inject(int code) { emit commEvent(code); }
     // Bytes as if the radio had sent them.
     void deliver(const QByteArray& bytes);
@@ -45,17 +47,23 @@ signals:
 
 private:
     void scheduleReport(int generation);
+    void queueOutput(qint64 bytes);
 
     RadioConsole& radio_;
     Clock& clock_;
     QByteArray inbox_;
     // Replies under way when the port closes are lost with the line.
     int generation_ = 0;
+    // When the radio has finished answering what it was sent so far.
+    qint64 answeredUntil_ = 0;
     int missingAfter_ = -1;
     QString settings_ = QStringLiteral("19200,N,8,1");
     int number_ = 1;
     int opens_ = 0;
-    qint64 pendingOut_ = 0;
+    qint64 stuckOut_ = 0;
+    qint64 queuedOut_ = 0;
+    qint64 outUntil_ = 0;
+    bool paced_ = false;
     bool open_ = false;
     bool busy_ = false;
 };

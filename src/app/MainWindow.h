@@ -49,6 +49,8 @@ public:
     RadioAccess& access() { return *access_; }
     LinkControls& controls() { return controls_; }
     QAction* toolbarButton(const QString& key) const;
+    // The link has been shut down and the window has closed for good.
+    bool ended() const { return shutDown_; }
 
     // Child widgets by name, for the layout and the tests.
     TerminalPane* txtTerm = nullptr;

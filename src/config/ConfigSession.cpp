@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
+#include "link/ConsoleText.h"
 #include "link/RadioLink.h"
 #include "link/SerialPort.h"
 #include "link/TerminalFilter.h"
@@ -28,6 +29,13 @@ const QStringList ReadGroups[] = {
     {"xmap", "xpri", "xrssi", "xmin", "xmax"},
     {"dtype", "dlink", "rtu"},
 };
+
+// The text from the echo of a query on. A prompt still on its way from the step before lands in
+// front of the echo, and is no part of the reply.
+QString fromEcho(const QString& buffer, const QString& word) {
+    const qsizetype echo = buffer.indexOf(word);
+    return echo < 0 ? QString() : buffer.mid(echo);
+}
 
 // A setting as the radio reports it, for comparing: blanks folded, case ignored.
 QString comparable(const QString& value) {
@@ -151,8 +159,10 @@ std::optional<QString> ConfigSession::ask(const QString& word) {
         return std::nullopt;
     }
     const bool answered = console_.waitUntil(
-        [&] { return console_.holdsExact(word) && console_.holdsExact(">"); }, QuerySeconds, word);
-    return answered ? console_.cut(word) : std::nullopt;
+        [&] { return fromEcho(console_.buffer(), word).contains(u'>'); }, QuerySeconds, word);
+    if (!answered)
+        return std::nullopt;
+    return ConsoleText::replyCut(fromEcho(console_.buffer(), word), word, state_.setupMode);
 }
 
 bool ConfigSession::read(const std::function<void(int)>& progress) {

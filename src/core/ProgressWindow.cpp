@@ -40,16 +40,19 @@ void ProgressWindow::reject() {
     QDialog::reject();
 }
 
+// A window shown anew starts uncancelled. Its activation, which the system may deliver a moment
+// later, must not take back a Cancel the user pressed meanwhile.
+void ProgressWindow::showEvent(QShowEvent* event) {
+    state_.cancelRequested = false;
+    QDialog::showEvent(event);
+}
+
 void ProgressWindow::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() != QEvent::ActivationChange)
         return;
-    if (isActiveWindow()) {
-        state_.cancelRequested = false;
-        raise();
-    } else if (state_.cancelRequested) {
+    if (!isActiveWindow() && state_.cancelRequested)
         close();
-    } else if (isVisible()) {
+    else if (isVisible())
         raise();
-    }
 }

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -34,14 +36,13 @@ std::optional<QString> FirmwareChecks::newVersion(const QByteArray& head) {
     const QByteArray digits = head.mid(30, 10);
     if (digits.size() != 10)
         return std::nullopt;
+    // Only the digits 0-9, A-F and a-f make a pair: a sign or a blank would pass a number
+    // parser and give a character outside the byte's range.
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(uchar(c)); }))
+        return std::nullopt;
     QString version;
-    for (int pair = 0; pair < 5; ++pair) {
-        bool ok = false;
-        const int code = QString::fromLatin1(digits.mid(pair * 2, 2)).toInt(&ok, 16);
-        if (!ok)
-            return std::nullopt;
-        version += QChar(code);
-    }
+    for (int pair = 0; pair < 5; ++pair)
+        version += QChar(digits.mid(pair * 2, 2).toInt(nullptr, 16));
     return version;
 }
 

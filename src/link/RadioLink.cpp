@@ -168,6 +168,9 @@ void RadioLink::openAndGreet() {
         console_.sleep(100, QStringLiteral("reopen"));
         console_.sendRaw("\r");
         console_.sendLine("OPEN");
+        // A console left without its echo (a link lost while a password was typed) answers
+        // no exchange of the read; it gets it back.
+        console_.setEcho(true);
     } catch (const SerialError& error) {
         failToOpen(error);
         return;

@@ -252,7 +252,7 @@ std::optional<QString> ParameterEditor::readExtensionMap() {
     const LinkBusy busy(state_.gate);
     console_.buffer().clear();
     console_.sendLine("xmap");
-    console_.waitUntil([this] { return !console_.buffer().isEmpty() && console_.holds(">"); },
+    console_.waitUntil([this] { return extensionMapOf(console_.buffer()).has_value(); },
                        ReplySeconds, QStringLiteral("xmap"));
     console_.sleep(100, QStringLiteral("xmap"));
     const std::optional<QString> map = extensionMapOf(console_.buffer());
@@ -260,9 +260,11 @@ std::optional<QString> ParameterEditor::readExtensionMap() {
     return map;
 }
 
+// The prompt that ends the reply is the first after the echo: one before it closed the answer
+// to something sent earlier.
 std::optional<QString> ParameterEditor::extensionMapOf(const QString& buffer) {
     const qsizetype echo = buffer.indexOf("xmap\r\n", 0, Qt::CaseInsensitive);
-    const qsizetype prompt = buffer.indexOf(u'>');
+    const qsizetype prompt = echo < 0 ? -1 : buffer.indexOf(u'>', echo);
     if (echo < 0 || prompt < 0 || prompt - echo - 13 < 0)
         return std::nullopt;
     return buffer.mid(echo + 11, prompt - echo - 13);

@@ -29,7 +29,8 @@ public:
     static QString commandFor(const QString& field, QString answer);
     static QString extensionAddressPrompt(const SharedState& state);
     // The map cut from the buffer an "xmap" exchange left: after the echo line and the five
-    // characters "XMAP ", up to the line end before the prompt; nothing without echo or prompt.
+    // characters "XMAP ", up to the line end before the prompt that follows; nothing without
+    // echo or prompt.
     static std::optional<QString> extensionMapOf(const QString& buffer);
 
 private:

@@ -101,7 +101,7 @@ private slots:
                                     "mode", "baud", "skip", "fec", "buff"})
             QCOMPARE(to.radio.value(keyword), from.radio.value(keyword));
         QCOMPARE(window->currentField("pwr")->text(), QString("PWR 27"));
-        QVERIFY(to.prompts.messages().isEmpty());
+        QVERIFY2(to.prompts.messages().isEmpty(), qPrintable(to.message()));
         QVERIFY(to.radio.commands().contains("amask   FFFF FFFF"));
         QVERIFY(to.radio.commands().indexOf("XMAP 00000038") >= 0);
     }

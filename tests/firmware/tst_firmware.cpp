@@ -1,11 +1,17 @@
 #include "Harness.h"
 #include "SRecord.h"
+#include "config/RestoreWindow.h"
+#include "core/ProgressWindow.h"
+#include "diag/RssiWindow.h"
 #include "firmware/FirmwareChecks.h"
 #include "firmware/FirmwareDownload.h"
+#include "link/TerminalPane.h"
 #include "settings/SettingsFields.h"
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 
@@ -38,6 +44,16 @@ QByteArray paddedTo(const QString& release, int bytes) {
 class TestFirmware : public QObject {
     Q_OBJECT
 
+    // The line takes its time over the piece just written, so that the transfer waits for it
+    // (and the user can act meanwhile); it has sent it once the radio hears nothing more.
+    static void holdOutput(Harness& h) {
+        h.port.setStuckOutput(FirmwareDownload::PieceSize);
+        QObject::connect(&h.port, &SimulatedPort::written, &h.port, [&h](const QByteArray& b) {
+            if (b.size() < FirmwareDownload::PieceSize)
+                h.port.setStuckOutput(0);
+        });
+    }
+
     // What the loader received after its PROGRAM command, up to the next command line.
     static void capture(Harness& h, QByteArray& into) {
         auto done = std::make_shared<bool>(false);
@@ -64,6 +80,10 @@ private slots:
                  QString("3.3.0"));
         QVERIFY(!FirmwareChecks::newVersion("S0130000"));
         QVERIFY(!FirmwareChecks::newVersion(QByteArray(30, 'x') + "zz2E332E30"));
+        // A signed or padded pair is no pair of hexadecimal digits.
+        QVERIFY(!FirmwareChecks::newVersion(QByteArray(30, 'x') + "-12E332E30"));
+        QVERIFY(!FirmwareChecks::newVersion(QByteArray(30, 'x') + " 32E332E30"));
+        QVERIFY(!FirmwareChecks::newVersion(QByteArray(30, 'x') + "+32E332E30"));
     }
 
     void versionComparisons() {
@@ -136,9 +156,179 @@ private slots:
         QVERIFY(h.window->statusBar()->isEnabled());
         QVERIFY(h.window->controls().mnuSendText->isEnabled());
 
-        h.window->link().disconnectAction();
-        h.connectAndRead();
+        // Connected again by itself: the next tick reads the new release, with no clicks.
+        QVERIFY(!h.window->controls().imgConnected->isHidden());
+        QVERIFY(h.commands().contains("OPEN"));
+        h.window->onTick();
         QVERIFY(h.window->fields().text("SoftwareRev").contains("3.3.0"));
+    }
+
+    // Chosen while the settings read runs, the upgrade waits for it: no settings query comes
+    // after the loader dialogue began.
+    void upgradeChosenDuringAReadWaitsForIt() {
+        Harness h;
+        h.connectRadio();
+        h.prompts.files = {writeFirmware(h, SRecord::makeFirmware("3.3.0", 1500))};
+        h.prompts.answers = {Prompts::Yes};
+        bool chosen = false;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "mode\r" && !chosen) {
+                chosen = true;
+                QTimer::singleShot(0, this, [&] { h.window->controls().mnuSendText->trigger(); });
+            }
+        });
+        h.window->onTick();
+        h.settle();
+        const QStringList sent = h.commands();
+        QVERIFY(sent.contains("options"));
+        QVERIFY(sent.indexOf("PROGRAM") > sent.indexOf("options"));
+        for (const QString& command : sent.mid(sent.indexOf("PROGRAM")))
+            QVERIFY2(QStringList({"PROGRAM", "YES", "ERASE", "EXIT", "CLOS", "OPEN", "eeco"})
+                         .contains(command),
+                     qPrintable(command));
+        QCOMPARE(h.message(), QString("Radio programming was successful."));
+    }
+
+    // Quitting during the transfer asks first, then stops it: the line back at 19200, no
+    // verdict, and the program ends.
+    void quitDuringTheTransferEndsTheProgram() {
+        for (const bool bySignal : {false, true}) {
+            Harness h;
+            h.connectAndRead();
+            h.prompts.files = {writeFirmware(h, SRecord::makeFirmware("3.3.0", 8000))};
+            h.prompts.answers = {Prompts::Yes, Prompts::Yes};
+            int pieces = 0;
+            connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+                if (bytes.size() == FirmwareDownload::PieceSize && ++pieces == 2) {
+                    holdOutput(h);
+                    QTimer::singleShot(0, this, [&] {
+                        bySignal ? h.window->quitBySignal() : (void)h.window->close();
+                    });
+                }
+            });
+            h.window->upgradeFirmware();
+            QTRY_VERIFY(h.window->ended());
+            QCOMPARE(h.port.settings(), QString("19200,N,8,1"));
+            QVERIFY(pieces <= 3);
+            const QString asked = bySignal ? QString() : "Stop the upgrade and quit?";
+            QStringList texts;
+            for (const auto& message : h.prompts.messages())
+                texts << message.text;
+            QCOMPARE(texts.filter("Stop the upgrade and quit?").size(), bySignal ? 0 : 1);
+            QVERIFY(texts.filter("Radio programming").isEmpty());
+            QVERIFY(h.radio.inLoader());
+        }
+    }
+
+    // However the transfer ends, the line is back at the console's speed and a connect works.
+    void disconnectOrALostDeviceDuringTheTransfer() {
+        for (const bool lost : {false, true}) {
+            Harness h;
+            h.connectAndRead();
+            h.prompts.files = {writeFirmware(h, SRecord::makeFirmware("3.3.0", 8000))};
+            h.prompts.answers = {Prompts::Yes};
+            int pieces = 0;
+            connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+                if (bytes.size() == FirmwareDownload::PieceSize && ++pieces == 2)
+                    holdOutput(h), QTimer::singleShot(0, this, [&] {
+                        if (lost)
+                            h.port.vanish();
+                        else
+                            h.window->onToolbarButton(h.window->toolbarButton("Disconnect"));
+                    });
+            });
+            h.window->upgradeFirmware();
+            h.settle();
+            QVERIFY(!h.port.isOpen());
+            QCOMPARE(h.port.settings(), QString("19200,N,8,1"));
+            QVERIFY(h.window->statusBar()->isEnabled());
+            QCOMPARE(h.prompts.messages().size(), lost ? 2 : 1); // the erase question, the loss
+            h.prompts.calls.clear();
+            h.window->link().connectAction();
+            QVERIFY(h.port.isOpen());
+            QCOMPARE(h.message(), QString("ERROR - This radio needs software!\r\rUse the 'Radio "
+                                          "Firmware Upgrade' option to upload a .s28 firmware "
+                                          "file to the radio.\r\rVisit Quenlar's FTP site to "
+                                          "obtain the most recent release of firmware."));
+        }
+    }
+
+    // Cancel while the radio restarts: nothing is erased, the radio boots the firmware it had,
+    // and the window connects to it again.
+    void cancelWhileTheRadioRestarts() {
+        Harness h;
+        h.connectAndRead();
+        h.prompts.files = {writeFirmware(h, SRecord::makeFirmware("3.3.0", 1500))};
+        h.prompts.answers = {Prompts::Yes};
+        int yields = 0;
+        h.window->state().gate.waitHook = [&](LinkGate::Wait kind, const QString& label, int) {
+            if (kind == LinkGate::Wait::Yield && label == "firmware" && ++yields == 3)
+                h.window->findChild<ProgressWindow*>()->Command1->click();
+        };
+        h.window->upgradeFirmware();
+        QVERIFY(!h.commands().contains("ERASE"));
+        QVERIFY(h.commands().contains("EXIT"));
+        QVERIFY(!h.radio.inLoader());
+        QCOMPARE(h.radio.firmware(), QString("3.2.0"));
+        QVERIFY(h.message().startsWith("The upgrade was cancelled before the firmware was erased"));
+        QVERIFY(!h.window->controls().imgConnected->isHidden());
+        QCOMPARE(h.port.settings(), QString("19200,N,8,1"));
+    }
+
+    // Nothing the user starts during the transfer gets into it: keys typed in the pane, the
+    // live screens, Login and the store and restore window are refused.
+    void nothingElseGetsIntoTheTransfer() {
+        Harness h;
+        h.connectAndRead();
+        const QByteArray image = SRecord::makeFirmware("3.3.0", 4000);
+        h.prompts.files = {writeFirmware(h, image)};
+        h.prompts.answers = {Prompts::Yes};
+        QByteArray received;
+        capture(h, received);
+        int pieces = 0;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes.size() != FirmwareDownload::PieceSize || ++pieces != 2)
+                return;
+            QTimer::singleShot(0, this, [&] {
+                QVERIFY(h.window->txtTerm->sendKey("x"));
+                h.window->onRssi();
+                h.window->onZoneData();
+                h.window->onToolbarButton(h.window->toolbarButton("Logout"));
+                h.window->controls().mnuConfigRestore->trigger();
+                h.window->controls().mnuSetupMode->trigger();
+            });
+        });
+        h.window->upgradeFirmware();
+        h.settle();
+        QCOMPARE(received, image);
+        QCOMPARE(h.message(), QString("Radio programming was successful."));
+        QVERIFY(!h.window->findChild<RssiWindow*>() && !h.window->findChild<RestoreWindow*>());
+        QVERIFY(!h.commands().contains("PASS NONE"));
+        const auto beeps = std::count_if(h.prompts.calls.begin(), h.prompts.calls.end(),
+                                         [](const auto& call) { return call.kind == "beep"; });
+        QCOMPARE(beeps, 6);
+    }
+
+    // After the radio was told to go, a radio that answers with its console's prompt is said
+    // to be restarting, not to be unchanged.
+    void radioThatAnswersWithoutItsLoaderAfterYes() {
+        Harness h;
+        h.connectAndRead();
+        h.prompts.files = {writeFirmware(h, SRecord::makeFirmware("3.3.0", 600))};
+        h.prompts.answers = {Prompts::Yes};
+        bool answered = false;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes.startsWith('\x1b') && !answered) {
+                answered = true;
+                h.radio.setSilent(true);
+                QTimer::singleShot(0, this, [&] { h.port.deliver("\r\n>"); });
+            }
+        });
+        h.window->upgradeFirmware();
+        QVERIFY(h.message().startsWith("The radio did not answer with its loader's prompt"));
+        QVERIFY(!h.commands().contains("ERASE"));
+        QVERIFY(!h.port.isOpen());
+        QVERIFY(!h.window->controls().mnuSendText->isEnabled());
     }
 
     void shortFileAndRefusedImage() {
@@ -164,6 +354,10 @@ private slots:
         QCOMPARE(broken.message(), QString("Radio programming FAILED."));
         QCOMPARE(broken.radio.firmware(), QString("3.2.0"));
         QVERIFY(broken.radio.inLoader());
+        // Left in its loader the link is not connected, and so the firmware controls rest with
+        // the other connected-only ones.
+        QVERIFY(!broken.window->controls().mnuSendText->isEnabled());
+        QVERIFY(!broken.window->controls().mnuConfigRestore->isEnabled());
     }
 
     // Cancel stops within a piece; the radio stays in its loader, which the next connect finds.

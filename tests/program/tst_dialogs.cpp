@@ -156,6 +156,9 @@ private slots:
         QVERIFY(!ParameterEditor::extensionMapOf("XMAP 0000000F\r\n>"));
         QVERIFY(!ParameterEditor::extensionMapOf("xmap\r\nXMAP 0000000F\r\n"));
         QVERIFY(!ParameterEditor::extensionMapOf(">xmap\r\n"));
+        // The answer to the map programmed just before lands in front of the echo.
+        QCOMPARE(ParameterEditor::extensionMapOf("PROGRAMMED OK\r\n>xmap\r\nXMAP 0000000F\r\n>"),
+                 QString("0000000F"));
         QVERIFY(!ParameterEditor::extensionMapOf(QString()));
 
         Harness h;

@@ -7,6 +7,7 @@
 #include "core/Prompts.h"
 #include "link/TerminalPane.h"
 
+#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,7 +24,11 @@ struct Harness {
         for (auto it = stored.begin(); it != stored.end(); ++it)
             settings->setValue(it.key(), it.value());
         window = std::make_unique<MainWindow>(port, prompts, clock, *settings);
-        window->setPortMaker([this] { return std::make_unique<SimulatedPort>(radio, clock); });
+        window->setPortMaker([this] {
+            auto made = std::make_unique<SimulatedPort>(radio, clock);
+            ownPorts << made.get();
+            return made;
+        });
         // Tests tick by hand, on the manual clock; the real timers only report whether they run.
         window->controls().Timer1->blockSignals(true);
         window->controls().Timer2->blockSignals(true);
@@ -56,6 +61,8 @@ struct Harness {
     ManualClock clock;
     RadioConsole radio;
     SimulatedPort port;
+    // The ports of store and restore windows, each on the same radio.
+    QList<QPointer<SimulatedPort>> ownPorts;
     ScriptedPrompts prompts;
     std::unique_ptr<QSettings> settings;
     std::unique_ptr<MainWindow> window;
