@@ -24,10 +24,11 @@ void SettingsTick::tick() {
         // password is typed with the console's echo off, leaves the link alone.
         if (!state_.gate.free() || state_.echoOff)
             return;
+        // The window closes knowing of the failure: the reopen that follows tells the user.
         if (state_.restoreLinkFailure) {
-            state_.restoreLinkFailure = false;
             if (closeRestoreWindow)
                 closeRestoreWindow();
+            state_.restoreLinkFailure = false;
             link_.portOpenAction();
             return;
         }

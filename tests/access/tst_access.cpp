@@ -293,6 +293,48 @@ private slots:
         QVERIFY(dialog->isVisible());
         QVERIFY(!h.pane().contains("ENCRYPTION CODE ACCEPTED"));
     }
+
+    // Cancel while the radio checks the password: the wait ends, the dialog goes once it has,
+    // the echo is back on and nothing calls the password invalid.
+    void cancelDuringThePasswordWait() {
+        RadioOptions slow = withPassword("ab12");
+        slow.latencyMs = 500;
+        Harness h(slow);
+        h.connectAndRead();
+        QPointer<LoginDialog> dialog = openLogin(h);
+        h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+            if (label == "pass" && dialog)
+                QTimer::singleShot(0, dialog, [&] { dialog->cmdCancel->click(); });
+        };
+        dialog->txtPassword->setText("ab12");
+        h.prompts.calls.clear();
+        dialog->cmdOK->click();
+        h.window->state().gate.waitHook = nullptr;
+        QTRY_VERIFY(!dialog);
+        QVERIFY(h.prompts.messages().isEmpty());
+        QTRY_VERIFY(h.radio.echo());
+        QVERIFY(!h.window->state().echoOff);
+    }
+
+    // The login dialog closes with the link, turning the echo back on while it can; a lost
+    // device is said once.
+    void loginDialogClosesWithTheLink() {
+        for (const bool lost : {false, true}) {
+            Harness h(withPassword("ab12"));
+            h.connectAndRead();
+            QPointer<LoginDialog> dialog = openLogin(h);
+            QVERIFY(!h.radio.echo());
+            h.prompts.calls.clear();
+            if (lost)
+                h.port.vanish();
+            else
+                h.window->onToolbarButton(h.window->toolbarButton("Disconnect"));
+            QTRY_VERIFY(!dialog);
+            QCOMPARE(h.prompts.messages().size(), lost ? 1 : 0);
+            if (!lost)
+                QVERIFY(h.radio.echo());
+        }
+    }
 };
 
 QTEST_MAIN(TestAccess)

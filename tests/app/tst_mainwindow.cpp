@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "app/QuitSignals.h"
 #include "app/SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/ProgressWindow.h"
@@ -8,10 +9,12 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <csignal>
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -198,6 +201,25 @@ private slots:
         clicked.show();
         QTest::mouseClick(clicked.findChild<QLabel*>("lblVersion"), Qt::LeftButton);
         QVERIFY(!clicked.isVisible());
+    }
+
+    // A termination signal reaches the event loop as a call, where the program quits as File,
+    // Exit quits it.
+    void quitSignalsReachTheEventLoop() {
+        QuitSignals quitSignals;
+        QSignalSpy received(&quitSignals, &QuitSignals::received);
+        for (const int number : {SIGTERM, SIGHUP, SIGINT})
+            std::raise(number);
+        QTRY_COMPARE(received.size(), 3);
+        QCOMPARE(received.at(0).at(0).toInt(), SIGTERM);
+        QCOMPARE(received.at(2).at(0).toInt(), SIGINT);
+
+        Harness h;
+        h.connectAndRead();
+        connect(&quitSignals, &QuitSignals::received, h.window.get(), &MainWindow::quitBySignal);
+        std::raise(SIGTERM);
+        QTRY_VERIFY(h.window->ended());
+        QCOMPARE(h.commands().last(), QString("PASS NONE"));
     }
 
     void progressCancelRaisesTheFlag() {

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -235,6 +236,298 @@ private slots:
         QVERIFY2(h.message().startsWith("The configuration file was not saved"),
                  qPrintable(h.message()));
         QCOMPARE(contents(path), QByteArray("the old file\r\n"));
+    }
+
+    // A full file ticked, then a file of one setting: only that setting goes, and nothing that
+    // holds no value.
+    void smallFileAfterAFullOneSendsOnlyItsSetting() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        const QString full = h.dir.filePath("full.txt");
+        h.prompts.files = {full, full};
+        trigger(*window, "SaveConfig");
+        trigger(*window, "OpenConfig");
+        window->CheckAllButton->click();
+        QVERIFY(window->checkBox("own")->isChecked());
+        const QString small = h.dir.filePath("small.txt");
+        writeFile(small, "PWR 22\r\n");
+        h.prompts.files = {small};
+        trigger(*window, "OpenConfig");
+        QVERIFY(!window->checkBox("own")->isChecked());
+        QCOMPARE(window->fileField("own")->text(), QString("n/a"));
+        h.radio.clearLines();
+        h.prompts.calls.clear();
+        trigger(*window, "ProgramRadio");
+        const QStringList sent = h.radio.commands();
+        QCOMPARE(sent.first(), QString("PWR 22"));
+        QCOMPARE(sent.mid(1),
+                 QStringList({"unit",   "own",     "owm",    "mode",   "pwr",     "baud",  "port",
+                              "device", "amask",   "asense", "cts",    "ctshold", "rxtot", "rxd",
+                              "sleep",  "lpmhold", "addr",   "csaddr", "hoptime", "skip",  "lpm",
+                              "repeat", "retry",   "fec",    "buff",   "saf",     "xaddr", "xmap",
+                              "xpri",   "xrssi",   "dtype",  "dlink",  "rtu"}));
+        QCOMPARE(h.radio.value("pwr"), QString("22"));
+        QVERIFY2(h.prompts.messages().isEmpty(), qPrintable(h.message()));
+    }
+
+    // While the window reads, its toolbar rests: a Save or Program cannot start inside it.
+    void toolbarRestsWhileTheWindowWorks() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        writeFile(h.dir.filePath("x.txt"), "PWR 22\r\n");
+        h.prompts.files = {h.dir.filePath("x.txt")};
+        trigger(*window, "OpenConfig");
+        QVERIFY(window->toolbarButton("ProgramRadio")->isEnabled());
+        QStringList enabled;
+        bool looked = false;
+        h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+            if (label != "pwr" || looked)
+                return;
+            looked = true;
+            for (const char* key : {"OpenConfig", "SaveConfig", "ProgramRadio", "Refresh"})
+                if (window->toolbarButton(key)->isEnabled())
+                    enabled << key;
+            trigger(*window, "SaveConfig");
+            trigger(*window, "ProgramRadio");
+        };
+        h.prompts.calls.clear();
+        h.radio.clearLines();
+        trigger(*window, "Refresh");
+        h.settle();
+        QVERIFY(looked);
+        QVERIFY(enabled.isEmpty());
+        QVERIFY(h.prompts.calls.isEmpty());
+        QVERIFY(!h.radio.commands().contains("PWR 22"));
+        QVERIFY(window->toolbarButton("SaveConfig")->isEnabled());
+        QVERIFY(window->toolbarButton("ProgramRadio")->isEnabled());
+    }
+
+    // A console that stops answering stops the run with one message, which blames no login;
+    // a port that closes says so. Either way the ticks stay.
+    void programmingStopsAtTheFirstFailure() {
+        for (const bool closes : {false, true}) {
+            Harness h;
+            h.connectAndRead();
+            QPointer<RestoreWindow> window = openRestore(h);
+            writeFile(h.dir.filePath("six.txt"),
+                      "UNIT 20000\r\nPWR 22\r\nBAUD 9600\r\nPORT RS232\r\nCTS 5\r\nFEC ON\r\n");
+            h.prompts.files = {h.dir.filePath("six.txt")};
+            trigger(*window, "OpenConfig");
+            window->CheckAllButton->click();
+            h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+                if (label != "pwr")
+                    return;
+                if (closes)
+                    h.ownPorts.last()->setOpen(false);
+                else
+                    h.radio.setSilent(true);
+            };
+            h.prompts.calls.clear();
+            trigger(*window, "ProgramRadio");
+            h.window->state().gate.waitHook = nullptr;
+            QCOMPARE(h.prompts.messages().size(), 1);
+            QCOMPARE(h.message(), closes
+                                      ? QString("The port was closed: 2 of 6 settings were sent, "
+                                                "the rest were not. The ticks are kept, so that "
+                                                "the rest can be programmed once the radio is "
+                                                "connected again.")
+                                      : QString("The radio stopped answering: 3 of 6 settings "
+                                                "were sent, the rest were not. The window "
+                                                "closes and the connection to the radio is "
+                                                "opened again; check the radio, then program "
+                                                "the rest."));
+            QVERIFY(window->checkBox("fec")->isChecked() && window->checkBox("unit")->isChecked());
+            QCOMPARE(h.window->state().restoreLinkFailure, !closes);
+        }
+    }
+
+    // Closed while a file loads, by any of its ways: the load ends, and then the window.
+    void closingWhileAFileLoads() {
+        for (int way = 0; way < 3; ++way) {
+            Harness h;
+            h.connectAndRead();
+            QPointer<RestoreWindow> window = openRestore(h);
+            writeFile(h.dir.filePath("in.txt"), "PWR 22\r\nUNIT 20000\r\nBAUD 9600\r\n");
+            h.prompts.files = {h.dir.filePath("in.txt")};
+            h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+                if (label == "load" && window)
+                    QTimer::singleShot(0, window, [&] {
+                        if (way == 0)
+                            window->CloseButton->click();
+                        else if (way == 1)
+                            QTest::keyClick(window, Qt::Key_Escape);
+                        else
+                            window->close();
+                    });
+            };
+            trigger(*window, "OpenConfig");
+            h.window->state().gate.waitHook = nullptr;
+            QTRY_VERIFY(!window);
+            QVERIFY(h.port.isOpen());
+            QVERIFY(h.prompts.messages().isEmpty());
+        }
+    }
+
+    // The main tick that would close the window after a console failure waits until the
+    // "Saving..." display has ended.
+    void tickDuringTheSavedDisplayWaitsForIt() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        h.radio.setSilent(true);
+        h.prompts.files = {h.dir.filePath("silent.txt")};
+        bool ticked = false;
+        h.window->state().gate.waitHook = [&](LinkGate::Wait kind, const QString& label, int) {
+            if (label == "saved" && kind == LinkGate::Wait::Yield && !ticked) {
+                ticked = true;
+                h.window->onTick();
+            }
+        };
+        trigger(*window, "SaveConfig");
+        h.window->state().gate.waitHook = nullptr;
+        QVERIFY(ticked && window);
+        QVERIFY(h.window->state().restoreLinkFailure);
+        h.radio.setSilent(false);
+        h.window->onTick();
+        QTRY_VERIFY(!window);
+        QVERIFY(h.commands().contains("OPEN"));
+    }
+
+    // The window's device goes away: the window closes at the next tick, and the reconnect
+    // says once what happened.
+    void lostDeviceUnderTheWindow() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        h.prompts.calls.clear();
+        h.port.setMissing(true);
+        h.ownPorts.last()->vanish();
+        QVERIFY(h.window->state().restoreLinkFailure);
+        h.window->onTick();
+        QTRY_VERIFY(!window);
+        QVERIFY2(h.prompts.messages().size() == 1, qPrintable(h.prompts.messages().first().text));
+        QVERIFY(h.message().contains("the device does not exist"));
+        QVERIFY(h.window->controls().imgConnected->isHidden());
+    }
+
+    // Quitting while the window reads: the read ends, the window closes, the user is logged
+    // out once, and no read follows.
+    void quitDuringARestoreRead() {
+        Harness h;
+        h.connectAndRead();
+        h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+            if (label == "pwr")
+                QTimer::singleShot(0, h.window.get(), [&] { h.window->close(); });
+        };
+        h.window->openConfigRestore();
+        QTRY_VERIFY(h.window->ended());
+        QCOMPARE(h.commands().count("PASS NONE"), 1);
+        QVERIFY(!h.commands().contains("baud") && !h.commands().contains("ser"));
+        QVERIFY(!h.port.isOpen());
+    }
+
+    // Check All goes in the window's row order: the mode the file gives is in force before the
+    // rows it governs are visited.
+    void checkAllTicksInRowOrder() {
+        RadioOptions options;
+        options.mode = u'R';
+        Harness h(options);
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        writeFile(h.dir.filePath("m.txt"), "MODE M\r\nFEC OFF\r\nBUFF OFF\r\nPWR 25\r\n");
+        h.prompts.files = {h.dir.filePath("m.txt")};
+        trigger(*window, "OpenConfig");
+        QVERIFY(!window->checkBox("fec")->isEnabled());
+        window->CheckAllButton->click();
+        QVERIFY(window->checkBox("mode")->isChecked());
+        QVERIFY(window->checkBox("fec")->isChecked() && window->checkBox("buff")->isChecked());
+    }
+
+    // Each row shows the file's value as soon as its line has been read.
+    void rowsShowTheFileAsTheyAreRead() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        writeFile(h.dir.filePath("in.txt"), "PWR 25\r\nUNIT 20000\r\n");
+        h.prompts.files = {h.dir.filePath("in.txt")};
+        QStringList seen;
+        h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+            if (label == "load" && seen.isEmpty())
+                seen << window->fileField("pwr")->text() << window->fileField("unit")->text();
+        };
+        trigger(*window, "OpenConfig");
+        h.window->state().gate.waitHook = nullptr;
+        QCOMPARE(seen, QStringList({"PWR 25", "n/a"}));
+        QVERIFY(window->checkBox("pwr")->isEnabled());
+    }
+
+    // A file far larger than any configuration is refused; lines without a setting cost no
+    // time; a line longer than any setting is named and left out.
+    void largeBlankAndLongFiles() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        writeFile(h.dir.filePath("huge.txt"), QByteArray(1024 * 1024, '\n'));
+        h.prompts.files = {h.dir.filePath("huge.txt")};
+        trigger(*window, "OpenConfig");
+        QCOMPARE(h.message(), QString("huge.txt is 1024 KB long: no configuration file is that "
+                                      "large, so nothing was loaded from it."));
+        QVERIFY(!window->fileLoaded());
+
+        writeFile(h.dir.filePath("blank.txt"), QByteArray(2000, '\n') + "PWR 12\r\n");
+        h.prompts.files = {h.dir.filePath("blank.txt")};
+        const qint64 before = h.clock.msecs();
+        trigger(*window, "OpenConfig");
+        QVERIFY(h.clock.msecs() - before <= 200);
+        QCOMPARE(window->fileField("pwr")->text(), QString("PWR 12"));
+
+        writeFile(h.dir.filePath("long.txt"), "PWR 12\r\nOWN " + QByteArray(300, 'x') + "\r\n");
+        h.prompts.files = {h.dir.filePath("long.txt")};
+        trigger(*window, "OpenConfig");
+        QCOMPARE(h.message(), QString("Line 2 of long.txt is longer than 256 characters: no "
+                                      "setting is that long, so it was not loaded."));
+        QCOMPARE(window->fileField("own")->text(), QString("n/a"));
+    }
+
+    void saveOffersTheCfgExtension() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        h.prompts.calls.clear();
+        trigger(*window, "SaveConfig");
+        QCOMPARE(h.prompts.calls.first().kind, QString("save"));
+        QCOMPARE(h.prompts.calls.first().text, QString("CFG"));
+    }
+
+    // Chosen while the main window reads, the window opens once the read has ended, and the
+    // console's echo is on afterwards.
+    void openedDuringASettingsReadWaitsForIt() {
+        Harness h;
+        h.connectRadio();
+        bool chosen = false;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "mode\r" && !chosen) {
+                chosen = true;
+                QTimer::singleShot(0, this,
+                                   [&] { h.window->controls().mnuConfigRestore->trigger(); });
+            }
+        });
+        h.window->onTick();
+        h.settle();
+        QPointer<RestoreWindow> window = h.window->findChild<RestoreWindow*>();
+        QVERIFY(window);
+        const QStringList sent = h.radio.commands();
+        QVERIFY(sent.indexOf("options") < sent.lastIndexOf("deco"));
+        QVERIFY(!h.window->state().echoOff);
+        QVERIFY(h.radio.echo());
+        window->close();
+        QTRY_VERIFY(!window);
+        h.radio.clearLines();
+        h.clock.advance(240000);
+        h.window->onTick();
+        QVERIFY(!h.radio.lines().isEmpty()); // the tick uses the link again
     }
 };
 

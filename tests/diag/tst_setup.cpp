@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "config/RestoreWindow.h"
 #include "core/ClickableLabel.h"
 #include "diag/SetupWindow.h"
 #include "settings/SettingsFields.h"
@@ -200,6 +201,149 @@ private slots:
         emit setup->RxLabel->clicked();
         QCOMPARE(h.prompts.calls.last().caption, QString("Receive Frequency Information"));
         QCOMPARE(setup->RxLabel->toolTip(), QString("Click for more Information"));
+    }
+
+    // Closed while it reads or programs a frequency, the window ends that wait, then goes,
+    // leaving setup mode.
+    void closingDuringAFrequencyReadOrProgramming() {
+        for (const char* during : {"rx", "RX"}) {
+            RadioOptions slow;
+            slow.latencyMs = 300;
+            slow.storeMs = 1200;
+            Harness h(slow);
+            h.connectAndRead();
+            QPointer<SetupWindow> setup;
+            const bool programming = QString(during) == "RX";
+            if (programming) {
+                setup = enter(h);
+                h.prompts.texts = {QString("RX 902.500")};
+            }
+            bool closed = false;
+            h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+                if (label != during || closed)
+                    return;
+                closed = true;
+                setup = h.window->findChild<SetupWindow*>();
+                QTimer::singleShot(0, setup, [&] { setup->close(); });
+            };
+            h.radio.clearLines();
+            if (programming)
+                setup->programFrequency("rx");
+            else
+                enter(h);
+            h.window->state().gate.waitHook = nullptr;
+            QTRY_VERIFY(closed && !setup);
+            const QStringList sent = h.commands();
+            QCOMPARE(sent.mid(sent.size() - 2), (QStringList{"DKEY", "quit"}));
+            QVERIFY(!sent.contains("tx"));
+            QVERIFY(!h.window->state().setupMode);
+        }
+    }
+
+    // Keyed from the terminal pane, the transmitter is de-keyed when the window closes.
+    void keyTypedInThePaneIsDeKeyedOnClose() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        QVERIFY(h.window->txtTerm->sendKey("KEY\r"));
+        QVERIFY(h.radio.keyed());
+        QVERIFY(setup->Key->isEnabled());
+        h.radio.clearLines();
+        setup->close();
+        QTRY_VERIFY(!setup);
+        QCOMPARE(h.commands(), (QStringList{"DKEY", "quit"}));
+        QVERIFY(!h.radio.keyed() && !h.radio.inSetupMode());
+    }
+
+    // Port Open and the store and restore window end setup mode before they touch the port.
+    void portOpenAndTheStoreWindowLeaveSetupModeFirst() {
+        for (const bool restore : {false, true}) {
+            Harness h;
+            h.connectAndRead();
+            QPointer<SetupWindow> setup = enter(h);
+            setup->Key->click();
+            h.radio.clearLines();
+            if (restore)
+                h.window->controls().mnuConfigRestore->trigger();
+            else
+                h.window->controls().mnuOpen->trigger();
+            h.settle();
+            QVERIFY(!setup);
+            const QStringList sent = h.commands();
+            const int quit = int(sent.indexOf("quit"));
+            QVERIFY(quit > 0 && sent.at(quit - 1) == "DKEY");
+            QVERIFY(quit < sent.indexOf(restore ? "unit" : "CLOS"));
+            QVERIFY(!h.radio.keyed() && !h.radio.inSetupMode());
+            if (restore)
+                h.window->findChild<RestoreWindow*>()->close();
+        }
+    }
+
+    // The opening reads interrupted by Exit, Disconnect or a lost device: the window goes once
+    // its read has ended, and a lost device is said once.
+    void openingReadsInterrupted() {
+        for (int way = 0; way < 3; ++way) {
+            Harness h;
+            h.connectAndRead();
+            QPointer<SetupWindow> setup;
+            h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+                if (label != "rx" || setup)
+                    return;
+                setup = h.window->findChild<SetupWindow*>();
+                QTimer::singleShot(0, &h.port, [&] {
+                    if (way == 0)
+                        setup->ExitButton->click();
+                    else if (way == 1)
+                        h.window->onToolbarButton(h.window->toolbarButton("Disconnect"));
+                    else
+                        h.port.vanish();
+                });
+            };
+            enter(h);
+            h.window->state().gate.waitHook = nullptr;
+            h.settle();
+            QTRY_VERIFY(!setup);
+            QVERIFY(!h.window->state().setupMode);
+            QCOMPARE(h.prompts.messages().size(), way == 2 ? 2 : 1); // the warning, the loss
+            if (way < 2)
+                QVERIFY(!h.radio.inSetupMode());
+        }
+    }
+
+    // Disconnect or a lost device while the radio is asked into setup mode opens no window.
+    void interruptedEntryOpensNothing() {
+        for (const bool lost : {false, true}) {
+            Harness h;
+            h.connectAndRead();
+            h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+                if (label == "setup")
+                    QTimer::singleShot(0, &h.port, [&] {
+                        if (lost)
+                            h.port.vanish();
+                        else
+                            h.window->onToolbarButton(h.window->toolbarButton("Disconnect"));
+                    });
+            };
+            enter(h);
+            h.window->state().gate.waitHook = nullptr;
+            h.settle();
+            QVERIFY(!h.window->findChild<SetupWindow*>());
+            QVERIFY(!h.window->state().setupMode);
+            QCOMPARE(h.prompts.messages().size(), lost ? 2 : 1);
+        }
+    }
+
+    // A signal while keyed: de-keyed, out of setup mode, logged out, and the program ends.
+    void signalWhileKeyed() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        setup->Key->click();
+        h.radio.clearLines();
+        h.window->quitBySignal();
+        QTRY_VERIFY(h.window->ended());
+        QCOMPARE(h.commands(), (QStringList{"DKEY", "quit", "PASS NONE"}));
+        QVERIFY(!h.radio.keyed() && !h.radio.inSetupMode());
     }
 };
 

@@ -1,8 +1,10 @@
 #include "Harness.h"
+#include "core/LinkGate.h"
 #include "link/Console.h"
 #include "link/ConsoleText.h"
 
 #include <QTest>
+#include <QTimer>
 
 using ConsoleText::bitsToHex;
 using ConsoleText::hexToBits;
@@ -82,6 +84,42 @@ private slots:
         h.connectRadio();
         h.window->console().sendLine("own ALPHA\r\npwr 20\x1b");
         QCOMPARE(h.commands(), QStringList{"own ALPHApwr 20"});
+        // The C1 range of Latin-1 too, and no line longer than any reply could be.
+        h.radio.clearLines();
+        h.window->console().sendLine(QString("own B") + QChar(0x85) + QChar(0x9b) + "ETA");
+        h.window->console().sendLine("owm " + QString(400, u'x'));
+        QCOMPARE(h.commands(), QStringList({"own BETA", "owm " + QString(252, u'x')}));
+    }
+
+    // An interrupted action waits no more and says nothing more but what leaves the radio
+    // safe; nothing at all goes out from inside another action's wait.
+    void interruptionsAndWaitsKeepCommandsApart() {
+        Harness h;
+        h.connectRadio();
+        Console& console = h.window->console();
+        LinkGate& gate = h.window->state().gate;
+        {
+            const LinkBusy busy(gate);
+            gate.cancel();
+            const qint64 before = h.clock.msecs();
+            QVERIFY(!console.waitUntil([] { return false; }, 4, "test"));
+            console.sleep(1000, "test");
+            QCOMPARE(h.clock.msecs(), before);
+            console.sendLine("pwr 25");
+            console.sendSafeLine("DKEY");
+            console.setEcho(true);
+        }
+        QVERIFY(!gate.cancelled());
+        QCOMPARE(h.commands(), (QStringList{"DKEY", "eeco"}));
+
+        h.radio.clearLines();
+        h.radio.setSilent(true);
+        QTimer::singleShot(0, &h.port, [&] { console.sendLine("stat"); });
+        {
+            const LinkBusy busy(gate);
+            console.waitUntil([] { return false; }, 1, "test");
+        }
+        QVERIFY(h.radio.lines().isEmpty());
     }
 };
 

@@ -80,6 +80,8 @@ private slots:
         const QStringList sent = h.commands();
         QVERIFY(sent.contains("QUIT"));
         QVERIFY(sent.indexOf("QUIT") < sent.indexOf("OPEN"));
+        // A transmitter keyed in setup mode is de-keyed first.
+        QCOMPARE(sent.at(sent.indexOf("QUIT") - 1), QString("DKEY"));
         QVERIFY(!h.radio.inSetupMode());
         QVERIFY(h.window->state().refreshRequest);
     }

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -368,6 +369,23 @@ private slots:
         h.window->onTick();
         QCOMPARE(h.prompts.messages().size(), 1);
         QCOMPARE(h.message(), RadioLink::communicationError());
+    }
+
+    // Quitting while the read waits: no owner's name is written back, and the program ends.
+    void quitDuringTheReadWritesNoProbe() {
+        Harness h;
+        h.connectRadio();
+        h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+            if (label == "srev")
+                QTimer::singleShot(0, h.window.get(), [&] { h.window->close(); });
+        };
+        h.window->onTick();
+        h.window->state().gate.waitHook = nullptr;
+        QTRY_VERIFY(h.window->ended());
+        const QStringList sent = h.radio.commands();
+        QVERIFY(!sent.contains("own") && !sent.filter(QRegularExpression("^own ")).size());
+        QCOMPARE(sent.last(), QString("PASS NONE"));
+        QVERIFY(h.radio.echo());
     }
 };
 
