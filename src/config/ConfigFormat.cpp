@@ -235,81 +235,54 @@ void Reader::buildExtensionMap() {
 
 namespace {
 
-// The reader's keywords in the order they are tested, each with the keywords a line holding
-// it anywhere must not hold as well.
-struct Keyword {
-    const char* word;
-    const char* query;
-    const char* unless[2];
-};
-const Keyword Keywords[] = {
-    {"UNIT", "unit", {}},
-    {"OWN", "own", {}},
-    {"OWM", "owm", {}},
-    {"MODE", "mode", {}},
-    {"PWR", "pwr", {}},
-    {"BAUD", "baud", {}},
-    {"PORT", "port", {}},
-    {"DEVICE", "device", {}},
-    {"AMASK", "amask", {}},
-    {"ALARM ACTIVE", "asense", {}},
-    {"CTS", "cts", {"CTSHOLD"}},
-    {"CTSHOLD", "ctshold", {}},
-    {"RXTOT", "rxtot", {}},
-    {"RXD", "rxd", {}},
-    {"SLEEP", "sleep", {}},
-    {"LPMHOLD", "lpmhold", {}},
-    {"ADDR", "addr", {"XADDR", "CSADDR"}},
-    {"CSADDR", "csaddr", {}},
-    {"HOPTIME", "hoptime", {}},
-    {"SKIP", "skip", {}},
-    {"LPM", "lpm", {"LPMHOLD"}},
-    {"REPEAT", "repeat", {}},
-    {"RETRY", "retry", {}},
-    {"FEC", "fec", {}},
-    {"BUFF", "buff", {}},
-    {"SAF", "saf", {}},
-    {"XADDR", "xaddr", {}},
-    {"XMIN", "xmin", {}},
-    {"XMAX", "xmax", {}},
-    {"XMAP", "xmap", {}},
-    {"XPRI", "xpri", {}},
-    {"XRSSI", "xrssi", {}},
-    {"DTYPE", "dtype", {}},
-    {"DLINK", "dlink", {}},
-    {"RTU", "rtu", {}},
-};
-
-bool heldAnywhere(const QString& line, const Keyword& keyword) {
-    if (!line.contains(QLatin1String(keyword.word)))
-        return false;
-    for (const char* other : keyword.unless)
-        if (other && line.contains(QLatin1String(other)))
-            return false;
-    return true;
+// What the reader looks for, in the rows' order: the row's keyword in capitals ("ALARM ACTIVE"
+// for the alarm sense).
+QString keywordOf(const Row& row) {
+    const QString query = QString::fromLatin1(row.query);
+    return query == "asense" ? QStringLiteral("ALARM ACTIVE") : query.toUpper();
 }
 
-// The keyword a line is for: the one it starts with (followed by a blank), as every line this
-// program writes does; only a line that starts with none is taken by the first keyword it
+// A line that holds a keyword somewhere is that row's, unless it holds one of these as well.
+QStringList longerKeywords(const Row& row) {
+    const QLatin1String query(row.query);
+    if (query == "cts")
+        return {"CTSHOLD"};
+    if (query == "addr")
+        return {"XADDR", "CSADDR"};
+    if (query == "lpm")
+        return {"LPMHOLD"};
+    return {};
+}
+
+bool heldAnywhere(const QString& line, const Row& row) {
+    if (!line.contains(keywordOf(row)))
+        return false;
+    const QStringList longer = longerKeywords(row);
+    return std::none_of(longer.begin(), longer.end(),
+                        [&](const QString& other) { return line.contains(other); });
+}
+
+// The row a line is for: the one whose keyword it starts with (followed by a blank), as every
+// line this program writes does; only a line that starts with none goes to the first keyword it
 // holds anywhere. Keyword tests are case-sensitive.
-const Keyword* keywordOf(const QString& line) {
-    for (const Keyword& keyword : Keywords)
-        if (line.startsWith(QLatin1String(keyword.word) + u' '))
-            return &keyword;
-    for (const Keyword& keyword : Keywords)
-        if (heldAnywhere(line, keyword))
-            return &keyword;
+const Row* rowOfLine(const QString& line) {
+    for (const Row& row : Rows)
+        if (line.startsWith(keywordOf(row) + u' '))
+            return &row;
+    for (const Row& row : Rows)
+        if (heldAnywhere(line, row))
+            return &row;
     return nullptr;
 }
 
 } // namespace
 
 QString Reader::dispatch(const QString& line) {
-    const Keyword* keyword = keywordOf(line);
-    if (!keyword)
+    const Row* found = rowOfLine(line);
+    if (!found)
         return QString();
-    const QString query = keyword->query;
-    const char* q = keyword->query;
+    const QString query = found->query;
+    const char* q = found->query;
     const bool from200 = version_ >= 200;
     if (query == "own" || query == "owm")
         fill(q, line.mid(4));
@@ -326,11 +299,11 @@ QString Reader::dispatch(const QString& line) {
             buildExtensionMap();
             return QStringLiteral("xmap");
         }
-    } else if (!hasRow(*row(query), version_)) {
+    } else if (!hasRow(*found, version_)) {
         return QString(); // a setting the connected radio's firmware lacks
     } else if (query == "dlink" || query == "rtu")
         takeSwitched(q, line);
-    else if (row(query)->access != Any)
+    else if (found->access != Any)
         fillByAccess(q, line);
     else
         fill(q, line);
