@@ -3,7 +3,7 @@
 #include "app/SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/Clock.h"
-#include "core/Prompts.h"
+#include "core/QtPrompts.h"
 #include "link/DevicePort.h"
 #include "link/PortNames.h"
 

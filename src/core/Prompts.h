@@ -5,8 +5,6 @@
 #include <functional>
 #include <optional>
 
-class QWidget;
-
 // Every question, message, file dialog and beep the user meets goes through this seam.
 class Prompts {
 public:
@@ -15,8 +13,10 @@ public:
     enum Answer { Ok = 1, Cancel, Abort, Retry, Ignore, Yes, No };
 
     virtual ~Prompts() = default;
+    // defaultAnswer is the button Enter presses; without one it is the first.
     virtual Answer message(const QString& text, const QString& caption, Icon icon = Icon::None,
-                           Buttons buttons = Buttons::Ok) = 0;
+                           Buttons buttons = Buttons::Ok,
+                           std::optional<Answer> defaultAnswer = std::nullopt) = 0;
     // The text the user typed, or nothing when cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
                                          const QString& initial = QString()) = 0;
@@ -34,24 +34,6 @@ public:
     static QString dialogFilter(const QString& pairs);
 };
 
-class QtPrompts : public Prompts {
-public:
-    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
-    void setParent(QWidget* parent) { parent_ = parent; }
-    Answer message(const QString& text, const QString& caption, Icon icon,
-                   Buttons buttons) override;
-    std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& initial) override;
-    QString openFile(const QString& title, const QString& filter, const QString& fileName,
-                     bool allowCreate) override;
-    QString saveFile(const QString& title, const QString& filter, const QString& fileName,
-                     const QString& defaultSuffix) override;
-    void beep() override;
-
-private:
-    QWidget* parent_;
-};
-
 // Answers from a queue and records every call, so a test can assert what the user was shown.
 class ScriptedPrompts : public Prompts {
 public:
@@ -61,10 +43,11 @@ public:
         QString caption;
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;
+        std::optional<Answer> defaultAnswer;
     };
 
-    Answer message(const QString& text, const QString& caption, Icon icon,
-                   Buttons buttons) override;
+    Answer message(const QString& text, const QString& caption, Icon icon, Buttons buttons,
+                   std::optional<Answer> defaultAnswer) override;
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& fileName,
