@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/QuitSignals.h"
 #include "app/SplashWindow.h"
-#include "core/AppSettings.h"
+#include "core/SettingsFile.h"
 #include "core/Clock.h"
 #include "core/QtPrompts.h"
 #include "link/DevicePort.h"

@@ -53,7 +53,7 @@ void RadioAccess::guarded(const std::function<void()>& step) {
         step();
     } catch (const SerialError& error) {
         if (error.endsHandler() && !state_.closing && !console_.interrupted())
-            prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+            prompts_.message(Console::communicationError(), "Error", Prompts::Icon::Exclamation);
     }
 }
 

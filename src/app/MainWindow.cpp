@@ -528,12 +528,22 @@ void MainWindow::upgradeFirmware() {
             controls_.settingsPanel->setText(text);
         };
         display.statusBarEnabled = [this](bool enabled) { statusBar()->setEnabled(enabled); };
-        FirmwareDownload(console_, *link_, state_, prompts_, display)
+        FirmwareDownload(console_, state_, prompts_, firmwareLink(), display)
             .run(choice->path, choice->newVersion, state_.currentVersion);
     }
     // Available again whichever way the upgrade ended, as every connected-only control is.
     for (QAction* control : {controls_.mnuSendText, controls_.transmitButton})
         control->setEnabled(link_->connected());
+}
+
+FirmwareLink MainWindow::firmwareLink() {
+    FirmwareLink link;
+    link.disconnect = [this] { link_->disconnectAction(); };
+    link.connect = [this] { link_->connectAction(); };
+    link.portOpen = [this] { link_->portOpenAction(); };
+    link.reportCommunicationError = [this] { link_->reportCommunicationError(); };
+    link.showEvents = [this](bool shown) { link_->showEvents = shown; };
+    return link;
 }
 
 void MainWindow::showAbout() {

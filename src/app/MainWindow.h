@@ -21,6 +21,7 @@ class QPushButton;
 class QTabWidget;
 class QToolBar;
 class ClickableLabel;
+struct FirmwareLink;
 class Clock;
 class Prompts;
 class SerialPort;
@@ -108,6 +109,8 @@ private:
     // Once the radio was told to leave for its loader, quitting asks first.
     bool stopUpgradeToQuit();
     void quitNow();
+    // The upgrade's way back to this window's link.
+    FirmwareLink firmwareLink();
     // Opens a live screen on the console, window-modal, and starts its updates.
     template <typename Screen> void openLiveScreen();
 

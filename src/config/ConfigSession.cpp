@@ -3,8 +3,8 @@
 #include "core/Clock.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
+#include "link/Console.h"
 #include "link/ConsoleText.h"
-#include "link/RadioLink.h"
 #include "link/SerialPort.h"
 #include "link/TerminalFilter.h"
 
@@ -84,7 +84,7 @@ void ConfigSession::onPortEvent(int code) {
             keepReceived(state_.receiveBuffer, QString::fromLatin1(port_.readAll()));
         } else if (code > SerialPort::EndOfFile) {
             prompts_.beep();
-            const auto answer = prompts_.message(RadioLink::eventMessage(code),
+            const auto answer = prompts_.message(SerialPort::eventMessage(code),
                                                  "Click Cancel to quit, OK to ignore.",
                                                  Prompts::Icon::None, Prompts::Buttons::OkCancel);
             if (answer == Prompts::Cancel)
@@ -111,7 +111,7 @@ bool ConfigSession::wakeUp() {
                    random_, [] { return false; }, [](int) {}, true) == Console::WakeUp::Prompt;
     } catch (const SerialError&) {
         if (!console_.interrupted())
-            prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+            prompts_.message(Console::communicationError(), "Error", Prompts::Icon::Exclamation);
         return false;
     }
 }
@@ -128,7 +128,7 @@ bool ConfigSession::promptShown() {
 }
 
 void ConfigSession::consoleFailed() {
-    prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+    prompts_.message(Console::communicationError(), "Error", Prompts::Icon::Exclamation);
     state_.restoreLinkFailure = true;
 }
 

@@ -2,12 +2,6 @@
 
 #include <QSettings>
 
-std::unique_ptr<QSettings> openAppSettings() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Quenlar"),
-                                       QStringLiteral("Quenlar Ardentix Configuration"));
-}
-
 std::optional<bool> parseYesNo(const QString& text) {
     const QString word = text.trimmed().toLower();
     if (word == "true")

@@ -2,13 +2,9 @@
 
 #include <QColor>
 #include <QString>
-#include <memory>
 #include <optional>
 
 class QSettings;
-
-// The per-user settings store of the program, in its three groups.
-std::unique_ptr<QSettings> openAppSettings();
 
 // The stored preferences as the main window applies them at load.
 struct StoredPreferences {

@@ -4,7 +4,6 @@
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
-#include "link/RadioLink.h"
 #include "link/SerialPort.h"
 
 #include <QFile>
@@ -26,9 +25,9 @@ void sayFailed(Prompts& prompts) {
 
 } // namespace
 
-FirmwareDownload::FirmwareDownload(Console& console, RadioLink& link, SharedState& state,
-                                   Prompts& prompts, FirmwareDisplay display)
-    : console_(console), link_(link), state_(state), prompts_(prompts),
+FirmwareDownload::FirmwareDownload(Console& console, SharedState& state, Prompts& prompts,
+                                   FirmwareLink link, FirmwareDisplay display)
+    : console_(console), state_(state), prompts_(prompts), link_(std::move(link)),
       display_(std::move(display)), random_(quint32(console.clock().msecs() ^ 0xf17e)) {}
 
 bool FirmwareDownload::run(const QString& path, const QString& newVersion,
@@ -42,7 +41,7 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
         if (entry == Entry::Cancelled)
             leaveLoaderUnchanged(currentVersion);
         if (entry == Entry::Restarting)
-            link_.disconnectAction();
+            link_.disconnect();
         if (entry != Entry::Loader) {
             state_.upgradeCommitted = false;
             return false;
@@ -168,7 +167,7 @@ bool FirmwareDownload::wakeLoader() {
         console_.yieldOnce(Label);
         return !console_.interrupted();
     }
-    link_.disconnectAction();
+    link_.disconnect();
     display_.paneText("Error. Please reconnect.");
     return false;
 }
@@ -223,7 +222,7 @@ bool FirmwareDownload::transfer(const QString& path) {
     console_.sleep(2000, Label);
     console_.sendLine("PROGRAM");
     display_.statusBarEnabled(false);
-    link_.showEvents = false;
+    link_.showEvents(false);
     qint64 pieces = 0;
     while (!file.atEnd() && !state_.cancelRequested && !console_.interrupted()) {
         if (length - file.pos() > PieceSize) {
@@ -265,17 +264,17 @@ void FirmwareDownload::restoreLine() {
     port.setSettings(ConsoleSettings);
     display_.settingsText("Settings: " + (port.isOpen() ? port.settings() : QString()));
     display_.statusBarEnabled(true);
-    link_.showEvents = true;
+    link_.showEvents(true);
 }
 
 // Back to the console's speed. A radio that runs its new firmware is connected again and read;
 // one left in its loader leaves the port open for the next connection, which finds it there.
 void FirmwareDownload::finish(bool stored) {
     restoreLine();
-    link_.disconnectAction();
+    link_.disconnect();
     console_.sleep(500, Label);
     if (stored)
-        link_.connectAction();
+        link_.connect();
     else
-        link_.portOpenAction();
+        link_.portOpen();
 }

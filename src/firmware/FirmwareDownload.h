@@ -7,7 +7,6 @@
 
 class Console;
 class Prompts;
-class RadioLink;
 struct SharedState;
 
 // What the download shows, given by its front end: the main window shows it in its progress
@@ -21,6 +20,20 @@ struct FirmwareDisplay {
     std::function<void(bool enabled)> statusBarEnabled;
 };
 
+// What the download asks of the link that holds the radio: the main window's link actions, or
+// a front end's own.
+struct FirmwareLink {
+    // Closes the link (the radio told first, when its console answers).
+    std::function<void()> disconnect;
+    // Opens, wakes and greets the console again, and has the settings read.
+    std::function<void()> connect;
+    // Opens the port only: a radio left in its loader is found there by the next connection.
+    std::function<void()> portOpen;
+    std::function<void()> reportCommunicationError;
+    // Whether line events are shown while the file is sent.
+    std::function<void(bool shown)> showEvents;
+};
+
 // Takes the radio into its loader, has it erase its firmware, sends the firmware file at
 // 115200 baud and judges the loader's answer; then returns the port to 19200 baud and connects
 // again, so that the window shows the release the radio now runs. It admits no other action on
@@ -30,7 +43,7 @@ struct FirmwareDisplay {
 class FirmwareDownload : public QObject {
     Q_OBJECT
 public:
-    FirmwareDownload(Console& console, RadioLink& link, SharedState& state, Prompts& prompts,
+    FirmwareDownload(Console& console, SharedState& state, Prompts& prompts, FirmwareLink link,
                      FirmwareDisplay display);
 
     // The piece the file is sent in: one transmit buffer.
@@ -57,9 +70,9 @@ private:
     bool userCancelled() const;
 
     Console& console_;
-    RadioLink& link_;
     SharedState& state_;
     Prompts& prompts_;
+    FirmwareLink link_;
     FirmwareDisplay display_;
     QRandomGenerator random_;
 };

@@ -79,6 +79,11 @@ public:
     Verdict awaitVerdict(double seconds, const QString& label);
     // Reset, send a write, and wait for its verdict, the link held busy meanwhile.
     Verdict write(const QString& command, double seconds);
+    // What a handler that lost the link tells the user.
+    static QString communicationError() {
+        return QStringLiteral(
+            "There was an error communicating with the radio. Please reconnect and try again");
+    }
     // The verdict in words for a message: "the radio did not answer" and the like.
     static QString reasonOf(Verdict verdict);
 

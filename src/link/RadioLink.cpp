@@ -22,43 +22,6 @@ constexpr qint64 DrainMs = 10000;
 
 } // namespace
 
-QString RadioLink::eventMessage(int code) {
-    switch (code) {
-    case SerialPort::CtsChanged:
-        return "Change in CTS Detected";
-    case SerialPort::DsrChanged:
-        return "Change in DSR Detected";
-    case SerialPort::CdChanged:
-        return "Change in CD Detected";
-    case SerialPort::Ring:
-        return "Connecting";
-    case SerialPort::EndOfFile:
-        return "End of File Detected";
-    case SerialPort::Break:
-        return "Break Received";
-    case SerialPort::CdTimeout:
-        return "Carrier Detect Timeout";
-    case SerialPort::CtsTimeout:
-        return "CTS Timeout";
-    case SerialPort::DcbError:
-        return "Error retrieving DCB";
-    case SerialPort::DsrTimeout:
-        return "DSR Timeout";
-    case SerialPort::Framing:
-        return "Framing Error";
-    case SerialPort::Overrun:
-        return "Overrun Error";
-    case SerialPort::RxOverflow:
-        return "Receive Buffer Overflow";
-    case SerialPort::Parity:
-        return "Parity Error";
-    case SerialPort::TxFull:
-        return "Transmit Buffer Full";
-    default:
-        return "Unknown error or event";
-    }
-}
-
 RadioLink::RadioLink(Console& console, Terminal& terminal, LinkControls& controls,
                      SharedState& state, Prompts& prompts)
     : console_(console), port_(console.port()), clock_(console.clock()), terminal_(terminal),
@@ -71,7 +34,7 @@ bool RadioLink::connected() const {
 void RadioLink::reportCommunicationError() {
     // A link the user is closing, or an action that was interrupted, fails quietly.
     if (!state_.closing && !state_.gate.cancelled())
-        prompts_.message(communicationError(), "Error", Prompts::Icon::Exclamation);
+        prompts_.message(Console::communicationError(), "Error", Prompts::Icon::Exclamation);
 }
 
 void RadioLink::requestConnect() {
@@ -290,9 +253,9 @@ void RadioLink::onPortEvent(int code) {
         } else if (code == SerialPort::TransmitThreshold) {
             return;
         } else if (code >= SerialPort::CtsChanged && code <= SerialPort::EndOfFile) {
-            showLineEvent(eventMessage(code));
+            showLineEvent(SerialPort::eventMessage(code));
         } else {
-            showErrorEvent(eventMessage(code));
+            showErrorEvent(SerialPort::eventMessage(code));
         }
     } catch (const SerialError& error) {
         if (error.endsHandler())

@@ -21,16 +21,10 @@ public:
     RadioLink(Console& console, Terminal& terminal, LinkControls& controls, SharedState& state,
               Prompts& prompts);
 
-    static QString communicationError() {
-        return QStringLiteral(
-            "There was an error communicating with the radio. Please reconnect and try again");
-    }
     static QString closNotice() {
         return QStringLiteral(
             "*** CLOS command sent to the radio before disabling the COMM port. ***\r\n");
     }
-    // The words for a port event's code ("Framing Error").
-    static QString eventMessage(int code);
     // Shows the message for a serial failure that ends a handler.
     void reportCommunicationError();
 

@@ -26,3 +26,40 @@ SerialError openFailureError(int number, const QString& device, OpenFailure fail
                                                      : SerialError::DeviceUnavailable;
     return SerialError(code, openFailureText(number, device, failure, systemReason));
 }
+
+QString SerialPort::eventMessage(int code) {
+    switch (code) {
+    case SerialPort::CtsChanged:
+        return "Change in CTS Detected";
+    case SerialPort::DsrChanged:
+        return "Change in DSR Detected";
+    case SerialPort::CdChanged:
+        return "Change in CD Detected";
+    case SerialPort::Ring:
+        return "Connecting";
+    case SerialPort::EndOfFile:
+        return "End of File Detected";
+    case SerialPort::Break:
+        return "Break Received";
+    case SerialPort::CdTimeout:
+        return "Carrier Detect Timeout";
+    case SerialPort::CtsTimeout:
+        return "CTS Timeout";
+    case SerialPort::DcbError:
+        return "Error retrieving DCB";
+    case SerialPort::DsrTimeout:
+        return "DSR Timeout";
+    case SerialPort::Framing:
+        return "Framing Error";
+    case SerialPort::Overrun:
+        return "Overrun Error";
+    case SerialPort::RxOverflow:
+        return "Receive Buffer Overflow";
+    case SerialPort::Parity:
+        return "Parity Error";
+    case SerialPort::TxFull:
+        return "Transmit Buffer Full";
+    default:
+        return "Unknown error or event";
+    }
+}

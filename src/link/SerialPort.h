@@ -60,6 +60,9 @@ public:
 
     using QObject::QObject;
 
+    // The words for an event's code ("Framing Error").
+    static QString eventMessage(int code);
+
     virtual int portNumber() const = 0;
     virtual void setPortNumber(int number) = 0; // only while closed
     virtual QString settings() const = 0;

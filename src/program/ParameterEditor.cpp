@@ -175,7 +175,7 @@ void ParameterEditor::edit(const QString& field) {
             editNow(field);
         } catch (const SerialError& error) {
             if (error.endsHandler() && !state_.closing && !console_.interrupted())
-                prompts_.message(RadioLink::communicationError(), "Error",
+                prompts_.message(Console::communicationError(), "Error",
                                  Prompts::Icon::Exclamation);
         }
     });
@@ -243,7 +243,7 @@ void ParameterEditor::openOptionDialog(const QString& field) {
 
 void ParameterEditor::showDialog(OptionDialog* dialog) {
     dialog->onLinkFailure = [this] {
-        prompts_.message(RadioLink::communicationError(), "Error", Prompts::Icon::Exclamation);
+        prompts_.message(Console::communicationError(), "Error", Prompts::Icon::Exclamation);
     };
     dialog->open();
 }

@@ -208,7 +208,7 @@ private slots:
         h.prompts.files = {h.dir.filePath("silent.txt")};
         trigger(*window, "SaveConfig");
         QVERIFY(h.window->state().restoreLinkFailure);
-        QCOMPARE(h.message(), RadioLink::communicationError());
+        QCOMPARE(h.message(), Console::communicationError());
         h.radio.setSilent(false);
         h.radio.clearLines();
         h.window->onTick();

@@ -144,7 +144,7 @@ private slots:
         h.port.vanish();
         QTRY_VERIFY(!setup);
         QVERIFY(!h.window->state().setupMode);
-        QCOMPARE(h.message(), RadioLink::communicationError());
+        QCOMPARE(h.message(), Console::communicationError());
     }
 
     void aModeFieldOfOneLetterKeepsTheRssiButton() {

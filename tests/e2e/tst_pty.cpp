@@ -169,7 +169,7 @@ private slots:
         s.sim.kill();
         s.sim.waitForFinished();
         QTRY_VERIFY_WITH_TIMEOUT(!s.port->isOpen(), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.lastMessage(), RadioLink::communicationError(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(s.prompts.lastMessage(), Console::communicationError(), 5000);
         QVERIFY(!s.window->controls().imgNotConnected->isHidden());
         QVERIFY(s.window->controls().connectButton->isEnabled());
     }

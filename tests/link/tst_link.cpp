@@ -208,7 +208,7 @@ private slots:
         Harness h;
         h.connectRadio();
         h.port.vanish();
-        QCOMPARE(h.message(), RadioLink::communicationError());
+        QCOMPARE(h.message(), Console::communicationError());
         verifyDisconnected(h);
         QVERIFY(h.pane().endsWith("Disconnected"));
     }

@@ -368,7 +368,7 @@ private slots:
         });
         h.window->onTick();
         QCOMPARE(h.prompts.messages().size(), 1);
-        QCOMPARE(h.message(), RadioLink::communicationError());
+        QCOMPARE(h.message(), Console::communicationError());
     }
 
     // Quitting while the read waits: no owner's name is written back, and the program ends.
