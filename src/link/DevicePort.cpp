@@ -1,12 +1,9 @@
 #include "DevicePort.h"
 
+#include "PlatformDevice.h"
+
 #include <QFile>
 #include <QFileInfo>
-
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#include <unistd.h>
-#endif
 
 DevicePort::DevicePort(std::function<QString(int)> devicePath, QObject* parent)
     : SerialPort(parent), devicePath_(std::move(devicePath)) {
@@ -67,7 +64,8 @@ void DevicePort::setOpen(bool open) {
         const auto error = serial_.error();
         const QString reason = serial_.errorString();
         serial_.clearError();
-        throw openFailureError(number_, path, classify(error, mayOpen(path)), reason);
+        throw openFailureError(number_, path, classify(error, PlatformDevice::mayOpen(path)),
+                               reason);
     }
     applySettings();
     lines_ = serial_.pinoutSignals();
@@ -88,15 +86,6 @@ OpenFailure DevicePort::classify(QSerialPort::SerialPortError error, bool mayOpe
     }
 }
 
-bool DevicePort::mayOpen(const QString& path) {
-#ifdef Q_OS_UNIX
-    return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0;
-#else
-    Q_UNUSED(path);
-    return true;
-#endif
-}
-
 void DevicePort::write(const QByteArray& bytes) {
     if (!isOpen())
         throw SerialError(SerialError::PortNotOpen, "Operation valid only when the port is open");
@@ -115,19 +104,8 @@ qint64 DevicePort::bytesToSend() const {
     return isOpen() ? serial_.bytesToWrite() : 0;
 }
 
-// A far end that hung up (a pseudo-terminal whose server ended) reads as an endless end of
-// file rather than as an error, so it is looked for here.
-bool DevicePort::hungUp() const {
-#ifdef Q_OS_UNIX
-    pollfd line{int(serial_.handle()), POLLIN, 0};
-    return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLNVAL));
-#else
-    return false;
-#endif
-}
-
 void DevicePort::pollLines() {
-    if (hungUp()) {
+    if (PlatformDevice::hungUp(serial_.handle())) {
         onError(QSerialPort::ResourceError);
         return;
     }
@@ -160,7 +138,8 @@ void DevicePort::onError(QSerialPort::SerialPortError error) {
     serial_.clearError();
     // A full output queue (the line is slower than the program) is reported the same way as a
     // lost device; the bytes wait in the port and go out when the line takes them.
-    if (serial_.isOpen() && !hungUp() && QFileInfo::exists(openPath_))
+    if (serial_.isOpen() && !PlatformDevice::hungUp(serial_.handle()) &&
+        QFileInfo::exists(openPath_))
         return;
     linePoll_.stop();
     if (serial_.isOpen())

@@ -27,12 +27,10 @@ public:
 
     // Why an open failed, from the port's error and whether this user may open the device.
     static OpenFailure classify(QSerialPort::SerialPortError error, bool mayOpen);
-    static bool mayOpen(const QString& path);
 
 private:
     void applySettings();
     void pollLines();
-    bool hungUp() const;
     void onError(QSerialPort::SerialPortError error);
 
     std::function<QString(int)> devicePath_;

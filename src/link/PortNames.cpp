@@ -1,17 +1,12 @@
 #include "PortNames.h"
 
-#include <QCoreApplication>
-#include <QFile>
+#include "PlatformDevice.h"
+#include "PortNaming.h"
+
 #include <QFileInfo>
 #include <QMap>
-#include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QSettings>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <csignal>
-#endif
 
 namespace PortNames {
 
@@ -19,16 +14,10 @@ static QString key(int number) {
     return QStringLiteral("Ports/Com%1").arg(number);
 }
 
+using PortNaming::systemScheme;
+
 QString devicePath(QSettings& settings, int number) {
-#ifdef Q_OS_WIN
-    Q_UNUSED(settings);
-    return QStringLiteral("COM%1").arg(number);
-#else
-    const QString mapped = settings.value(key(number)).toString();
-    if (!mapped.isEmpty())
-        return mapped;
-    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
-#endif
+    return PortNaming::deviceOf(systemScheme(), number, settings.value(key(number)).toString());
 }
 
 void numberAdapters(QSettings& settings, const QStringList& devices) {
@@ -43,7 +32,7 @@ void numberAdapters(QSettings& settings, const QStringList& devices) {
             continue;
         // Free: no key, and no built-in port answering to the default name.
         while (settings.contains(key(number)) ||
-               QFileInfo::exists(QStringLiteral("/dev/ttyS%1").arg(number - 1)))
+               QFileInfo::exists(PortNaming::builtInDevice(systemScheme(), number)))
             ++number;
         settings.setValue(key(number), device);
         known << device;
@@ -67,16 +56,8 @@ QStringList systemPorts() {
     return devices;
 }
 
-// The number a system port answers to without a mapping: ttyS<k> is k + 1, COMn is n.
-static int builtInNumber(const QString& device) {
-    static const QRegularExpression builtIn("^(?:/dev/ttyS(\\d+)|COM(\\d+))$");
-    const QRegularExpressionMatch match = builtIn.match(device);
-    if (!match.hasMatch())
-        return 0;
-    return match.captured(1).isEmpty() ? match.captured(2).toInt() : match.captured(1).toInt() + 1;
-}
-
-QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts) {
+// The "Ports" group's mappings, by number.
+static QMap<int, QString> mappedPorts(QSettings& settings) {
     QMap<int, QString> devices;
     settings.beginGroup("Ports");
     for (const QString& name : settings.childKeys()) {
@@ -86,8 +67,13 @@ QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts) 
             devices.insert(number, settings.value(name).toString());
     }
     settings.endGroup();
+    return devices;
+}
+
+QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts) {
+    QMap<int, QString> devices = mappedPorts(settings);
     for (const QString& device : systemPorts) {
-        const int number = builtInNumber(device);
+        const int number = PortNaming::builtInNumber(systemScheme(), device);
         if (number > 0 && !devices.contains(number))
             devices.insert(number, device);
     }
@@ -97,9 +83,18 @@ QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts) 
         if (!QFileInfo::exists(it.value()))
             continue;
 #endif
-        ports.append({it.key(), it.value(), lockedByAnother(it.value())});
+        ports.append({it.key(), it.value(), PlatformDevice::lockedByAnother(it.value())});
     }
     return ports;
+}
+
+int numberOf(QSettings& settings, const PortNaming::Named& named) {
+    if (named.device.isEmpty())
+        return named.number;
+    if (const int builtIn = PortNaming::builtInNumber(systemScheme(), named.device))
+        return builtIn;
+    numberAdapters(settings, {named.device});
+    return mappedPorts(settings).key(named.device, 0);
 }
 
 QString describe(const Port& port) {
@@ -107,27 +102,6 @@ QString describe(const Port& port) {
         .arg(port.number)
         .arg(port.device)
         .arg(port.inUse ? QStringLiteral(" - in use by another program") : QString());
-}
-
-bool lockedByAnother(const QString& device) {
-#ifdef Q_OS_UNIX
-    static const char* const Folders[] = {"/var/lock",         "/etc/locks", "/var/spool/locks",
-                                          "/var/spool/uucp",   "/tmp",       "/var/tmp",
-                                          "/var/lock/lockdev", "/run/lock"};
-    const QString name = "LCK.." + QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
-    for (const char* folder : Folders) {
-        QFile lock(QString::fromLatin1(folder) + u'/' + name);
-        if (!lock.open(QIODevice::ReadOnly))
-            continue;
-        const qint64 pid = lock.readLine(32).trimmed().toLongLong();
-        if (pid > 0 && pid != QCoreApplication::applicationPid() &&
-            (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
-            return true;
-    }
-#else
-    Q_UNUSED(device);
-#endif
-    return false;
 }
 
 } // namespace PortNames

@@ -5,6 +5,9 @@
 #include <QStringList>
 
 class QSettings;
+namespace PortNaming {
+struct Named;
+}
 
 // Port numbers as the program keeps them, mapped to devices through the "Ports" group.
 namespace PortNames {
@@ -27,10 +30,10 @@ struct Port {
 // The ports that exist, by number: those the "Ports" group maps to a device that exists, and
 // the system's own serial ports (/dev/ttyS<n-1>, COMn) that have no mapping. Nothing is opened.
 QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts);
+// The number of a port named by number or device: a device the "Ports" group does not map yet
+// (and that is no built-in port) is given the lowest free number, written back.
+int numberOf(QSettings& settings, const PortNaming::Named& named);
 // "Com3 (/dev/ttyUSB0)", marked when another program holds the port.
 QString describe(const Port& port);
-// Whether another running program has locked the device, as serial programs do with a lock
-// file in the system's lock folder.
-bool lockedByAnother(const QString& device);
 
 } // namespace PortNames

@@ -2,6 +2,7 @@
 #include "app/PreferencesDialog.h"
 #include "app/PropertiesDialog.h"
 #include "core/AppSettings.h"
+#include "link/PlatformDevice.h"
 #include "link/PortNames.h"
 
 #include <QAction>
@@ -122,10 +123,10 @@ private slots:
         QVERIFY(lock.open(QIODevice::WriteOnly));
         lock.write(QByteArray::number(qint64(getppid())).rightJustified(10) + "\n");
         lock.close();
-        const bool locked = PortNames::lockedByAnother(path);
+        const bool locked = PlatformDevice::lockedByAnother(path);
         lock.remove();
         QVERIFY(locked);
-        QVERIFY(!PortNames::lockedByAnother(device(h, "freetty")));
+        QVERIFY(!PlatformDevice::lockedByAnother(device(h, "freetty")));
         QCOMPARE(PortNames::describe({4, "/dev/ttyUSB0", true}),
                  QString("Com4 (/dev/ttyUSB0) - in use by another program"));
     }

@@ -1,0 +1,41 @@
+// Unix: lock files in the usual lock folders, access rights, and hang-ups seen by poll().
+#include "PlatformDevice.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <csignal>
+#include <poll.h>
+#include <unistd.h>
+
+namespace PlatformDevice {
+
+bool lockedByAnother(const QString& device) {
+    static const char* const Folders[] = {"/var/lock",         "/etc/locks", "/var/spool/locks",
+                                          "/var/spool/uucp",   "/tmp",       "/var/tmp",
+                                          "/var/lock/lockdev", "/run/lock"};
+    const QString name = "LCK.." + QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
+    for (const char* folder : Folders) {
+        QFile lock(QString::fromLatin1(folder) + u'/' + name);
+        if (!lock.open(QIODevice::ReadOnly))
+            continue;
+        const qint64 pid = lock.readLine(32).trimmed().toLongLong();
+        if (pid > 0 && pid != QCoreApplication::applicationPid() &&
+            (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
+            return true;
+    }
+    return false;
+}
+
+bool mayOpen(const QString& device) {
+    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+}
+
+bool hungUp(qintptr handle) {
+    pollfd line{int(handle), POLLIN, 0};
+    return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLNVAL));
+}
+
+} // namespace PlatformDevice

@@ -1,0 +1,49 @@
+#include "PortNaming.h"
+
+#include <QRegularExpression>
+
+namespace PortNaming {
+
+QString builtInDevice(Scheme scheme, int number) {
+    return scheme == Scheme::Windows ? QStringLiteral("COM%1").arg(number)
+                                     : QStringLiteral("/dev/ttyS%1").arg(number - 1);
+}
+
+int builtInNumber(Scheme scheme, const QString& device) {
+    static const QRegularExpression windows("^COM([1-9]\\d{0,2})$",
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression ttyS("^/dev/ttyS(\\d{1,3})$");
+    const QRegularExpressionMatch match =
+        (scheme == Scheme::Windows ? windows : ttyS).match(device);
+    if (!match.hasMatch())
+        return 0;
+    const int number = match.captured(1).toInt();
+    return scheme == Scheme::Windows ? number : number + 1;
+}
+
+QString deviceOf(Scheme scheme, int number, const QString& mapped) {
+    if (scheme == Scheme::Unix && !mapped.isEmpty())
+        return mapped;
+    return builtInDevice(scheme, number);
+}
+
+bool parse(Scheme scheme, const QString& text, Named& named) {
+    const QString trimmed = text.trimmed();
+    bool numeric = false;
+    const int number = trimmed.toInt(&numeric);
+    if (numeric) {
+        named = {number, QString()};
+        return number > 0;
+    }
+    if (trimmed.isEmpty())
+        return false;
+    // Windows ports are their numbers; elsewhere a device keeps its name, to be mapped.
+    const int builtIn = builtInNumber(scheme, trimmed);
+    if (scheme == Scheme::Windows && builtIn > 0)
+        named = {builtIn, QString()};
+    else
+        named = {0, trimmed};
+    return true;
+}
+
+} // namespace PortNaming
