@@ -1,19 +1,72 @@
 #include "app/MainWindow.h"
-#include "app/QuitSignals.h"
 #include "app/SplashWindow.h"
-#include "core/SettingsFile.h"
 #include "core/Clock.h"
 #include "core/QtPrompts.h"
+#include "core/QuitSignals.h"
+#include "core/SettingsFile.h"
 #include "link/DevicePort.h"
 #include "link/PortNames.h"
+#include "link/PortNaming.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QSettings>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+struct StartOptions {
+    std::optional<int> exitCode; // set when the program ends before any window
+    QString port;
+};
+
+// Read before any window exists, so that --help and --version work with no display.
+StartOptions parseCommandLine(int argc, char* argv[]) {
+    const QCoreApplication arguments(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Configures and diagnoses Quenlar Ardentix radios through their serial console.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption port(
+        "port", "The radio's serial port: a device (/dev/ttyUSB0) or a port number.", "DEVICE|N");
+    parser.addOption(port);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "ardentix: %s\nTry 'ardentix --help'.\n",
+                     qPrintable(parser.errorText()));
+        return {2, {}};
+    }
+    if (parser.isSet("help") || parser.isSet("help-all")) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return {0, {}};
+    }
+    if (parser.isSet("version")) {
+        std::printf("ardentix %s\n", ARDENTIX_VERSION);
+        return {0, {}};
+    }
+    PortNaming::Named named;
+    if (parser.isSet(port) &&
+        !PortNaming::parse(PortNaming::systemScheme(), parser.value(port), named)) {
+        std::fprintf(stderr, "ardentix: '%s' names no serial port.\n",
+                     qPrintable(parser.value(port)));
+        return {2, {}};
+    }
+    return {std::nullopt, parser.value(port)};
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName("Quenlar Ardentix Configuration");
+    QCoreApplication::setOrganizationName("Quenlar");
+    QCoreApplication::setApplicationVersion(ARDENTIX_VERSION);
+    const StartOptions options = parseCommandLine(argc, argv);
+    if (options.exitCode)
+        return *options.exitCode;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Quenlar Ardentix Configuration");
-    QApplication::setOrganizationName("Quenlar");
+    QGuiApplication::setDesktopFileName("com.quenlar.Ardentix");
 
     std::unique_ptr<QSettings> settings = openAppSettings();
     PortNames::numberAdapters(*settings, PortNames::systemAdapters());
@@ -27,6 +80,12 @@ int main(int argc, char* argv[]) {
 
     MainWindow window(port, prompts, clock, *settings);
     window.setPortMaker([&] { return std::make_unique<DevicePort>(devicePath); });
+    // A port named on the command line holds for this run; the stored one is left as it was.
+    if (!options.port.isEmpty()) {
+        PortNaming::Named named;
+        PortNaming::parse(PortNaming::systemScheme(), options.port, named);
+        port.setPortNumber(PortNames::numberOf(*settings, named));
+    }
     prompts.setParent(&window);
     const QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::received, &window, &MainWindow::quitBySignal);

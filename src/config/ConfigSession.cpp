@@ -8,12 +8,14 @@
 #include "link/SerialPort.h"
 #include "link/TerminalFilter.h"
 
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
 
 constexpr double QuerySeconds = 4.0;
 constexpr double PromptSeconds = 1.0;
+constexpr double PasswordSeconds = 3.0;
 constexpr int CommandGapMs = 50;
 
 // The queries of a read, a tenth of the progress after each group.
@@ -113,6 +115,58 @@ bool ConfigSession::wakeUp() {
         if (!console_.interrupted())
             prompts_.message(Console::communicationError(), "Error", Prompts::Icon::Exclamation);
         return false;
+    }
+}
+
+// The reply's second line starts with the release: "08-2727A01", then "3.2.0  15Mar2004".
+bool ConfigSession::learnVersion() {
+    const LinkBusy busy(state_.gate);
+    std::optional<QString> reply;
+    try {
+        reply = ask("srev");
+    } catch (const SerialError&) {
+        return false;
+    }
+    if (!reply)
+        return false;
+    const QStringList lines = reply->split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
+    state_.currentVersion = lines.size() > 1 ? lines[1].trimmed().left(5) : QString();
+    const std::optional<int> number = ConsoleText::versionNumberOf(state_.currentVersion);
+    state_.versionNumber = number.value_or(0);
+    state_.versionKnown = number.has_value();
+    return true;
+}
+
+ConfigSession::Login ConfigSession::logIn(const QString& password) {
+    const LinkBusy busy(state_.gate);
+    try {
+        console_.setEcho(false);
+        console_.resetBuffer();
+        console_.sendLine("pass " + password);
+        const bool answered = console_.waitUntil(
+            [this] {
+                return console_.holdsExact("PASSWORD OK") ||
+                       console_.holdsExact("PASSWORD INVALID");
+            },
+            PasswordSeconds, QStringLiteral("pass"));
+        const bool accepted = console_.holdsExact("PASSWORD OK");
+        console_.sendSafeRaw("\r");
+        console_.setEcho(true);
+        // Let the echo's prompt pass before the next exchange looks for one.
+        console_.waitUntil([this] { return console_.buffer().endsWith(u'>'); }, PromptSeconds,
+                           QStringLiteral("eeco"));
+        return accepted ? Login::Accepted : answered ? Login::Refused : Login::NoAnswer;
+    } catch (const SerialError&) {
+        return Login::NoAnswer;
+    }
+}
+
+void ConfigSession::logOut() {
+    try {
+        if (port_.isOpen())
+            console_.sendSafeLine("PASS NONE");
+    } catch (const SerialError&) {
+        // The port is gone: there is nothing left to log out of.
     }
 }
 

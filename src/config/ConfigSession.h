@@ -35,6 +35,16 @@ public:
     // The radio's replies by query keyword, "n/a" until read.
     QMap<QString, QString> current;
     QString value(const QString& query) const { return current.value(query, "n/a"); }
+    // Asks the radio for its firmware release, which decides the rows it has; without a main
+    // window's read before it, a session learns it here. False when the radio did not answer.
+    bool learnVersion();
+
+    // Logs in with the radio's password, the console echo off meanwhile.
+    enum class Login { Accepted, Refused, NoAnswer };
+    Login logIn(const QString& password);
+    // "PASS NONE": the radio refuses changes again.
+    void logOut();
+
     // Which rows the connected radio has, by its firmware version number.
     int versionNumber() const;
 

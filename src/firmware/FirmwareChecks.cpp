@@ -88,41 +88,57 @@ std::optional<FirmwareChecks::Choice> FirmwareChecks::choose(Prompts& prompts,
                              "S28 Files (*.S28)|*.s28|All Files (*.*)|*.*", QString(), false);
         if (path.isEmpty())
             return std::nullopt;
-        if (!QFileInfo::exists(path)) {
-            prompts.message(path + " not found!", Prompts::applicationTitle(),
-                            Prompts::Icon::Exclamation);
-            continue;
+        const Examined examined = examine(prompts, path, currentVersion);
+        switch (examined.verdict) {
+        case Verdict::Accepted:
+            return examined.choice;
+        case Verdict::Missing:
+        case Verdict::Unreadable:
+        case Verdict::NoVersion:
+            continue; // the user may pick another file
+        case Verdict::NotFirmware:
+        case Verdict::Declined:
+            return std::nullopt;
         }
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray head = file.read(HeaderBytes);
-        for (int fault = headerFaults(head); fault > 0; --fault)
-            if (!yes(prompts,
-                     "Error: This Does not appear to be a valid firmware file. Continue working "
-                     "with it?",
-                     "Error", Prompts::Icon::Critical))
-                return std::nullopt;
-        const std::optional<QString> next = newVersion(head);
-        if (!next)
-            continue;
-        if (!alphasAccepted(prompts, currentVersion, *next))
-            return std::nullopt;
-        if (isOlder(currentVersion, *next) &&
-            !yes(prompts,
-                 "WARNING!! The firmware you are about to load into the radio, version " + *next +
-                     "\ris older than the version currently installed, version " + currentVersion +
-                     ".\r\r\t      Are you sure you wish to continue?",
-                 "Warning!", Prompts::Icon::Exclamation))
-            return std::nullopt;
-        if (isSame(currentVersion, *next) &&
-            !yes(prompts,
-                 "WARNING!! The firmware you are about to load into the radio, version " + *next +
-                     "\rappears to be the same version as the one currently installed, also "
-                     "version " +
-                     currentVersion + ".\r\r\t           Are you sure you wish to continue?",
-                 "Warning!", Prompts::Icon::Exclamation))
-            return std::nullopt;
-        return Choice{path, *next};
     }
+}
+
+FirmwareChecks::Examined FirmwareChecks::examine(Prompts& prompts, const QString& path,
+                                                 const QString& currentVersion) {
+    if (!QFileInfo::exists(path)) {
+        prompts.message(path + " not found!", Prompts::applicationTitle(),
+                        Prompts::Icon::Exclamation);
+        return {Verdict::Missing, std::nullopt};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {Verdict::Unreadable, std::nullopt};
+    const QByteArray head = file.read(HeaderBytes);
+    for (int fault = headerFaults(head); fault > 0; --fault)
+        if (!yes(prompts,
+                 "Error: This Does not appear to be a valid firmware file. Continue working "
+                 "with it?",
+                 "Error", Prompts::Icon::Critical))
+            return {Verdict::NotFirmware, std::nullopt};
+    const std::optional<QString> next = newVersion(head);
+    if (!next)
+        return {Verdict::NoVersion, std::nullopt};
+    if (!alphasAccepted(prompts, currentVersion, *next))
+        return {Verdict::Declined, std::nullopt};
+    if (isOlder(currentVersion, *next) &&
+        !yes(prompts,
+             "WARNING!! The firmware you are about to load into the radio, version " + *next +
+                 "\ris older than the version currently installed, version " + currentVersion +
+                 ".\r\r\t      Are you sure you wish to continue?",
+             "Warning!", Prompts::Icon::Exclamation))
+        return {Verdict::Declined, std::nullopt};
+    if (isSame(currentVersion, *next) &&
+        !yes(prompts,
+             "WARNING!! The firmware you are about to load into the radio, version " + *next +
+                 "\rappears to be the same version as the one currently installed, also "
+                 "version " +
+                 currentVersion + ".\r\r\t           Are you sure you wish to continue?",
+             "Warning!", Prompts::Icon::Exclamation))
+        return {Verdict::Declined, std::nullopt};
+    return {Verdict::Accepted, Choice{path, *next}};
 }

@@ -19,6 +19,22 @@ public:
     // The file to download, or nothing when the user stopped (nothing was sent then).
     static std::optional<Choice> choose(Prompts& prompts, const QString& currentVersion);
 
+    // How the checks on one file ended.
+    enum class Verdict {
+        Accepted,
+        Missing,     // no such file (said)
+        Unreadable,  // it could not be opened
+        NoVersion,   // its header holds no release
+        NotFirmware, // its header is not a firmware file's, and the user stopped
+        Declined,    // the user stopped at a question on its release
+    };
+    struct Examined {
+        Verdict verdict;
+        std::optional<Choice> choice;
+    };
+    // The checks and questions on one file, for the choice above and for any other front end.
+    static Examined examine(Prompts& prompts, const QString& path, const QString& currentVersion);
+
     // The checks on the first 60 bytes of a file, for the choice above and for tests.
     static int headerFaults(const QByteArray& head); // 0, 1 or 2 validity questions
     static std::optional<QString> newVersion(const QByteArray& head);

@@ -45,4 +45,14 @@ QString bitsToHex(const QString& bits) {
     return hex;
 }
 
+std::optional<int> versionNumberOf(const QString& release) {
+    if (release.size() < 5)
+        return std::nullopt;
+    const QString digits = QString(release[0]) + release[2] + release[4];
+    for (const QChar c : digits)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    return digits.toInt();
+}
+
 } // namespace ConsoleText

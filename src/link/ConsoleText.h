@@ -10,6 +10,10 @@ namespace ConsoleText {
 // before the first prompt. Nothing when the word is absent or the reply is too short to cut.
 std::optional<QString> replyCut(const QString& buffer, const QString& word, bool setupMode);
 
+// The firmware version number of a five-character release text ("3.2.0" gives 320), or
+// nothing when its characters 1, 3 and 5 are not digits.
+std::optional<int> versionNumberOf(const QString& release);
+
 // Each hexadecimal digit as four bit characters, most significant first; others skipped.
 QString hexToBits(const QString& hex);
 // Each whole group of four bit characters as one upper-case hexadecimal digit.

@@ -1,5 +1,7 @@
 #include "ReadSequence.h"
 
+#include "link/ConsoleText.h"
+
 #include "Catalogue.h"
 #include "SettingsFields.h"
 #include "core/SharedState.h"
@@ -71,16 +73,6 @@ ReadSequence::ReadSequence(Console& console, RadioLink& link, SettingsFields& fi
                            QPushButton& zoneDataButton)
     : console_(console), link_(link), fields_(fields), controls_(controls), state_(state),
       rssiButton_(rssiButton), zoneDataButton_(zoneDataButton) {}
-
-std::optional<int> ReadSequence::versionNumberOf(const QString& release) {
-    if (release.size() < 5)
-        return std::nullopt;
-    const QString digits = QString(release[0]) + release[2] + release[4];
-    for (const QChar c : digits)
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-    return digits.toInt();
-}
 
 // A gate with no known version admits the commands of every newer firmware, except the newer
 // pair of extension-address settings, where the older pair stands in.
@@ -215,7 +207,7 @@ void ReadSequence::pause() {
 // The version sits at positions 20 to 24 of the buffer the "srev" exchange left, reply or not.
 void ReadSequence::learnVersion() {
     state_.currentVersion = console_.buffer().mid(19, 5);
-    version_ = versionNumberOf(state_.currentVersion);
+    version_ = ConsoleText::versionNumberOf(state_.currentVersion);
     state_.versionNumber = version_.value_or(0);
     state_.versionKnown = version_.has_value();
     applyVersionLayout(version_);

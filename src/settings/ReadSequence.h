@@ -19,9 +19,6 @@ public:
 
     void run();
 
-    // The firmware version number of a five-character release text ("3.2.0" gives 320), or
-    // nothing when its characters 1, 3 and 5 are not digits.
-    static std::optional<int> versionNumberOf(const QString& release);
     // Applies the field layout of a firmware version number; nothing means not known.
     void applyVersionLayout(std::optional<int> version);
     void applyRoleLayout();

@@ -1,8 +1,8 @@
 #include "Harness.h"
-#include "app/QuitSignals.h"
 #include "app/SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/ProgressWindow.h"
+#include "core/QuitSignals.h"
 
 #include <QAction>
 #include <QLabel>

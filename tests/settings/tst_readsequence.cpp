@@ -1,5 +1,6 @@
 #include "Harness.h"
 #include "core/ClickableLabel.h"
+#include "link/ConsoleText.h"
 #include "settings/ParameterField.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsFields.h"
@@ -173,9 +174,9 @@ private slots:
     }
 
     void unreadableVersionSendsEveryNewerCommand() {
-        QCOMPARE(ReadSequence::versionNumberOf("1.2.0"), std::optional<int>(120));
-        QCOMPARE(ReadSequence::versionNumberOf("1.2"), std::nullopt);
-        QCOMPARE(ReadSequence::versionNumberOf("x.2.0"), std::nullopt);
+        QCOMPARE(ConsoleText::versionNumberOf("1.2.0"), std::optional<int>(120));
+        QCOMPARE(ConsoleText::versionNumberOf("1.2"), std::nullopt);
+        QCOMPARE(ConsoleText::versionNumberOf("x.2.0"), std::nullopt);
         Harness h(radio("A.B.C", u'M'));
         connectAndRead(h);
         QVERIFY(!h.window->state().versionKnown);
