@@ -1,6 +1,7 @@
 # Shared by scripts/run and scripts/test: install what is missing, then build.
 
-PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-dejavu-core)
+PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-dejavu-core
+    desktop-file-utils appstream man-db)
 
 ensure_packages() {
     local missing=()
