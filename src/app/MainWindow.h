@@ -17,6 +17,7 @@
 #include <memory>
 
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 class QToolBar;
@@ -97,6 +98,8 @@ private:
     void buildToolbar();
     void buildCentralArea();
     void buildStatusBar();
+    // The status bar's login panel, as the Login and Logout buttons show the state.
+    void showLoginState();
     void load(QSettings& settings);
     void layoutPanes();
     QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
@@ -127,6 +130,7 @@ private:
     std::unique_ptr<RadioAccess> access_;
     std::function<std::unique_ptr<SerialPort>()> portMaker_;
     QPointer<SetupWindow> setup_;
+    QLabel* loginPanel_ = nullptr;
     bool quitBySignal_ = false;
     // The link is shut down: the next close ends the program.
     bool shutDown_ = false;
