@@ -401,10 +401,10 @@ bool MainWindow::portOpenOrSay() {
     return false;
 }
 
-template <typename Screen> void MainWindow::openLiveScreen() {
+template <typename Screen, typename... Extra> void MainWindow::openLiveScreen(Extra&... extra) {
     if (!portOpenOrSay())
         return;
-    auto* screen = new Screen(console_, state_, this);
+    auto* screen = new Screen(console_, state_, extra..., this);
     screen->open();
     screen->start();
 }
@@ -414,7 +414,7 @@ void MainWindow::onRssi() {
 }
 
 void MainWindow::onZoneData() {
-    onLink("zone data", [this] { openLiveScreen<ZoneDataWindow>(); });
+    onLink("zone data", [this] { openLiveScreen<ZoneDataWindow>(prompts_); });
 }
 
 void MainWindow::enterSetupMode() {

@@ -111,8 +111,9 @@ private:
     // Once the radio was told to leave for its loader, quitting asks first.
     bool stopUpgradeToQuit();
     void quitNow();
-    // Opens a live screen on the console, window-modal, and starts its updates.
-    template <typename Screen> void openLiveScreen();
+    // Opens a live screen on the console, window-modal, and starts its updates; extra are the
+    // screen's own needs, given before its parent.
+    template <typename Screen, typename... Extra> void openLiveScreen(Extra&... extra);
 
     SerialPort& port_;
     Prompts& prompts_;
