@@ -101,6 +101,11 @@ std::optional<Console::Verdict> RadioAccess::rewriteNetworkAddress() {
         console_.write(state_.wholeReplies.value("addr"), ReplySeconds);
     showInPane(QString());
     console_.setEcho(true);
+    // The answer is a login probe of its own: the buttons learn from it too, unless the link
+    // ended meanwhile.
+    if (!console_.interrupted() &&
+        (verdict == Console::Verdict::Accepted || verdict == Console::Verdict::Denied))
+        showLoggedIn(verdict == Console::Verdict::Accepted);
     return verdict;
 }
 

@@ -96,7 +96,8 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
     // Until a read says otherwise, the fields of the newest firmware are shown.
     reader_->applyVersionLayout(320);
     fields_->awaitRole();
-    editor_ = std::make_unique<ParameterEditor>(console_, *fields_, state_, prompts_, this);
+    editor_ = std::make_unique<ParameterEditor>(console_, *fields_, state_, prompts_,
+                                                *controls_.statusPanel, this);
     access_ = std::make_unique<RadioAccess>(console_, controls_, state_, prompts_, settings_, this);
     tick_->readSettings = [this] { reader_->run(); };
     connect(fields_.get(), &SettingsFields::fieldClicked, this,
@@ -305,6 +306,7 @@ void MainWindow::buildStatusBar() {
         {"Status", "Status: ", "Communications Port Status", 2, &controls_.statusPanel},
         {"Settings", "Settings: ", "Communications Port Settings", 2, &controls_.settingsPanel},
         {"ConnectTime", "", "Connect Time", 1, &controls_.connectTimePanel},
+        {"LoginState", "", "Whether you are logged in to the radio", 1, &loginPanel_},
     };
     for (const Panel& panel : panels) {
         auto* label = new QLabel(panel.text, bar);
@@ -314,6 +316,19 @@ void MainWindow::buildStatusBar() {
         bar->addPermanentWidget(label, panel.stretch);
         *panel.into = label;
     }
+    // Whatever learns the login state shows it by the Login and Logout buttons; the panel
+    // follows them.
+    for (QAction* button : {controls_.loginButton, controls_.logoutButton})
+        connect(button, &QAction::enabledChanged, this, &MainWindow::showLoginState);
+}
+
+void MainWindow::showLoginState() {
+    if (controls_.logoutButton->isEnabled())
+        loginPanel_->setText("Logged in");
+    else if (controls_.loginButton->isEnabled())
+        loginPanel_->setText("Not logged in");
+    else
+        loginPanel_->clear();
 }
 
 void MainWindow::load(QSettings& settings) {
@@ -386,10 +401,10 @@ bool MainWindow::portOpenOrSay() {
     return false;
 }
 
-template <typename Screen> void MainWindow::openLiveScreen() {
+template <typename Screen, typename... Extra> void MainWindow::openLiveScreen(Extra&... extra) {
     if (!portOpenOrSay())
         return;
-    auto* screen = new Screen(console_, state_, this);
+    auto* screen = new Screen(console_, state_, extra..., this);
     screen->open();
     screen->start();
 }
@@ -399,7 +414,7 @@ void MainWindow::onRssi() {
 }
 
 void MainWindow::onZoneData() {
-    onLink("zone data", [this] { openLiveScreen<ZoneDataWindow>(); });
+    onLink("zone data", [this] { openLiveScreen<ZoneDataWindow>(prompts_); });
 }
 
 void MainWindow::enterSetupMode() {

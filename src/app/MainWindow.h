@@ -17,6 +17,7 @@
 #include <memory>
 
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 class QToolBar;
@@ -98,6 +99,8 @@ private:
     void buildToolbar();
     void buildCentralArea();
     void buildStatusBar();
+    // The status bar's login panel, as the Login and Logout buttons show the state.
+    void showLoginState();
     void load(QSettings& settings);
     void layoutPanes();
     QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
@@ -111,8 +114,9 @@ private:
     void quitNow();
     // The upgrade's way back to this window's link.
     FirmwareLink firmwareLink();
-    // Opens a live screen on the console, window-modal, and starts its updates.
-    template <typename Screen> void openLiveScreen();
+    // Opens a live screen on the console, window-modal, and starts its updates; extra are the
+    // screen's own needs, given before its parent.
+    template <typename Screen, typename... Extra> void openLiveScreen(Extra&... extra);
 
     SerialPort& port_;
     Prompts& prompts_;
@@ -130,6 +134,7 @@ private:
     std::unique_ptr<RadioAccess> access_;
     std::function<std::unique_ptr<SerialPort>()> portMaker_;
     QPointer<SetupWindow> setup_;
+    QLabel* loginPanel_ = nullptr;
     bool quitBySignal_ = false;
     // The link is shut down: the next close ends the program.
     bool shutDown_ = false;

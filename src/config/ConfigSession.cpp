@@ -16,6 +16,8 @@ namespace {
 constexpr double QuerySeconds = 4.0;
 constexpr double PromptSeconds = 1.0;
 constexpr double PasswordSeconds = 3.0;
+// A write is answered once the radio has stored it; the edits of the main window allow as long.
+constexpr double AnswerSeconds = 3.0;
 constexpr int CommandGapMs = 50;
 
 // The queries of a read, a tenth of the progress after each group.
@@ -219,6 +221,16 @@ std::optional<QString> ConfigSession::ask(const QString& word) {
     return ConsoleText::replyCut(fromEcho(console_.buffer(), word), word, state_.setupMode);
 }
 
+std::optional<QString> ConfigSession::answerTo(const QString& command, const QString& label) {
+    const QString echo = QString::fromLatin1(Console::lineOf(command).chopped(1));
+    if (!console_.waitUntil([&] { return fromEcho(console_.buffer(), echo).contains(u'>'); },
+                            AnswerSeconds, label))
+        return std::nullopt;
+    return ConsoleText::replyCut(fromEcho(console_.buffer(), echo), echo, state_.setupMode)
+        .value_or(QString())
+        .simplified();
+}
+
 bool ConfigSession::read(const std::function<void(int)>& progress) {
     const LinkBusy busy(state_.gate);
     try {
@@ -295,6 +307,7 @@ ConfigSession::Programmed ConfigSession::program(const QStringList& ticked,
     run.total = int(rows.size());
     try {
         for (const QString& query : std::as_const(rows)) {
+            bool unanswered = false;
             for (const QString& command :
                  ConfigFormat::commandsFor(query, fileValues.value(query))) {
                 switch (sendStep(command)) {
@@ -311,8 +324,16 @@ ConfigSession::Programmed ConfigSession::program(const QStringList& ticked,
                     run.end = Programmed::End::Interrupted;
                     return run;
                 }
+                const std::optional<QString> answer = answerTo(command, query);
+                if (!answer)
+                    unanswered = true;
+                else if (run.answers.value(query, Programmed::confirmation()) ==
+                         Programmed::confirmation())
+                    run.answers[query] = *answer;
                 console_.msWait(CommandGapMs, query);
             }
+            if (unanswered)
+                run.answers.remove(query);
             run.rows << query;
             ++run.sent;
         }

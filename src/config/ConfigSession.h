@@ -61,6 +61,11 @@ public:
         QStringList rows; // the rows whose commands all went to the radio
         int sent = 0;     // settings sent
         int total = 0;    // settings there were to send
+        // By row, the radio's words to its command up to the prompt ("PROGRAMMED OK", "ACCESS
+        // DENIED", empty for a bare prompt); of a row of two commands the first other than
+        // "PROGRAMMED OK". A sent row is missing when a command of it had no prompt in time.
+        QMap<QString, QString> answers;
+        static QString confirmation() { return QStringLiteral("PROGRAMMED OK"); }
     };
     // Programs the rows named, in the fixed order, from the file values; a row that holds no
     // value is never sent. It stops at the first failure of the link.
@@ -80,6 +85,8 @@ private:
     void consoleFailed();
     // One query: the reply cut when the echo and the prompt arrived in time.
     std::optional<QString> ask(const QString& word);
+    // The radio's words to a command just sent, once its prompt follows the echo.
+    std::optional<QString> answerTo(const QString& command, const QString& label);
 
     SerialPort& port_;
     SharedState& state_;

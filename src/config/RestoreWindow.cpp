@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -144,6 +145,9 @@ void RestoreWindow::buildRows() {
         ProgressBlock.append(block);
     }
     progress->addStretch();
+    StatusLabel = new QLabel(this);
+    StatusLabel->setObjectName("StatusLabel");
+    progress->addWidget(StatusLabel);
     CheckAllButton = DialogParts::button(this, "CheckAllButton", "Check All");
     UncheckAllButton = DialogParts::button(this, "UncheckAllButton", "Uncheck All");
     CloseButton = DialogParts::button(this, "CloseButton", "Close Window");
@@ -212,6 +216,7 @@ void RestoreWindow::runRead() {
     const bool whole = session_->read([this](int percent) { showProgress(percent); });
     for (const ConfigFormat::Row& row : ConfigFormat::rows())
         rows_[row.query].current->setText(session_->value(row.query));
+    markChanges();
     if (!whole)
         return;
     QTimer::singleShot(900, ProgressLabel, &QLabel::hide);
@@ -242,24 +247,72 @@ void RestoreWindow::showProgress(int percent) {
     }
 }
 
-// After a restore, the rows the radio did not take are marked and named in one message.
+// After a restore, the rows the radio did not take are marked and named in one message, each
+// with what the radio answered to it.
 void RestoreWindow::reportNotTaken() {
-    if (programmed_.isEmpty())
+    if (programmed_.rows.isEmpty())
         return;
-    const QMap<QString, QString> values = fileValues();
-    const QStringList missed = session_->notTaken(programmed_, values);
-    for (const QString& query : std::as_const(programmed_)) {
-        const bool taken = !missed.contains(ConfigFormat::row(query)->name);
-        rows_[query].current->setStyleSheet(taken ? QString() : "color: #b00000;");
+    const QStringList differing = session_->notTaken(programmed_.rows, fileValues());
+    QStringList refused;
+    bool denied = false;
+    for (const QString& query : ConfigFormat::programmingOrder()) {
+        if (!programmed_.rows.contains(query))
+            continue;
+        const std::optional<QString> refusal = refusalOf(query, differing);
+        rows_[query].current->setStyleSheet(refusal ? "color: #b00000;" : QString());
+        if (!refusal)
+            continue;
+        refused << QString(ConfigFormat::row(query)->name) + ": " + *refusal;
+        denied = denied || programmed_.answers.value(query).contains("DENIED");
     }
-    if (!missed.isEmpty())
+    if (!refused.isEmpty())
         prompts_.message(
-            QString("%1 of %2 settings were not taken by the radio: %3. Are you logged in?")
-                .arg(missed.size())
-                .arg(programmed_.size())
-                .arg(missed.join(", ")),
+            QString("%1 of %2 settings were not taken by the radio:\r\r%3%4")
+                .arg(refused.size())
+                .arg(programmed_.rows.size())
+                .arg(refused.join("\r"),
+                     denied ? "\r\rACCESS DENIED: you are not logged in. Log in from the main "
+                              "window (Login), then program these settings again."
+                            : ""),
             "Configuration Store/Restore", Prompts::Icon::Exclamation);
-    programmed_.clear();
+    programmed_ = {};
+}
+
+std::optional<QString> RestoreWindow::refusalOf(const QString& query,
+                                                const QStringList& differing) const {
+    const auto answer = programmed_.answers.constFind(query);
+    if (answer == programmed_.answers.cend())
+        return QStringLiteral("the radio did not answer");
+    const QString confirmation = ConfigSession::Programmed::confirmation();
+    if (!answer->isEmpty() && *answer != confirmation)
+        return "the radio answered " + *answer;
+    if (!differing.contains(ConfigFormat::row(query)->name))
+        return std::nullopt;
+    const QString reported = "the radio now reports " + session_->value(query);
+    return answer->isEmpty() ? reported : reported + ", although it answered " + confirmation;
+}
+
+// The rows whose file value is not the radio's are those programming would change: the file
+// value shows in bold, and its tip gives both.
+void RestoreWindow::markChanges() {
+    const QMap<QString, QString> values = fileValues();
+    QStringList known;
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        if (ConfigFormat::holdsValue(it.value()) && session_->value(it.key()) != "n/a")
+            known << it.key();
+    const QStringList differing = session_->notTaken(known, values);
+    for (const ConfigFormat::Row& row : ConfigFormat::rows()) {
+        const RowControls& controls = rows_[row.query];
+        const bool changes = differing.contains(row.name);
+        QFont font = controls.file->font();
+        font.setBold(changes);
+        controls.file->setFont(font);
+        const QString tip = changes ? QString("radio: %1, file: %2")
+                                          .arg(session_->value(row.query), controls.file->text())
+                                    : QString();
+        controls.file->setToolTip(tip);
+        controls.check->setToolTip(tip);
+    }
 }
 
 QMap<QString, QString> RestoreWindow::fileValues() const {
@@ -358,6 +411,7 @@ void RestoreWindow::loadFile(const QString& path) {
             it->check->setChecked(false);
     if (checkBox("mode")->isChecked())
         applyModeRule();
+    markChanges();
     if (loaded.versionNotice)
         prompts_.message("Notice: The configuration file you opened was created by an earlier "
                          "sofware version then the one in the radio.\rSome of the commands have "
@@ -412,6 +466,8 @@ void RestoreWindow::save() {
                          "Error", Prompts::Icon::Exclamation);
         return;
     }
+    StatusLabel->setText("Saved the radio's settings to " + QFileInfo(path).fileName() + ".");
+    StatusLabel->setToolTip(QFileInfo(path).absoluteFilePath());
     showSavedDisplay();
 }
 
@@ -451,7 +507,7 @@ void RestoreWindow::program() {
         return;
     }
     checkAll(false);
-    programmed_ = run.rows;
+    programmed_ = run;
     runRead();
 }
 

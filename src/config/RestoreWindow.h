@@ -39,6 +39,8 @@ public:
     QLabel* FileSettingsLabel;
     QLabel* DiagWarnLabel;
     QLabel* ProgressLabel;
+    // One line under the rows: what the last save wrote.
+    QLabel* StatusLabel;
     QList<QFrame*> ProgressBlock;
     QPushButton* CheckAllButton;
     QPushButton* UncheckAllButton;
@@ -84,6 +86,9 @@ private:
     void program();
     void reportCutShort(const ConfigSession::Programmed& run);
     void reportNotTaken();
+    // Why a programmed row is not as the file has it, or nothing when it is.
+    std::optional<QString> refusalOf(const QString& query, const QStringList& differing) const;
+    void markChanges();
     QMap<QString, QString> fileValues() const;
     QLabel* infoLabel(const QString& text);
 
@@ -96,5 +101,5 @@ private:
     QMap<QString, RowControls> rows_;
     bool readDone_ = false;
     bool fileLoaded_ = false;
-    QStringList programmed_;
+    ConfigSession::Programmed programmed_;
 };

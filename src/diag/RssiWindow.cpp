@@ -8,6 +8,7 @@
 #include "link/SerialPort.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -15,9 +16,11 @@
 #include <QTimer>
 
 namespace {
-constexpr int BarLow = 50;
-constexpr int BarHigh = 120;
 constexpr int BarOffset = 170; // -120 dBm is 50 on the bar, -50 dBm is 120
+constexpr int BarLow = RssiWindow::LowestDbm + BarOffset;
+constexpr int BarHigh = RssiWindow::HighestDbm + BarOffset;
+// Read from a ladder: the reading in type three times the window's own.
+constexpr double ReadingScale = 3.0;
 } // namespace
 
 RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
@@ -32,6 +35,14 @@ RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
     Text1 = new QLineEdit("n/a", this);
     Text1->setObjectName("Text1");
     Text1->setReadOnly(true);
+    Text1->setAlignment(Qt::AlignRight);
+    QFont large = Text1->font();
+    large.setPointSizeF(large.pointSizeF() * ReadingScale);
+    large.setBold(true);
+    Text1->setFont(large);
+    UnitLabel = new QLabel("dBm", this);
+    UnitLabel->setObjectName("UnitLabel");
+    UnitLabel->setFont(large);
     ProgressBar1 = new QProgressBar(this);
     ProgressBar1->setObjectName("ProgressBar1");
     ProgressBar1->setRange(BarLow, BarHigh);
@@ -44,25 +55,16 @@ RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
     Timer1->setInterval(100);
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(Text1, 0, 0, 1, 8);
+    auto* reading = new QHBoxLayout;
+    reading->addWidget(Text1, 1);
+    reading->addWidget(UnitLabel);
+    layout->addLayout(reading, 0, 0, 1, 8);
     layout->addWidget(ProgressBar1, 1, 0, 1, 8);
-    // The scale under the bar, from its low end to its high end.
-    const struct {
-        const char* name;
-        const char* text;
-    } scale[] = {{"Label3", "-120 dBm"}, {"Label8", "-110 dBm"}, {"Label7", "-100 dBm"},
-                 {"Label6", "-90 dBm"},  {"Label1", "-80 dBm"},  {"Label5", "-70 dBm"},
-                 {"Label4", "-60 dBm"},  {"Label2", "-50 dBm"}};
-    int column = 0;
-    for (const auto& mark : scale) {
-        auto* label = new QLabel(mark.text, this);
-        label->setObjectName(mark.name);
-        layout->addWidget(label, 2, column++);
-    }
+    buildScale(layout);
     trendChart = new TrendChart("Last two minutes (dBm)", {"RSSI"}, this);
     trendChart->setObjectName("trendChart");
     trendChart->setSpan(TrendSeconds);
-    trendChart->setValueRange(-130, -40);
+    trendChart->setValueRange(LowestDbm, HighestDbm, MarkDbm);
     trendChart->setMinimumSize(460, 200);
     layout->addWidget(trendChart, 3, 0, 1, 8);
     layout->addLayout(DialogParts::buttonRow({Command1}), 4, 0, 1, 8);
@@ -71,6 +73,19 @@ RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
 }
 
 RssiWindow::~RssiWindow() = default;
+
+// The marks under the bar, from its low end to its high end, one every ten dBm.
+void RssiWindow::buildScale(QGridLayout* layout) {
+    const char* const names[] = {"Label3", "Label8", "Label7", "Label6",
+                                 "Label1", "Label5", "Label4", "Label2"};
+    static_assert(std::size(names) == (HighestDbm - LowestDbm) / MarkDbm + 1);
+    int column = 0;
+    for (const char* name : names) {
+        auto* label = new QLabel(QString("%1 dBm").arg(LowestDbm + column * MarkDbm), this);
+        label->setObjectName(name);
+        layout->addWidget(label, 2, column++);
+    }
+}
 
 void RssiWindow::start() {
     ProgressBar1->setValue(BarLow);
@@ -99,8 +114,12 @@ int RssiWindow::dbmOf(const QString& reading) {
     return match.hasMatch() ? match.captured().toInt() : 0;
 }
 
+int RssiWindow::scaledDbmOf(const QString& reading) {
+    return std::clamp(dbmOf(reading), LowestDbm, HighestDbm);
+}
+
 int RssiWindow::barOf(const QString& reading) {
-    return std::clamp(dbmOf(reading) + BarOffset, BarLow, BarHigh);
+    return scaledDbmOf(reading) + BarOffset;
 }
 
 void RssiWindow::onTick() {
@@ -110,7 +129,8 @@ void RssiWindow::onTick() {
     Text1->setText(*reading);
     console_.resetBuffer();
     ProgressBar1->setValue(barOf(*reading));
-    trendChart->append((console_.clock().msecs() - startMs_) / 1000.0, {double(dbmOf(*reading))});
+    trendChart->append((console_.clock().msecs() - startMs_) / 1000.0,
+                       {double(scaledDbmOf(*reading))});
 }
 
 void RssiWindow::done(int result) {

@@ -6,6 +6,8 @@
 
 class Console;
 class LinkBusy;
+class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -27,8 +29,12 @@ public:
     // The reading of the first whole report line in the text ("RSSI -105 dBm"): the four
     // characters after "RSSI ", exact case; nothing while no line is whole.
     static std::optional<QString> readingOf(const QString& received);
+    // The one scale of the bar, its marks and the chart, in dBm.
+    static constexpr int LowestDbm = -120;
+    static constexpr int HighestDbm = -50;
+    static constexpr int MarkDbm = 10;
     // The bar for a reading: its number (as far as the text starts with one) plus 170, kept
-    // within 50 to 120.
+    // within the scale (50 to 120).
     static int barOf(const QString& reading);
     // The number a reading starts with, in dBm; 0 when it starts with none.
     static int dbmOf(const QString& reading);
@@ -37,6 +43,8 @@ public:
     static constexpr int TrendSeconds = 120;
 
     QLineEdit* Text1;
+    // The reading's unit beside it, in the same large type.
+    QLabel* UnitLabel;
     QProgressBar* ProgressBar1;
     QPushButton* Command1;
     QTimer* Timer1;
@@ -48,6 +56,10 @@ public slots:
     void done(int result) override;
 
 private:
+    // The reading's number kept within the scale.
+    static int scaledDbmOf(const QString& reading);
+    void buildScale(QGridLayout* layout);
+
     Console& console_;
     // The report holds the link: no keep-alive or read may interrupt it.
     std::unique_ptr<LinkBusy> busy_;

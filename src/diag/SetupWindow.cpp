@@ -16,6 +16,9 @@ namespace {
 // "RX 915.000" reply starts at the 9th character.
 constexpr int FrequencyAt = 8;
 constexpr int FrequencyLength = 7;
+// The test frequencies the radio takes, as its help texts name them.
+const char* const LowestMhz = "902.200";
+const char* const HighestMhz = "927.600";
 
 QString direction(const QString& keyword) {
     return keyword == "rx" ? QStringLiteral("receive") : QStringLiteral("transmit");
@@ -61,6 +64,10 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
     Label1->setObjectName("Label1");
     Label1->setWordWrap(true);
     ExitButton = DialogParts::button(this, "ExitButton", "Exit Setup Mode");
+    // Enter must never key the transmitter: the window has no default button, so Enter presses
+    // none of them, not even the one that has the focus.
+    for (QPushButton* button : {Key, DKey, ExitButton})
+        button->setAutoDefault(false);
 
     auto* grid = new QGridLayout();
     grid->addWidget(RxLabel, 0, 0);
@@ -162,8 +169,9 @@ void SetupWindow::program(const QString& keyword) {
     const QString upper = keyword.toUpper();
     const QString title = QString("Program %1 Frequency").arg(upper.left(1) + keyword.mid(1));
     const std::optional<QString> answer =
-        prompts_.input(QString("Enter a new %1 frequency").arg(direction(keyword)), title,
-                       fieldOf(keyword)->text());
+        prompts_.input(QString("Enter a new %1 frequency (%2 to %3 MHz):")
+                           .arg(direction(keyword), LowestMhz, HighestMhz),
+                       title, fieldOf(keyword)->text());
     if (!answer || answer->isEmpty() || !console_.port().isOpen())
         return;
     // A whole command typed by the user goes as it is; a bare value gets the keyword.
@@ -173,10 +181,11 @@ void SetupWindow::program(const QString& keyword) {
         if (state_.closing || console_.interrupted())
             return;
         if (verdict == Console::Verdict::Refused || verdict == Console::Verdict::Denied)
-            prompts_.message(QString("The radio did not take the new %1 frequency: %2.\r\n\r\n"
-                                     "Test frequencies range from 902.200 MHz to 927.600 MHz.")
-                                 .arg(direction(keyword), Console::reasonOf(verdict)),
-                             title, Prompts::Icon::Exclamation);
+            prompts_.message(
+                QString("The radio did not take the new %1 frequency: %2.\r\n\r\n"
+                        "Test frequencies range from %3 MHz to %4 MHz.")
+                    .arg(direction(keyword), Console::reasonOf(verdict), LowestMhz, HighestMhz),
+                title, Prompts::Icon::Exclamation);
     } catch (const SerialError&) {
         failed();
         return;
@@ -210,8 +219,8 @@ void SetupWindow::showHelp(const QString& keyword) {
     prompts_.message(
         QString("This selects the test %1 frequency used in lieu of hopping when in setup mode."
                 "\r\n\r\nThe test %1 frequency can be reprogrammed to any value\r\nbetween "
-                "902.200 MHz and 927.600 MHz, inclusive.")
-            .arg(which),
+                "%2 MHz and %3 MHz, inclusive.")
+            .arg(which, LowestMhz, HighestMhz),
         QString("%1%2 Frequency Information").arg(which.left(1).toUpper(), which.mid(1)));
 }
 

@@ -36,10 +36,18 @@ TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWi
     setMinimumHeight(250);
 }
 
-void TrendChart::setValueRange(double low, double high) {
+void TrendChart::setValueRange(double low, double high, double step) {
     fixedValues_ = true;
     values_->setRange(low, high);
-    values_->applyNiceNumbers();
+    values_->setTickCount(int((high - low) / step) + 1);
+}
+
+double TrendChart::lowestValue() const {
+    return values_->min();
+}
+
+double TrendChart::highestValue() const {
+    return values_->max();
 }
 
 void TrendChart::setSeriesVisible(int series, bool visible) {

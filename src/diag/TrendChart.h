@@ -16,8 +16,11 @@ public:
 
     // Keeps only the last `seconds` of readings, the time axis sliding with them.
     void setSpan(double seconds) { span_ = seconds; }
-    // A fixed value axis instead of one that grows with the readings.
-    void setValueRange(double low, double high);
+    // A fixed value axis instead of one that grows with the readings: exactly low to high, with
+    // a mark every step, so that it can match another scale mark for mark.
+    void setValueRange(double low, double high, double step);
+    double lowestValue() const;
+    double highestValue() const;
     void setSeriesVisible(int series, bool visible);
 
     // One reading for every line, taken at the same time, drawn at once.

@@ -4,6 +4,7 @@
 #include "TrendChart.h"
 #include "ZoneQualityWindow.h"
 #include "core/Clock.h"
+#include "core/Prompts.h"
 #include "link/Console.h"
 
 #include <QAction>
@@ -26,8 +27,9 @@ constexpr qint64 GrowthLimit = 1000;
 const Counter AllCounters[] = {Counter::Transmitted, Counter::Received, Counter::Errors};
 } // namespace
 
-ZoneDataWindow::ZoneDataWindow(Console& console, SharedState& state, QWidget* parent)
-    : ZoneScreen(console, state, "frmZoneData", "Zone Data", 2000, parent) {
+ZoneDataWindow::ZoneDataWindow(Console& console, SharedState& state, Prompts& prompts,
+                               QWidget* parent)
+    : ZoneScreen(console, state, "frmZoneData", "Zone Data", 2000, parent), prompts_(prompts) {
     buildMenu();
     buildPanels();
     redrawBars();
@@ -239,6 +241,15 @@ void ZoneDataWindow::showZoneQuality() {
 }
 
 void ZoneDataWindow::resetZoneData() {
+    if (prompts_.message("Reset the zone counters in the radio?\r\rEvery zone's counts of "
+                         "packets sent, received and received in error go back to 0; the counts "
+                         "so far are lost.",
+                         "Reset Zone Data", Prompts::Icon::Question, Prompts::Buttons::YesNo,
+                         Prompts::No) == Prompts::Yes)
+        clearCounters();
+}
+
+void ZoneDataWindow::clearCounters() {
     scaleTop_ = 10;
     shown_ = {};
     for (QList<QLabel*>* counts : {&zoneTXCount, &zoneRXCount, &zoneErrorsCount})

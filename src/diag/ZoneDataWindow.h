@@ -6,6 +6,7 @@
 #include <array>
 
 class LevelBar;
+class Prompts;
 class QComboBox;
 class QLabel;
 class TrendChart;
@@ -15,7 +16,7 @@ class TrendChart;
 class ZoneDataWindow : public ZoneScreen {
     Q_OBJECT
 public:
-    ZoneDataWindow(Console& console, SharedState& state, QWidget* parent);
+    ZoneDataWindow(Console& console, SharedState& state, Prompts& prompts, QWidget* parent);
 
     // The value of the scale's top mark: 10, 100, 1000 and so on.
     qint64 scaleTop() const { return scaleTop_; }
@@ -37,6 +38,7 @@ public slots:
     void onPollTick() override;
     void onResetTick() override;
     void showZoneQuality();
+    // Asks first: the radio keeps no copy of the counters it clears.
     void resetZoneData();
     // Back from the quality screen, or the window activated again: updates go on unless the
     // user stopped them.
@@ -58,6 +60,7 @@ private:
     void chartCounts(const std::array<ZoneReply::Counts, ZoneReply::Zones>& counts);
     void showChartCounter();
     void redrawBars();
+    void clearCounters();
 
     // The counts read at the previous update (not cleared by a reset) and those shown.
     std::array<ZoneReply::Counts, ZoneReply::Zones> previous_{};
@@ -67,4 +70,5 @@ private:
     std::optional<std::array<ZoneReply::Counts, ZoneReply::Zones>> chartBase_;
     qint64 chartStartMs_ = 0;
     QPointer<ZoneQualityWindow> quality_;
+    Prompts& prompts_;
 };

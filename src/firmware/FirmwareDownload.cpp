@@ -56,7 +56,7 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
         } else {
             if (stored)
                 prompts_.message("Radio programming was successful.", "Programmed OK",
-                                 Prompts::Icon::Exclamation);
+                                 Prompts::Icon::Information);
             else
                 sayFailed(prompts_);
             finish(stored);
@@ -118,10 +118,11 @@ bool FirmwareDownload::requestProgram(const QString& newVersion, const QString& 
     }
     if (!asked)
         return true;
+    // Erasing cannot be undone: Enter answers No.
     const auto answer = prompts_.message(
         "Ready to erase the current firmware, version " + currentVersion +
             ", and install version " + newVersion + ".\r\r\t\tAre you sure you wish to continue?",
-        "Erase Current Firmware?", Prompts::Icon::None, Prompts::Buttons::YesNo);
+        "Erase Current Firmware?", Prompts::Icon::None, Prompts::Buttons::YesNo, Prompts::No);
     if (answer != Prompts::Yes || console_.interrupted()) {
         console_.sendSafeLine("NO");
         state_.cancelRequested = true;

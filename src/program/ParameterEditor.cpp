@@ -4,6 +4,7 @@
 #include "DtypeDialog.h"
 #include "RtuDialog.h"
 #include "XmapDialog.h"
+#include "core/ClickableLabel.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
@@ -11,6 +12,8 @@
 #include "link/SerialPort.h"
 #include "settings/Catalogue.h"
 #include "settings/SettingsFields.h"
+
+#include <QLabel>
 
 #include <algorithm>
 #include <iterator>
@@ -290,7 +293,7 @@ void ParameterEditor::editByInput(const InputMember& member) {
     const std::optional<QString> answer = prompts_.input(prompt, member.title, fields_.text(field));
     if (!answer || answer->isEmpty() || !portOpenOrSay())
         return;
-    program(commandFor(field, *answer), field == "AlarmMask");
+    program(field, commandFor(field, *answer), field == "AlarmMask");
 }
 
 void ParameterEditor::editByToggle(const ToggleMember& member) {
@@ -310,7 +313,7 @@ void ParameterEditor::editByToggle(const ToggleMember& member) {
         Prompts::Ok)
         return;
     if (portOpenOrSay())
-        program(member.keyword + value);
+        program(member.field, member.keyword + value);
 }
 
 void ParameterEditor::editLowPowerMode() {
@@ -321,7 +324,7 @@ void ParameterEditor::editLowPowerMode() {
                          Prompts::Buttons::OkCancel) != Prompts::Ok)
         return;
     if (portOpenOrSay())
-        program(off ? "lpm 1" : "lpm 0");
+        program("LPM", off ? "lpm 1" : "lpm 0");
 }
 
 void ParameterEditor::editDeviceType() {
@@ -330,19 +333,66 @@ void ParameterEditor::editDeviceType() {
                          "Program Device Type", Prompts::Icon::None, Prompts::Buttons::YesNoCancel);
     if (answer == Prompts::Cancel || !portOpenOrSay())
         return;
-    program(answer == Prompts::Yes ? "device DCE" : "device CTS KEY");
+    program("DeviceType", answer == Prompts::Yes ? "device DCE" : "device CTS KEY");
 }
 
-void ParameterEditor::program(const QString& command, bool promptAlone) {
-    {
-        const LinkBusy busy(state_.gate);
-        console_.resetBuffer();
-        console_.sendLine(command);
-        console_.waitUntil(
-            [&] { return console_.holds(">") && (promptAlone || console_.holds("PROGRAMMED OK")); },
-            ReplySeconds, command.section(u' ', 0, 0));
-    }
+void ParameterEditor::program(const QString& field, const QString& command, bool promptAlone) {
+    const Console::Verdict verdict =
+        promptAlone ? writeAwaitingPrompt(command) : console_.write(command, ReplySeconds);
     state_.refreshRequest = true;
+    if (!console_.interrupted() && !state_.closing)
+        tellOutcome(field, command, verdict);
+}
+
+// The alarm mask is confirmed by the prompt alone; a refusal still comes before that prompt.
+Console::Verdict ParameterEditor::writeAwaitingPrompt(const QString& command) {
+    const LinkBusy busy(state_.gate);
+    console_.resetBuffer();
+    console_.sendLine(command);
+    if (!console_.waitUntil([this] { return console_.holds(">"); }, ReplySeconds,
+                            command.section(u' ', 0, 0)))
+        return Console::Verdict::NoAnswer;
+    if (console_.holdsExact("DENIED"))
+        return Console::Verdict::Denied;
+    if (console_.holdsExact("INVALID"))
+        return Console::Verdict::Refused;
+    return Console::Verdict::Accepted;
+}
+
+// The field's label names the setting as the user sees it; the radio's words are what follows
+// the echo of the command, up to its prompt.
+void ParameterEditor::tellOutcome(const QString& field, const QString& command,
+                                  Console::Verdict verdict) {
+    const ClickableLabel* label = fields_.label(field);
+    const QString name = label ? label->text().remove(u'&').remove(u':').trimmed() : field;
+    const QString echo = QString::fromLatin1(Console::lineOf(command).chopped(1));
+    const QString answer = console_.cut(echo).value_or(QString()).simplified();
+    statusPanel_.setText("Status: " + outcomeOf(name, verdict, answer));
+}
+
+QString ParameterEditor::outcomeOf(const QString& name, Console::Verdict verdict,
+                                   const QString& answer) {
+    const auto answered = [&](const char* usual) {
+        return "the radio answered " + (answer.isEmpty() ? QString(usual) : answer);
+    };
+    switch (verdict) {
+    case Console::Verdict::Accepted:
+        return name + " changed: " + answered("with its prompt") + ".";
+    case Console::Verdict::Denied:
+        return name + " not changed: " + answered("ACCESS DENIED") +
+               ". Log in first (Login on the toolbar), then try again.";
+    case Console::Verdict::Refused:
+        return name + " not changed: " + answered("INVALID ENTRY") +
+               ". Check the value against the range the question names.";
+    case Console::Verdict::NoAnswer:
+        break;
+    }
+    if (!answer.isEmpty())
+        return name + " not changed: the radio answered " + answer + ".";
+    return QString("%1: the radio did not answer within %2 seconds. The next read shows what it "
+                   "holds.")
+        .arg(name)
+        .arg(ReplySeconds);
 }
 
 void ParameterEditor::listAlarms() {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "link/Console.h"
+
 #include <QString>
 #include <optional>
 
-class Console;
 class OptionDialog;
+class QLabel;
 class QWidget;
 class Prompts;
 class SettingsFields;
@@ -14,13 +16,15 @@ struct ToggleMember;
 
 // Changes one parameter when its field is clicked: asks for the new value, sends the set
 // command, waits briefly for the radio, and asks for a read so the field shows what the radio
-// holds. Also fetches the alarm listing and the Show Sync value, and opens the dialogs of the
-// diagnostic options and the extension map.
+// holds; the main window's status panel says what the radio answered. Also fetches the alarm
+// listing and the Show Sync value, and opens the dialogs of the diagnostic options and the
+// extension map.
 class ParameterEditor {
 public:
     ParameterEditor(Console& console, SettingsFields& fields, SharedState& state, Prompts& prompts,
-                    QWidget* window)
-        : console_(console), fields_(fields), state_(state), prompts_(prompts), window_(window) {}
+                    QLabel& statusPanel, QWidget* window)
+        : console_(console), fields_(fields), state_(state), prompts_(prompts),
+          statusPanel_(statusPanel), window_(window) {}
 
     // The click on a field; an exchange already waiting on the radio holds it until it ends.
     void edit(const QString& field);
@@ -32,6 +36,9 @@ public:
     // characters "XMAP ", up to the line end before the prompt that follows; nothing without
     // echo or prompt.
     static std::optional<QString> extensionMapOf(const QString& buffer);
+    // What became of an edit, for the status panel: the setting's name, the radio's verdict
+    // and its own words before the prompt (empty when none could be cut).
+    static QString outcomeOf(const QString& name, Console::Verdict verdict, const QString& answer);
 
 private:
     void editNow(const QString& field);
@@ -48,12 +55,16 @@ private:
     bool guardPasses(int guard) const;
     // False, after telling the user, when the port is closed.
     bool portOpenOrSay();
-    // Sends a set command and waits for the radio's confirmation; then asks for a read.
-    void program(const QString& command, bool promptAlone = false);
+    // Sends a set command and waits for the radio's confirmation; then asks for a read and
+    // tells the user what the radio answered.
+    void program(const QString& field, const QString& command, bool promptAlone = false);
+    Console::Verdict writeAwaitingPrompt(const QString& command);
+    void tellOutcome(const QString& field, const QString& command, Console::Verdict verdict);
 
     Console& console_;
     SettingsFields& fields_;
     SharedState& state_;
     Prompts& prompts_;
+    QLabel& statusPanel_;
     QWidget* window_;
 };

@@ -90,6 +90,36 @@ private slots:
         QVERIFY(!h.radio.loggedIn());
     }
 
+    // The status bar says whether the user is logged in, kept true by every way the program
+    // learns it: the read's probe, login, logout, the probe before the encryption code, and
+    // the end of the link.
+    void statusBarShowsTheLoginState() {
+        Harness h(withPassword("ab12"));
+        const auto panel = [&] { return h.window->findChild<QLabel*>("LoginState")->text(); };
+        QCOMPARE(panel(), QString());
+        h.connectAndRead();
+        QCOMPARE(panel(), QString("Not logged in"));
+        logIn(h, "ab12");
+        QCOMPARE(panel(), QString("Logged in"));
+        h.window->onToolbarButton(h.window->toolbarButton("Logout"));
+        QCOMPARE(panel(), QString("Not logged in"));
+        // Logged in from the terminal, behind the buttons' back: the next probe finds it.
+        h.window->console().sendLine("pass ab12");
+        QTRY_VERIFY(h.radio.loggedIn());
+        h.window->controls().mnuEncryptCode->trigger();
+        QCOMPARE(panel(), QString("Logged in"));
+        QPointer<LoginDialog> dialog = shown<LoginDialog>(h);
+        QVERIFY(dialog);
+        dialog->cmdCancel->click();
+        h.window->link().disconnectAction();
+        QCOMPARE(panel(), QString());
+
+        // A radio with no customer password is always open: its probe says so.
+        Harness open;
+        open.connectAndRead();
+        QCOMPARE(open.window->findChild<QLabel*>("LoginState")->text(), QString("Logged in"));
+    }
+
     void onlyTheExactReplyWordLogsIn() {
         Harness h(withPassword("abc"));
         h.connectAndRead();

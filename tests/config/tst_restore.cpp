@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -62,6 +63,10 @@ private slots:
         const QString path = from.dir.filePath("radio.txt");
         from.prompts.files = {path};
         trigger(*window, "SaveConfig");
+        // The save ends with a line in the window that names the file, and no box to close.
+        QCOMPARE(window->StatusLabel->text(), QString("Saved the radio's settings to radio.txt."));
+        QCOMPARE(window->StatusLabel->toolTip(), QFileInfo(path).absoluteFilePath());
+        QVERIFY(from.prompts.messages().isEmpty());
         const QByteArray saved = contents(path);
         QVERIFY(saved.startsWith("Created by Quenlar Ardentix Configuration Software Version "));
         QVERIFY(saved.contains("\r\nFrom Radio, serial number: 01234567\r\n"));
@@ -123,8 +128,60 @@ private slots:
         window->CheckAllButton->click();
         trigger(*window, "ProgramRadio");
         QTRY_VERIFY_WITH_TIMEOUT(h.message().startsWith("2 of 2 settings were not taken"), 10000);
-        QVERIFY(h.message().contains("Unit Address, Power Level"));
+        QCOMPARE(h.message(),
+                 QString("2 of 2 settings were not taken by the radio:\r\rUnit Address: the radio "
+                         "answered ACCESS DENIED\rPower Level: the radio answered ACCESS DENIED"
+                         "\r\rACCESS DENIED: you are not logged in. Log in from the main window "
+                         "(Login), then program these settings again."));
         QCOMPARE(h.radio.value("pwr"), QString("30"));
+    }
+
+    // A value the radio refuses is named with the radio's own answer, and no login is blamed;
+    // a setting it took is not marked.
+    void invalidEntryIsNamedAsSuch() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        const QString path = h.dir.filePath("in.txt");
+        writeFile(path, "PWR 45\r\nUNIT 20000\r\n");
+        h.prompts.files = {path};
+        trigger(*window, "OpenConfig");
+        window->CheckAllButton->click();
+        h.prompts.calls.clear();
+        trigger(*window, "ProgramRadio");
+        QTRY_VERIFY_WITH_TIMEOUT(!h.prompts.messages().isEmpty(), 10000);
+        QCOMPARE(h.message(), QString("1 of 2 settings were not taken by the radio:\r\rPower "
+                                      "Level: the radio answered INVALID ENTRY"));
+        QCOMPARE(h.radio.value("unit"), QString("20000"));
+        QVERIFY(window->currentField("pwr")->styleSheet().contains("color"));
+        QVERIFY(window->currentField("unit")->styleSheet().isEmpty());
+    }
+
+    // Before programming, the rows that would change the radio are marked, with both values
+    // in their tip; once the radio holds the file's value the mark goes.
+    void rowsThatWouldChangeAreMarked() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        const QString path = h.dir.filePath("in.txt");
+        writeFile(path, "PWR 22\r\nUNIT 14567\r\nBAUD  9600 8n1\r\n");
+        h.prompts.files = {path};
+        trigger(*window, "OpenConfig");
+        QVERIFY(window->fileField("pwr")->font().bold());
+        QCOMPARE(window->fileField("pwr")->toolTip(), QString("radio: PWR 30, file: PWR 22"));
+        QCOMPARE(window->checkBox("pwr")->toolTip(), window->fileField("pwr")->toolTip());
+        // The same setting, and the same setting written with other blanks or letter case.
+        for (const char* same : {"unit", "baud"}) {
+            QVERIFY(!window->fileField(same)->font().bold());
+            QVERIFY(window->fileField(same)->toolTip().isEmpty());
+        }
+        // A row the file does not hold changes nothing.
+        QVERIFY(!window->fileField("own")->font().bold());
+        window->checkBox("pwr")->setChecked(true);
+        trigger(*window, "ProgramRadio");
+        QTRY_COMPARE_WITH_TIMEOUT(window->currentField("pwr")->text(), QString("PWR 22"), 10000);
+        QVERIFY(!window->fileField("pwr")->font().bold());
+        QVERIFY(window->fileField("pwr")->toolTip().isEmpty());
     }
 
     void notLoggedInAndNoStaysConnected() {
@@ -236,6 +293,7 @@ private slots:
         QVERIFY2(h.message().startsWith("The configuration file was not saved"),
                  qPrintable(h.message()));
         QCOMPARE(contents(path), QByteArray("the old file\r\n"));
+        QVERIFY(window->StatusLabel->text().isEmpty());
     }
 
     // A full file ticked, then a file of one setting: only that setting goes, and nothing that
@@ -333,7 +391,7 @@ private slots:
                                                 "the rest were not. The ticks are kept, so that "
                                                 "the rest can be programmed once the radio is "
                                                 "connected again.")
-                                      : QString("The radio stopped answering: 3 of 6 settings "
+                                      : QString("The radio stopped answering: 2 of 6 settings "
                                                 "were sent, the rest were not. The window "
                                                 "closes and the connection to the radio is "
                                                 "opened again; check the radio, then program "

@@ -2,6 +2,7 @@
 #include "diag/RssiWindow.h"
 #include "diag/TrendChart.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
@@ -29,6 +30,29 @@ private slots:
         // The end of one report and the start of the next are no reading.
         QVERIFY(!RssiWindow::readingOf(" 7 dBm\r\nRSSI -9"));
         QCOMPARE(RssiWindow::readingOf(" 7 dBm\r\nRSSI -97 dBm\r\n"), QString("-97 "));
+    }
+
+    // The bar, its marks and the chart read on one scale, and the reading is large, with its
+    // unit beside it, to be read from a ladder.
+    void oneScaleAndALargeReading() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RssiWindow> monitor = open(h);
+        QCOMPARE(monitor->trendChart->lowestValue(), double(RssiWindow::LowestDbm));
+        QCOMPARE(monitor->trendChart->highestValue(), double(RssiWindow::HighestDbm));
+        QCOMPARE(RssiWindow::barOf(QString::number(RssiWindow::LowestDbm)),
+                 monitor->ProgressBar1->minimum());
+        QCOMPARE(RssiWindow::barOf(QString::number(RssiWindow::HighestDbm)),
+                 monitor->ProgressBar1->maximum());
+        const char* const marks[] = {"Label3", "Label8", "Label7", "Label6",
+                                     "Label1", "Label5", "Label4", "Label2"};
+        QCOMPARE(monitor->findChild<QLabel*>(marks[0])->text(), QString("-120 dBm"));
+        QCOMPARE(monitor->findChild<QLabel*>(marks[3])->text(), QString("-90 dBm"));
+        QCOMPARE(monitor->findChild<QLabel*>(marks[7])->text(), QString("-50 dBm"));
+        QCOMPARE(monitor->UnitLabel->text(), QString("dBm"));
+        QVERIFY(monitor->Text1->font().pointSizeF() >= 2.5 * monitor->font().pointSizeF());
+        QCOMPARE(monitor->UnitLabel->font(), monitor->Text1->font());
+        monitor->reject();
     }
 
     void monitorShowsTheReportAndEndsIt() {

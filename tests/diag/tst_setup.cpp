@@ -76,9 +76,14 @@ private slots:
         QCOMPARE(setup->RxFrequency->text(), QString("902.500"));
         QCOMPARE(h.prompts.calls.last().kind, QString("input"));
         QCOMPARE(h.prompts.calls.last().caption, QString("Program Rx Frequency"));
+        // The question names the range the radio takes.
+        QCOMPARE(h.prompts.calls.last().text,
+                 QString("Enter a new receive frequency (902.200 to 927.600 MHz):"));
         QCOMPARE(program(h, setup, "tx", "920.1"), QString("tx 920.1"));
         QCOMPARE(setup->TxFrequency->text(), QString("920.100"));
         QCOMPARE(h.prompts.calls.last().caption, QString("Program Tx Frequency"));
+        QCOMPARE(h.prompts.calls.last().text,
+                 QString("Enter a new transmit frequency (902.200 to 927.600 MHz):"));
         // The keyword test is case-sensitive: a lower-case command gets the keyword again.
         QCOMPARE(program(h, setup, "rx", "rx 915.000"), QString("rx rx 915.000"));
         QVERIFY(h.message().contains("INVALID ENTRY"));
@@ -123,6 +128,29 @@ private slots:
         h.window->link().disconnectAction();
         QTRY_VERIFY(!setup);
         QCOMPARE(h.commands(), (QStringList{"DKEY", "quit", "CLOS"}));
+    }
+
+    // Enter keys nothing: not on the Key button with the focus, not on the window; the window
+    // has no default button. A click still keys.
+    void enterNeverKeysTheTransmitter() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        QVERIFY(setup->isVisible());
+        h.radio.clearLines();
+        for (QPushButton* button : setup->findChildren<QPushButton*>())
+            QVERIFY2(!button->isDefault() && !button->autoDefault(),
+                     qPrintable(button->objectName()));
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            QTest::keyClick(setup->Key, key);
+            QTest::keyClick(setup.data(), key);
+        }
+        QVERIFY(h.radio.lines().isEmpty());
+        QVERIFY(!h.radio.keyed() && setup->Key->isEnabled());
+        QVERIFY(setup->isVisible());
+        setup->Key->click();
+        QVERIFY(h.radio.keyed());
+        setup->DKey->click();
     }
 
     void quittingTheProgramDeKeys() {

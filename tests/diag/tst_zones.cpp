@@ -167,9 +167,23 @@ private slots:
         QVERIFY(h.window->state().receiveBuffer.isEmpty());
         QCOMPARE(screen->growthChart->pointCount(0), 3);
 
-        // Reset: counters cleared in the radio, labels and scale back at their start; the echo
+        // Reset asks first, and No (what Enter answers) keeps the radio's counters and the
+        // screen as they were.
+        const QStringList sentBefore = h.commands();
+        h.prompts.answers = {Prompts::No};
+        screen->mnuResetZoneData->trigger();
+        const ScriptedPrompts::Call question = h.prompts.messages().last();
+        QCOMPARE(question.caption, QString("Reset Zone Data"));
+        QCOMPARE(question.buttons, Prompts::Buttons::YesNo);
+        QCOMPARE(question.defaultAnswer, std::optional(Prompts::No));
+        QCOMPARE(h.commands(), sentBefore);
+        QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("1600"));
+        QCOMPARE(screen->scaleTop(), 10000);
+
+        // Yes: counters cleared in the radio, labels and scale back at their start; the echo
         // empties the buffer; a lower count shows only from the update after.
-        screen->resetZoneData();
+        h.prompts.answers = {Prompts::Yes};
+        screen->mnuResetZoneData->trigger();
         QCOMPARE(h.commands().last(), QString("zone clear"));
         QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("0"));
         QCOMPARE(screen->scaleTop(), 10);

@@ -145,8 +145,13 @@ private slots:
         QByteArray received;
         capture(h, received);
         h.window->controls().mnuSendText->trigger();
-        QCOMPARE(h.prompts.messages().first().caption, QString("Erase Current Firmware?"));
+        // Erasing cannot be undone: Enter answers No. Success is news, not a warning.
+        const ScriptedPrompts::Call erase = h.prompts.messages().first();
+        QCOMPARE(erase.caption, QString("Erase Current Firmware?"));
+        QCOMPARE(erase.buttons, Prompts::Buttons::YesNo);
+        QCOMPARE(erase.defaultAnswer, std::optional(Prompts::No));
         QCOMPARE(h.message(), QString("Radio programming was successful."));
+        QCOMPARE(h.prompts.messages().last().icon, Prompts::Icon::Information);
         // Every byte of the file, once, in order: an exact multiple of the piece size.
         QCOMPARE(received, image);
         QCOMPARE(h.radio.firmware(), QString("3.3.0"));

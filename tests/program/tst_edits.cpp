@@ -3,6 +3,7 @@
 #include "settings/ParameterField.h"
 #include "settings/SettingsFields.h"
 
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -21,6 +22,7 @@ class TestEdits : public QObject {
     Q_OBJECT
 
     static void click(Harness& h, const char* field) { h.window->editor().edit(field); }
+    static QString status(Harness& h) { return h.window->controls().statusPanel->text(); }
 
 private slots:
     void answersLoseTheirPrefix() {
@@ -154,7 +156,66 @@ private slots:
         click(h, "PowerLevel");
         QVERIFY(h.window->console().holds("INVALID ENTRY"));
         QVERIFY(h.window->state().refreshRequest);
+        // Said in the status bar, not in a box that would stop the user.
         QVERIFY(h.prompts.messages().isEmpty());
+        QCOMPARE(status(h), QString("Status: Power Level not changed: the radio answered INVALID "
+                                    "ENTRY. Check the value against the range the question "
+                                    "names."));
+    }
+
+    // Whatever the radio answers to an edit, the status bar names it; ACCESS DENIED also says
+    // that a login is needed, and silence is not taken for a refusal.
+    void statusBarSaysWhatTheRadioAnswered() {
+        Harness h;
+        h.connectAndRead();
+        h.prompts.texts = {QString("25")};
+        click(h, "PowerLevel");
+        QCOMPARE(status(h),
+                 QString("Status: Power Level changed: the radio answered PROGRAMMED OK."));
+        // The alarm mask, confirmed by its prompt alone, still names a refusal.
+        h.prompts.texts = {QString("MASK: 12XY")};
+        click(h, "AlarmMask");
+        QVERIFY(status(h).startsWith(
+            "Status: Alarm Mask not changed: the radio answered INVALID ENTRY."));
+        h.prompts.answers = {Prompts::Ok};
+        click(h, "DataBuff");
+        QCOMPARE(status(h),
+                 QString("Status: Data Buffering changed: the radio answered PROGRAMMED OK."));
+        h.radio.setSilent(true);
+        h.prompts.texts = {QString("26")};
+        click(h, "PowerLevel");
+        QCOMPARE(status(h), QString("Status: Power Level: the radio did not answer within 3 "
+                                    "seconds. The next read shows what it holds."));
+
+        RadioOptions locked;
+        locked.password = "ab12";
+        Harness denied(locked);
+        denied.connectAndRead();
+        denied.prompts.answers = {Prompts::Yes};
+        click(denied, "DeviceType");
+        QCOMPARE(status(denied), QString("Status: Device Type not changed: the radio answered "
+                                         "ACCESS DENIED. Log in first (Login on the toolbar), "
+                                         "then try again."));
+        QCOMPARE(denied.prompts.messages().size(), 1);
+
+        // Any other answer before the prompt is named as the radio gave it.
+        QCOMPARE(ParameterEditor::outcomeOf("RXD", Console::Verdict::NoAnswer, "UNKNOWN COMMAND"),
+                 QString("RXD not changed: the radio answered UNKNOWN COMMAND."));
+    }
+
+    // Interrupted while it waits (the link ended), an edit says nothing of the radio's answer.
+    void interruptedEditSaysNothing() {
+        Harness h;
+        h.connectAndRead();
+        h.window->controls().statusPanel->setText("Status: ");
+        h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+            if (label == "pwr")
+                h.window->state().gate.cancel();
+        };
+        h.prompts.texts = {QString("25")};
+        click(h, "PowerLevel");
+        h.window->state().gate.waitHook = nullptr;
+        QCOMPARE(status(h), QString("Status: "));
     }
 
     void guardsFollowTheRole() {
