@@ -5,6 +5,7 @@
 #include "core/DialogParts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
+#include "link/ConsoleText.h"
 #include "link/SerialPort.h"
 
 #include <QGridLayout>
@@ -99,23 +100,8 @@ void RssiWindow::start() {
     Timer1->start();
 }
 
-std::optional<QString> RssiWindow::readingOf(const QString& received) {
-    // One line: the word, the value and the unit with no line end between them.
-    static const QRegularExpression report(QStringLiteral("RSSI ([^\\r\\n]{0,4})[^\\r\\n]*dBm"));
-    const QRegularExpressionMatch match = report.match(received);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return match.captured(1);
-}
-
-int RssiWindow::dbmOf(const QString& reading) {
-    static const QRegularExpression number(QStringLiteral("^-?\\d+"));
-    const QRegularExpressionMatch match = number.match(reading);
-    return match.hasMatch() ? match.captured().toInt() : 0;
-}
-
 int RssiWindow::scaledDbmOf(const QString& reading) {
-    return std::clamp(dbmOf(reading), LowestDbm, HighestDbm);
+    return std::clamp(ConsoleText::rssiDbmOf(reading), LowestDbm, HighestDbm);
 }
 
 int RssiWindow::barOf(const QString& reading) {
@@ -123,7 +109,7 @@ int RssiWindow::barOf(const QString& reading) {
 }
 
 void RssiWindow::onTick() {
-    const std::optional<QString> reading = readingOf(console_.buffer());
+    const std::optional<QString> reading = ConsoleText::rssiReadingOf(console_.buffer());
     if (!reading)
         return;
     Text1->setText(*reading);

@@ -26,9 +26,6 @@ public:
     // Starts the radio's report.
     void start();
 
-    // The reading of the first whole report line in the text ("RSSI -105 dBm"): the four
-    // characters after "RSSI ", exact case; nothing while no line is whole.
-    static std::optional<QString> readingOf(const QString& received);
     // The one scale of the bar, its marks and the chart, in dBm.
     static constexpr int LowestDbm = -120;
     static constexpr int HighestDbm = -50;
@@ -36,8 +33,6 @@ public:
     // The bar for a reading: its number (as far as the text starts with one) plus 170, kept
     // within the scale (50 to 120).
     static int barOf(const QString& reading);
-    // The number a reading starts with, in dBm; 0 when it starts with none.
-    static int dbmOf(const QString& reading);
 
     // The chart's time span: two minutes of readings, for a trend while an antenna is turned.
     static constexpr int TrendSeconds = 120;

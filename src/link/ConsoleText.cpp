@@ -1,5 +1,7 @@
 #include "ConsoleText.h"
 
+#include <QRegularExpression>
+
 namespace ConsoleText {
 
 std::optional<QString> replyCut(const QString& buffer, const QString& word, bool setupMode) {
@@ -53,6 +55,21 @@ std::optional<int> versionNumberOf(const QString& release) {
         if (c < u'0' || c > u'9')
             return std::nullopt;
     return digits.toInt();
+}
+
+std::optional<QString> rssiReadingOf(const QString& received) {
+    // One line: the word, the value and the unit with no line end between them.
+    static const QRegularExpression report(QStringLiteral("RSSI ([^\\r\\n]{0,4})[^\\r\\n]*dBm"));
+    const QRegularExpressionMatch match = report.match(received);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1);
+}
+
+int rssiDbmOf(const QString& reading) {
+    static const QRegularExpression number(QStringLiteral("^-?\\d+"));
+    const QRegularExpressionMatch match = number.match(reading);
+    return match.hasMatch() ? match.captured().toInt() : 0;
 }
 
 } // namespace ConsoleText

@@ -14,6 +14,12 @@ std::optional<QString> replyCut(const QString& buffer, const QString& word, bool
 // nothing when its characters 1, 3 and 5 are not digits.
 std::optional<int> versionNumberOf(const QString& release);
 
+// The reading of the first whole signal-strength report line in the text ("RSSI -105 dBm"):
+// the four characters after "RSSI ", exact case; nothing while no line is whole.
+std::optional<QString> rssiReadingOf(const QString& received);
+// The number a reading starts with, in dBm; 0 when it starts with none.
+int rssiDbmOf(const QString& reading);
+
 // Each hexadecimal digit as four bit characters, most significant first; others skipped.
 QString hexToBits(const QString& hex);
 // Each whole group of four bit characters as one upper-case hexadecimal digit.

@@ -1,6 +1,7 @@
 #include "Harness.h"
 #include "diag/RssiWindow.h"
 #include "diag/TrendChart.h"
+#include "link/ConsoleText.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,17 +20,17 @@ class TestRssi : public QObject {
 
 private slots:
     void readingsAndBars() {
-        QCOMPARE(RssiWindow::readingOf(" RSSI -105 dBm\r\n"), QString("-105"));
+        QCOMPARE(ConsoleText::rssiReadingOf(" RSSI -105 dBm\r\n"), QString("-105"));
         QCOMPARE(RssiWindow::barOf("-105"), 65);
-        QCOMPARE(RssiWindow::readingOf("RSSI -45 dBm\r\n"), QString("-45 "));
+        QCOMPARE(ConsoleText::rssiReadingOf("RSSI -45 dBm\r\n"), QString("-45 "));
         QCOMPARE(RssiWindow::barOf("-45 "), 120);
         QCOMPARE(RssiWindow::barOf("-128"), 50);
         // Other letter cases are no report.
-        QVERIFY(!RssiWindow::readingOf("rssi -90 dBm\r\n"));
-        QVERIFY(!RssiWindow::readingOf("RSSI -90 DBM\r\n"));
+        QVERIFY(!ConsoleText::rssiReadingOf("rssi -90 dBm\r\n"));
+        QVERIFY(!ConsoleText::rssiReadingOf("RSSI -90 DBM\r\n"));
         // The end of one report and the start of the next are no reading.
-        QVERIFY(!RssiWindow::readingOf(" 7 dBm\r\nRSSI -9"));
-        QCOMPARE(RssiWindow::readingOf(" 7 dBm\r\nRSSI -97 dBm\r\n"), QString("-97 "));
+        QVERIFY(!ConsoleText::rssiReadingOf(" 7 dBm\r\nRSSI -9"));
+        QCOMPARE(ConsoleText::rssiReadingOf(" 7 dBm\r\nRSSI -97 dBm\r\n"), QString("-97 "));
     }
 
     // The bar, its marks and the chart read on one scale, and the reading is large, with its
