@@ -17,7 +17,9 @@
 #include <memory>
 
 class QGroupBox;
+class QKeyEvent;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class QToolBar;
 class ClickableLabel;
@@ -57,6 +59,7 @@ public:
     QToolBar* tbrToolBar = nullptr;
     QTabWidget* SettingsTab = nullptr;
     QList<QWidget*> NetSet;
+    QScrollArea* SettingsArea = nullptr;
     QGroupBox* InfoFrame = nullptr;
     QWidget* ConnectionFrame = nullptr;
     QPushButton* ButtonRefresh = nullptr;
@@ -87,6 +90,9 @@ public slots:
     void setPortMaker(std::function<std::unique_ptr<SerialPort>()> maker) {
         portMaker_ = std::move(maker);
     }
+    // Sizes the window for a screen's free area and centres it there: as large as the frames
+    // need, within the area, and never below its minimum.
+    void placeOn(const QRect& available);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +105,14 @@ private:
     void buildStatusBar();
     void load(QSettings& settings);
     void layoutPanes();
+    void chainFocus();
+    bool goesToRadio(const QKeyEvent& key) const;
+    static int designPixels(int pixels);
+    int buttonStep() const;
+    static QSize connectionFrameSize();
+    QSize smallestArea() const;
+    QSize wantedArea() const;
+    void restoreStoredGeometry();
     QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
     // What the user starts that talks to the radio waits for the link's gate.
     void onLink(const QString& key, std::function<void()> action);
@@ -110,6 +124,13 @@ private:
     void quitNow();
     // Opens a live screen on the console, window-modal, and starts its updates.
     template <typename Screen> void openLiveScreen();
+
+    static constexpr double TerminalShare = 2.8;
+    static constexpr int ButtonPadding = 8;
+    static constexpr int ButtonGap = 3;
+    // Design pixels left to the frames at the smallest window: the tab bar and a few rows.
+    static constexpr int MinFramesHeight = 120;
+    static constexpr const char* GeometryKey = "Window/Geometry";
 
     SerialPort& port_;
     Prompts& prompts_;
