@@ -4,6 +4,7 @@
 #include "TrendChart.h"
 #include "ZoneQualityWindow.h"
 #include "core/Clock.h"
+#include "core/ScreenFit.h"
 #include "link/Console.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -21,6 +23,8 @@ using ZoneReply::Counter;
 
 namespace {
 constexpr int Marks = 11;
+// The widest mark there can be: the top of a scale over the radio's 8-digit counts.
+constexpr qint64 WidestMark = 100000000;
 // A count is taken as traffic only while it grows by less than this between updates.
 constexpr qint64 GrowthLimit = 1000;
 const Counter AllCounters[] = {Counter::Transmitted, Counter::Received, Counter::Errors};
@@ -31,6 +35,22 @@ ZoneDataWindow::ZoneDataWindow(Console& console, SharedState& state, QWidget* pa
     buildMenu();
     buildPanels();
     redrawBars();
+}
+
+// The panels and the chart scroll when the screen is too small for them, so that nothing falls
+// below its edge.
+QVBoxLayout* ZoneDataWindow::scrolledColumn() {
+    auto* content = new QWidget;
+    content->setObjectName("ZoneContent");
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("ZoneArea");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    layout()->addWidget(scroll);
+    return column;
 }
 
 void ZoneDataWindow::buildMenu() {
@@ -46,6 +66,7 @@ void ZoneDataWindow::buildMenu() {
 }
 
 void ZoneDataWindow::buildPanels() {
+    QVBoxLayout* column = scrolledColumn();
     // Two rows of four: the window fits a laptop screen whatever the scale's width.
     auto* panels = new QGridLayout();
     const struct {
@@ -68,6 +89,10 @@ void ZoneDataWindow::buildPanels() {
             auto* mark = new QLabel(QString::number(k), panel);
             mark->setObjectName(QString("labelZone_%1").arg(labelZone.size()));
             mark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            // As wide as the widest mark from the start: the window keeps its width as the
+            // scale grows.
+            mark->setMinimumWidth(
+                mark->fontMetrics().horizontalAdvance(QString::number(WidestMark)));
             labelZone << mark;
             marks.prepend(mark);
         }
@@ -92,7 +117,7 @@ void ZoneDataWindow::buildPanels() {
         }
         panels->addWidget(panel, (zone - 1) / 4, (zone - 1) % 4);
     }
-    layout()->addItem(panels);
+    column->addLayout(panels);
 
     // Eight lines a counter; the chooser shows one counter's eight.
     QStringList lines;
@@ -106,12 +131,21 @@ void ZoneDataWindow::buildPanels() {
     chartCounter->setCurrentIndex(Counter::Received);
     connect(chartCounter, &QComboBox::currentIndexChanged, this, &ZoneDataWindow::showChartCounter);
     auto* chartRow = new QHBoxLayout();
-    chartRow->addWidget(new QLabel("Chart:", this));
+    auto* chartLabel = new QLabel("Chart:", this);
+    chartLabel->setBuddy(chartCounter);
+    chartRow->addWidget(chartLabel);
     chartRow->addWidget(chartCounter);
     chartRow->addStretch();
-    layout()->addItem(chartRow);
-    layout()->addWidget(growthChart);
+    column->addLayout(chartRow);
+    column->addWidget(growthChart);
+    // Twelve lines high, enough to read the growth, so that the chart stays on a small screen.
+    growthChart->setMinimumHeight(12 * fontMetrics().lineSpacing());
     showChartCounter();
+    const QMargins margins = layout()->contentsMargins();
+    fitToScreen(*this, column->parentWidget()->sizeHint() +
+                           QSize(margins.left() + margins.right(),
+                                 margins.top() + margins.bottom() +
+                                     layout()->menuBar()->sizeHint().height()));
 }
 
 QLabel* ZoneDataWindow::countLabel(Counter counter, int zone) const {
