@@ -58,6 +58,8 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
          {std::pair(RxLabel, RxFrequency), std::pair(TxLabel, TxFrequency)}) {
         caption->setBuddy(field);
         caption->setFocusProxy(field);
+        // A label's own name is its text (the frequency): it is named by its caption instead.
+        field->setAccessibleName(caption->text());
     }
     Key = DialogParts::button(this, "Key", "Key");
     Key->setToolTip("Enables the transmitter");
