@@ -66,3 +66,14 @@ void ParameterField::paintEvent(QPaintEvent* event) {
     QPlainTextEdit::paintEvent(event);
     FieldKeys::paintFocusFrame(*viewport(), *this);
 }
+
+// The editor repaints only its caret on a change of focus; the frame needs the whole field.
+void ParameterField::focusInEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusInEvent(event);
+    viewport()->update();
+}
+
+void ParameterField::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    viewport()->update();
+}
