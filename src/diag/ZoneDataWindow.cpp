@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -23,8 +24,9 @@ using ZoneReply::Counter;
 
 namespace {
 constexpr int Marks = 11;
-// The widest mark there can be: the top of a scale over the radio's 8-digit counts.
-constexpr qint64 WidestMark = 100000000;
+// The radio's counts have 8 digits; the widest mark is the top of a scale over them.
+constexpr qint64 WidestCount = 99999999;
+constexpr qint64 WidestMark = WidestCount + 1;
 // A count is taken as traffic only while it grows by less than this between updates.
 constexpr qint64 GrowthLimit = 1000;
 const Counter AllCounters[] = {Counter::Transmitted, Counter::Received, Counter::Errors};
@@ -66,7 +68,7 @@ void ZoneDataWindow::buildMenu() {
 }
 
 void ZoneDataWindow::buildPanels() {
-    QVBoxLayout* column = scrolledColumn();
+    QVBoxLayout* content = scrolledColumn();
     // Two rows of four: the window fits a laptop screen whatever the scale's width.
     auto* panels = new QGridLayout();
     const struct {
@@ -99,25 +101,32 @@ void ZoneDataWindow::buildPanels() {
         for (QLabel* mark : marks)
             scale->addWidget(mark);
         grid->addLayout(scale, 0, 0);
-        int column = 1;
+        // The counts read as a list below the bars, each caption in its bar's colour.
+        int row = 1;
         for (const auto& kind : columns) {
             auto* bar = new LevelBar(kind.colour, panel);
             bar->setObjectName(QString("%1Bar_%2").arg(kind.name).arg(zone - 1));
             *kind.bars << bar;
+            grid->addWidget(bar, 0, row, Qt::AlignHCenter);
+            auto* caption = new QLabel(kind.caption, panel);
+            caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            QPalette colours = caption->palette();
+            colours.setColor(QPalette::WindowText, kind.colour.darker(120));
+            caption->setPalette(colours);
             auto* count = new QLabel("0", panel);
             count->setObjectName(QString("%1Count_%2").arg(kind.name).arg(zone - 1));
-            count->setAlignment(Qt::AlignCenter);
+            count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            // As wide as the radio's largest count from the start, as the marks are.
+            count->setMinimumWidth(
+                count->fontMetrics().horizontalAdvance(QString::number(WidestCount)));
             *kind.counts << count;
-            auto* caption = new QLabel(kind.caption, panel);
-            caption->setAlignment(Qt::AlignCenter);
-            grid->addWidget(bar, 0, column, Qt::AlignHCenter);
-            grid->addWidget(count, 1, column);
-            grid->addWidget(caption, 2, column);
-            ++column;
+            grid->addWidget(caption, row, 0);
+            grid->addWidget(count, row, 1, 1, 3);
+            ++row;
         }
         panels->addWidget(panel, (zone - 1) / 4, (zone - 1) % 4);
     }
-    column->addLayout(panels);
+    content->addLayout(panels);
 
     // Eight lines a counter; the chooser shows one counter's eight.
     QStringList lines;
@@ -136,14 +145,17 @@ void ZoneDataWindow::buildPanels() {
     chartRow->addWidget(chartLabel);
     chartRow->addWidget(chartCounter);
     chartRow->addStretch();
-    column->addLayout(chartRow);
-    column->addWidget(growthChart);
+    content->addLayout(chartRow);
+    content->addWidget(growthChart);
     // Twelve lines high, enough to read the growth, so that the chart stays on a small screen.
     growthChart->setMinimumHeight(12 * fontMetrics().lineSpacing());
     showChartCounter();
+    // Room for a scroll bar too: on a screen too low for the chart, the panels keep their width.
+    ensurePolished();
     const QMargins margins = layout()->contentsMargins();
-    fitToScreen(*this, column->parentWidget()->sizeHint() +
-                           QSize(margins.left() + margins.right(),
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    fitToScreen(*this, content->parentWidget()->sizeHint() +
+                           QSize(margins.left() + margins.right() + scrollBar,
                                  margins.top() + margins.bottom() +
                                      layout()->menuBar()->sizeHint().height()));
 }

@@ -134,11 +134,14 @@ private slots:
         QVERIFY(screen->width() <= available.width() && screen->height() <= available.height());
         QVERIFY(screen->findChild<QWidget*>("ZoneContent")->isAncestorOf(screen->growthChart));
         QCoreApplication::processEvents();
+        const QWidget* content = screen->findChild<QWidget*>("ZoneContent");
         const int width = screen->width();
+        const int needed = content->minimumSizeHint().width();
         for (qint64 count = 999; screen->scaleTop() < 1000000; count += 999) {
             tickWith(h, screen, everyZone({count, count, 0}));
             QCoreApplication::processEvents();
             QCOMPARE(screen->width(), width);
+            QCOMPARE(content->minimumSizeHint().width(), needed);
         }
         QCOMPARE(screen->labelZone.at(10)->text(), QString("1000000"));
     }
