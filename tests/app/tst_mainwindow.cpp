@@ -346,6 +346,10 @@ private slots:
         disconnectItem->trigger();
         QVERIFY(!h.port.isOpen());
         QVERIFY(connectItem->isEnabled());
+        // The connection image, given the keyboard, connects as a click does.
+        QTest::keyClick(h.window->controls().imgNotConnected, Qt::Key_Space);
+        h.settle();
+        QVERIFY(h.port.isOpen());
         QCOMPARE(connectItem->iconText(), QString("Connect..."));
     }
 
@@ -392,6 +396,10 @@ private slots:
             // Where there is room, nothing scrolls.
             if (available.height() > 1000)
                 QCOMPARE(h.window->SettingsArea->verticalScrollBar()->maximum(), 0);
+            // The window has a minimum: the terminal, a few rows and the buttons.
+            h.window->resize(50, 50);
+            QVERIFY(h.window->width() > 50 && h.window->height() > 50);
+            QVERIFY(h.window->ButtonZoneData->x() >= 0);
         }
     }
 
