@@ -689,21 +689,22 @@ QSize MainWindow::connectionFrameSize() {
 // Below the terminal's share: the frames with at least a few rows, the row of buttons.
 QSize MainWindow::smallestArea() const {
     const QSize frame = connectionFrameSize();
-    const int width = 4 * buttonStep() + int(1.5 * frame.width()) + 4;
-    const int below = designPixels(MinFramesHeight) + frame.height() + 10;
+    const int width = 4 * buttonStep() + int(1.5 * frame.width()) + EdgeMargin;
+    const int below = designPixels(MinFramesHeight) + frame.height() + RowMargin;
     return {width, int(std::ceil(below * TerminalShare / (TerminalShare - 1)))};
 }
 
 // The area in which the frames need no scrolling.
 QSize MainWindow::wantedArea() const {
     const QSize frames = SettingsArea->widget()->minimumSizeHint();
-    const int below = frames.height() + connectionFrameSize().height() + 10;
+    const int below = frames.height() + connectionFrameSize().height() + RowMargin;
     return QSize(frames.width(), int(std::ceil(below * TerminalShare / (TerminalShare - 1))))
         .expandedTo(smallestArea());
 }
 
 void MainWindow::placeOn(const QRect& available) {
     centralWidget()->setMinimumSize(smallestArea());
+    layout()->activate();
     const QSize chrome = size() - centralWidget()->size();
     // Until the window is shown its frame is unknown: a title bar and thin borders are assumed.
     const QSize frame = isVisible() ? frameGeometry().size() - size()
@@ -742,12 +743,12 @@ void MainWindow::layoutPanes() {
     txtTerm->setGeometry(0, 0, width, paneHeight);
 
     const QSize frame = connectionFrameSize();
-    const int rowTop = height - frame.height() - 2;
+    const int rowTop = height - frame.height() - RowMargin;
     const int frameLeft = width - int(1.5 * frame.width());
     ConnectionFrame->setGeometry(QRect(QPoint(frameLeft, rowTop), frame));
     const int step = buttonStep();
     const int buttonHeight = std::max(designPixels(28), ButtonRefresh->sizeHint().height());
-    const int buttonTop = rowTop + (frame.height() - buttonHeight) / 2 + designPixels(3);
+    const int buttonTop = rowTop + (frame.height() - buttonHeight) / 2;
     // Two steps from the frame to Refresh, one between the buttons.
     int left = frameLeft - step;
     for (QPushButton* button : {ButtonRefresh, ButtonRSSI, ButtonZoneData}) {

@@ -128,6 +128,9 @@ private:
     static constexpr double TerminalShare = 2.8;
     static constexpr int ButtonPadding = 8;
     static constexpr int ButtonGap = 3;
+    // Below the row of buttons, and left of the leftmost one.
+    static constexpr int RowMargin = 2;
+    static constexpr int EdgeMargin = 4;
     // Design pixels left to the frames at the smallest window: the tab bar and a few rows.
     static constexpr int MinFramesHeight = 120;
     static constexpr const char* GeometryKey = "Window/Geometry";
