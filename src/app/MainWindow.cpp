@@ -27,7 +27,9 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -35,12 +37,15 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <cmath>
 
 namespace {
 
@@ -75,8 +80,8 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
       console_(port, state_, clock) {
     setObjectName("frmArdentix");
     controls_.window = this;
-    buildMenus();
     buildToolbar();
+    buildMenus();
     buildCentralArea();
     buildStatusBar();
     controls_.Timer1 = new QTimer(this);
@@ -91,6 +96,7 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
     tick_ = std::make_unique<SettingsTick>(console_, *link_, state_, *controls_.connectTimePanel);
     txtTerm->sendKey = [this](const QString& character) { return link_->typeKey(character); };
     fields_ = std::make_unique<SettingsFields>(InfoFrame, NetSet);
+    chainFocus();
     reader_ = std::make_unique<ReadSequence>(console_, *link_, *fields_, controls_, state_,
                                              *ButtonRSSI, *ButtonZoneData);
     // Until a read says otherwise, the fields of the newest firmware are shown.
@@ -134,10 +140,19 @@ void MainWindow::buildMenus() {
     controls_.mnuSendText = menuItem(file, "mnuSendText", "&Radio Firmware Upgrade...", false);
     file->addSeparator();
     QAction* exit = menuItem(file, "mnuFileExit", "E&xit");
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* commPort = menuBar()->addMenu("&CommPort");
     controls_.mnuOpen = menuItem(commPort, "mnuOpen", "Port &Open");
     controls_.mnuOpen->setCheckable(true);
+    // The toolbar's own actions: the menu items are enabled exactly when the buttons are.
+    controls_.connectButton->setText("&Connect...");
+    controls_.disconnectButton->setText("&Disconnect...");
+    commPort->addAction(controls_.connectButton);
+    commPort->addAction(controls_.disconnectButton);
+    QAction* refresh = menuItem(commPort, "mnuRefresh", "&Refresh");
+    refresh->setShortcut(Qt::Key_F5);
+    commPort->addSeparator();
     QAction* properties = menuItem(commPort, "mnuProperties", "Setup...");
 
     QMenu* special = menuBar()->addMenu("&Special");
@@ -169,6 +184,7 @@ void MainWindow::buildMenus() {
         controls_.mnuOpen->setChecked(port_.isOpen());
         link_->requestPortOpen();
     });
+    connect(refresh, &QAction::triggered, this, &MainWindow::onRefresh);
     connect(properties, &QAction::triggered, this, &MainWindow::openProperties);
     connect(preferences, &QAction::triggered, this, &MainWindow::openPreferences);
     connect(controls_.mnuAccessCode, &QAction::triggered, this,
@@ -221,11 +237,12 @@ void MainWindow::buildToolbar() {
             action->setToolTip(button.tip);
         if (button.into)
             *button.into = action;
+        // However the action is triggered (button, menu), it is dispatched once, by its key.
+        connect(action, &QAction::triggered, this, [this, action] { onToolbarButton(action); });
     }
     controls_.disconnectButton->setEnabled(false);
     controls_.transmitButton->setEnabled(false);
     controls_.closeLogButton->setEnabled(false);
-    connect(tbrToolBar, &QToolBar::actionTriggered, this, &MainWindow::onToolbarButton);
 }
 
 QAction* MainWindow::toolbarButton(const QString& key) const {
@@ -242,13 +259,32 @@ void MainWindow::buildCentralArea() {
     area->installEventFilter(this);
 
     txtTerm = new TerminalPane(area);
+    txtTerm->setAccessibleName("Radio console");
+    txtTerm->installEventFilter(this);
     controls_.txtTerm = txtTerm;
 
-    InfoFrame = new QGroupBox("Information", area);
-    InfoFrame->setObjectName("InfoFrame");
+    // The frames scroll when the window is too small for them, so that nothing is cut off.
+    SettingsArea = new QScrollArea(area);
+    SettingsArea->setObjectName("SettingsArea");
+    SettingsArea->setFrameShape(QFrame::NoFrame);
+    SettingsArea->setWidgetResizable(true);
+    auto* panel = new QWidget;
+    panel->setObjectName("SettingsPanel");
+    auto* frames = new QHBoxLayout(panel);
+    frames->setContentsMargins(4, 4, 4, 4);
+    frames->setSpacing(6);
+    SettingsArea->setWidget(panel);
 
-    SettingsTab = new QTabWidget(area);
+    InfoFrame = new QGroupBox("Information", panel);
+    InfoFrame->setObjectName("InfoFrame");
+    frames->addWidget(InfoFrame, 0);
+
+    SettingsTab = new QTabWidget(panel);
     SettingsTab->setObjectName("SettingsTab");
+    // Whole captions, scrolled when they do not fit, rather than cut to "...".
+    SettingsTab->setElideMode(Qt::ElideNone);
+    SettingsTab->setUsesScrollButtons(true);
+    frames->addWidget(SettingsTab, 1);
     for (int i = 0; i < 6; ++i) {
         auto* frame = new QWidget;
         frame->setObjectName(QString("NetSet%1").arg(i));
@@ -272,6 +308,7 @@ void MainWindow::buildCentralArea() {
     for (QLabel* image : {static_cast<QLabel*>(connected), static_cast<QLabel*>(notConnected)}) {
         image->setGeometry(11, 12, 48, 32);
         image->setCursor(Qt::PointingHandCursor);
+        image->setFocusPolicy(Qt::StrongFocus);
     }
     controls_.imgConnected = connected;
     controls_.imgNotConnected = notConnected;
@@ -355,9 +392,10 @@ void MainWindow::load(QSettings& settings) {
     controls_.imgConnected->hide();
     controls_.loginButton->setEnabled(false);
     controls_.logoutButton->setEnabled(false);
-    resize(1180, 720);
+    layoutPanes();
     if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+        placeOn(screen->availableGeometry());
+    restoreStoredGeometry();
     SettingsTab->setCurrentIndex(0);
     tick_->launchConnectRequest = state_.connectOnLaunch;
     controls_.Timer1->start();
@@ -562,8 +600,9 @@ FirmwareLink MainWindow::firmwareLink() {
 }
 
 void MainWindow::showAbout() {
-    SplashWindow about(SplashWindow::About, this);
-    about.exec();
+    auto* about = new AboutDialog(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
 }
 
 void MainWindow::showHelp(const QString& fieldName) {
@@ -576,6 +615,7 @@ void MainWindow::showHelp(const QString& fieldName) {
 // close (leaving the radio as they found it), the user is logged out and the program ends.
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (shutDown_) {
+        settings_.setValue(GeometryKey, saveGeometry());
         event->accept();
         return;
     }
@@ -626,32 +666,119 @@ void MainWindow::quitBySignal() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == centralWidget() && event->type() == QEvent::Resize)
         layoutPanes();
+    if (watched == txtTerm && event->type() == QEvent::ShortcutOverride &&
+        goesToRadio(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
+// The pane sends Ctrl with a letter as that letter's control character (Ctrl+Q is XON, Ctrl+C
+// breaks off a listing): while the port is open no shortcut takes one from the pane.
+bool MainWindow::goesToRadio(const QKeyEvent& key) const {
+    return port_.isOpen() && key.modifiers() == Qt::ControlModifier && key.key() >= Qt::Key_A &&
+           key.key() <= Qt::Key_Z;
+}
+
+// The terminal, the "Information" fields, the tabs with their fields, then the buttons and the
+// connection image from left to right.
+void MainWindow::chainFocus() {
+    fields_->chainFocus(txtTerm, SettingsTab->tabBar());
+    QWidget* previous = fields_->inFocusOrder(NetSet.last()).last();
+    for (QWidget* next :
+         {static_cast<QWidget*>(ButtonZoneData), static_cast<QWidget*>(ButtonRSSI),
+          static_cast<QWidget*>(ButtonRefresh), static_cast<QWidget*>(controls_.imgNotConnected),
+          static_cast<QWidget*>(controls_.imgConnected)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+int MainWindow::designPixels(int pixels) {
+    return qRound(pixels * SettingsFields::fontScale());
+}
+
+// 1000 twips between the buttons' left edges, widened when a caption would not fit.
+int MainWindow::buttonStep() const {
+    int widest = 0;
+    for (const QPushButton* button : {ButtonRefresh, ButtonRSSI, ButtonZoneData})
+        widest = std::max(widest, button->fontMetrics().horizontalAdvance(button->text()));
+    return std::max(designPixels(67), widest + 2 * ButtonPadding + ButtonGap);
+}
+
+QSize MainWindow::connectionFrameSize() {
+    return {designPixels(70), designPixels(58)};
+}
+
+// Below the terminal's share: the frames with at least a few rows, the row of buttons.
+QSize MainWindow::smallestArea() const {
+    const QSize frame = connectionFrameSize();
+    const int width = 4 * buttonStep() + int(1.5 * frame.width()) + EdgeMargin;
+    const int below = designPixels(MinFramesHeight) + frame.height() + RowMargin;
+    return {width, int(std::ceil(below * TerminalShare / (TerminalShare - 1)))};
+}
+
+// The area in which the frames need no scrolling.
+QSize MainWindow::wantedArea() const {
+    const QSize frames = SettingsArea->widget()->minimumSizeHint();
+    const int below = frames.height() + connectionFrameSize().height() + RowMargin;
+    return QSize(frames.width(), int(std::ceil(below * TerminalShare / (TerminalShare - 1))))
+        .expandedTo(smallestArea());
+}
+
+void MainWindow::placeOn(const QRect& available) {
+    centralWidget()->setMinimumSize(smallestArea());
+    layout()->activate();
+    const QSize chrome = size() - centralWidget()->size();
+    // Until the window is shown its frame is unknown: a title bar and thin borders are assumed.
+    const QSize frame = isVisible() ? frameGeometry().size() - size()
+                                    : QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    const QSize room = available.size() - frame;
+    const QSize wanted =
+        (wantedArea() + chrome).expandedTo(QSize(designPixels(1180), designPixels(720)));
+    resize(wanted.boundedTo(room).expandedTo(minimumSizeHint()));
+    const QPoint centred = available.center() - QRect(QPoint(), size() + frame).center();
+    move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
+}
+
+// The size and place of the last run, where they still fall on a screen of this one.
+void MainWindow::restoreStoredGeometry() {
+    const QByteArray stored = settings_.value(GeometryKey).toByteArray();
+    if (stored.isEmpty())
+        return;
+    const QRect placed = geometry();
+    if (!restoreGeometry(stored))
+        return;
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen || !screen->availableGeometry().contains(geometry().center()) ||
+        geometry().width() > screen->availableGeometry().width() ||
+        geometry().height() > screen->availableGeometry().height())
+        setGeometry(placed);
+}
+
 // The terminal takes 1/2.8 of the space between toolbar and status bar; the connection frame
-// sits at 1.5 of its width from the right edge, the three buttons at fixed steps left of it.
+// sits at 1.5 of its width from the right edge, the three buttons at steps left of it, and the
+// frames fill what is between.
 void MainWindow::layoutPanes() {
     QWidget* area = centralWidget();
     const int width = area->width();
     const int height = area->height();
-    const int paneHeight = int(height / 2.8);
+    const int paneHeight = int(height / TerminalShare);
     txtTerm->setGeometry(0, 0, width, paneHeight);
 
-    const int frameWidth = 70;
-    const int rowHeight = 58;
-    const int rowTop = height - rowHeight - 2;
-    const int frameLeft = width - int(1.5 * frameWidth);
-    ConnectionFrame->setGeometry(frameLeft, rowTop, frameWidth, rowHeight);
-    const int buttonTop = rowTop + 16;
-    ButtonRefresh->setGeometry(frameLeft - 133, buttonTop, 64, 28);
-    ButtonRSSI->setGeometry(frameLeft - 200, buttonTop, 64, 28);
-    ButtonZoneData->setGeometry(frameLeft - 267, buttonTop, 64, 28);
-
-    const int top = paneHeight + 4;
-    const int bottom = rowTop - 4;
-    const int infoWidth = 270;
-    InfoFrame->setGeometry(4, top, infoWidth, std::max(0, bottom - top));
-    SettingsTab->setGeometry(infoWidth + 10, top, std::max(0, width - infoWidth - 14),
-                             std::max(0, bottom - top));
+    const QSize frame = connectionFrameSize();
+    const int rowTop = height - frame.height() - RowMargin;
+    const int frameLeft = width - int(1.5 * frame.width());
+    ConnectionFrame->setGeometry(QRect(QPoint(frameLeft, rowTop), frame));
+    const int step = buttonStep();
+    const int buttonHeight = std::max(designPixels(28), ButtonRefresh->sizeHint().height());
+    const int buttonTop = rowTop + (frame.height() - buttonHeight) / 2;
+    // Two steps from the frame to Refresh, one between the buttons.
+    int left = frameLeft - step;
+    for (QPushButton* button : {ButtonRefresh, ButtonRSSI, ButtonZoneData}) {
+        left -= step;
+        button->setGeometry(left, buttonTop, step - ButtonGap, buttonHeight);
+    }
+    SettingsArea->setGeometry(0, paneHeight, width, std::max(0, rowTop - paneHeight));
 }

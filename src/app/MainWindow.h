@@ -18,7 +18,9 @@
 
 class QGroupBox;
 class QLabel;
+class QKeyEvent;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class QToolBar;
 class ClickableLabel;
@@ -59,6 +61,7 @@ public:
     QToolBar* tbrToolBar = nullptr;
     QTabWidget* SettingsTab = nullptr;
     QList<QWidget*> NetSet;
+    QScrollArea* SettingsArea = nullptr;
     QGroupBox* InfoFrame = nullptr;
     QWidget* ConnectionFrame = nullptr;
     QPushButton* ButtonRefresh = nullptr;
@@ -89,6 +92,9 @@ public slots:
     void setPortMaker(std::function<std::unique_ptr<SerialPort>()> maker) {
         portMaker_ = std::move(maker);
     }
+    // Sizes the window for a screen's free area and centres it there: as large as the frames
+    // need, within the area, and never below its minimum.
+    void placeOn(const QRect& available);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,6 +109,14 @@ private:
     void showLoginState();
     void load(QSettings& settings);
     void layoutPanes();
+    void chainFocus();
+    bool goesToRadio(const QKeyEvent& key) const;
+    static int designPixels(int pixels);
+    int buttonStep() const;
+    static QSize connectionFrameSize();
+    QSize smallestArea() const;
+    QSize wantedArea() const;
+    void restoreStoredGeometry();
     QAction* menuItem(QMenu* menu, const char* name, const QString& caption, bool enabled = true);
     // What the user starts that talks to the radio waits for the link's gate.
     void onLink(const QString& key, std::function<void()> action);
@@ -117,6 +131,16 @@ private:
     // Opens a live screen on the console, window-modal, and starts its updates; extra are the
     // screen's own needs, given before its parent.
     template <typename Screen, typename... Extra> void openLiveScreen(Extra&... extra);
+
+    static constexpr double TerminalShare = 2.8;
+    static constexpr int ButtonPadding = 8;
+    static constexpr int ButtonGap = 3;
+    // Below the row of buttons, and left of the leftmost one.
+    static constexpr int RowMargin = 2;
+    static constexpr int EdgeMargin = 4;
+    // Design pixels left to the frames at the smallest window: the tab bar and a few rows.
+    static constexpr int MinFramesHeight = 120;
+    static constexpr const char* GeometryKey = "Window/Geometry";
 
     SerialPort& port_;
     Prompts& prompts_;

@@ -1,5 +1,6 @@
 #include "SplashWindow.h"
 
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
@@ -24,19 +25,14 @@ QPixmap makerLogo() {
     return logo;
 }
 
-} // namespace
-
-SplashWindow::SplashWindow(Use use, QWidget* parent)
-    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), limit_(use == About ? 8 : 2) {
-    setObjectName("frmSplash");
-    setWindowTitle("Quenlar Ardentix Configuration");
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(32, 24, 32, 24);
-    auto* logo = new QLabel(this);
+// The logo and the lines of the product's name, release, date and maker.
+QList<QLabel*> addCredits(QWidget* owner, QVBoxLayout* layout) {
+    auto* logo = new QLabel(owner);
     logo->setObjectName("imgLogo");
     logo->setPixmap(makerLogo());
     logo->setAlignment(Qt::AlignCenter);
     layout->addWidget(logo);
+    QList<QLabel*> credits{logo};
     const struct {
         const char* name;
         const char* text;
@@ -47,17 +43,29 @@ SplashWindow::SplashWindow(Use use, QWidget* parent)
                  {"lblDate", "11/01/04", 10},
                  {"lblCompany", "Quenlar", 10}};
     for (const auto& line : lines) {
-        auto* label = new QLabel(line.text, this);
+        auto* label = new QLabel(line.text, owner);
         label->setObjectName(line.name);
         label->setAlignment(Qt::AlignCenter);
         QFont font = label->font();
         font.setPointSize(line.points);
         font.setBold(line.points > 10);
         label->setFont(font);
-        label->installEventFilter(this);
         layout->addWidget(label);
+        credits << label;
     }
-    logo->installEventFilter(this);
+    return credits;
+}
+
+} // namespace
+
+SplashWindow::SplashWindow(Use, QWidget* parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    setObjectName("frmSplash");
+    setWindowTitle("Quenlar Ardentix Configuration");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(32, 24, 32, 24);
+    for (QLabel* label : addCredits(this, layout))
+        label->installEventFilter(this);
     setStyleSheet("QDialog { background: white; border: 2px solid #003399; }");
     timer_ = new QTimer(this);
     timer_->setInterval(2000);
@@ -66,7 +74,7 @@ SplashWindow::SplashWindow(Use use, QWidget* parent)
 }
 
 void SplashWindow::onTick() {
-    if (count_ == limit_) {
+    if (count_ == Limit) {
         timer_->stop();
         accept();
         return;
@@ -88,4 +96,16 @@ bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName("frmAbout");
+    setWindowTitle("About Quenlar Ardentix Configuration");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(32, 24, 32, 16);
+    addCredits(this, layout);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    buttons->setObjectName("AboutButtons");
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    layout->addWidget(buttons);
 }

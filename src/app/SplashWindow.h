@@ -4,15 +4,14 @@
 
 class QTimer;
 
-// The splash window: about 4 seconds at start-up, about 16 as the About window; any click or
-// key closes it at once.
+// The splash window that opens the program: about 4 seconds, or until any click or key.
 class SplashWindow : public QDialog {
     Q_OBJECT
 public:
-    enum Use { StartUp, About };
-    explicit SplashWindow(Use use, QWidget* parent = nullptr);
+    enum Use { StartUp };
+    explicit SplashWindow(Use = StartUp, QWidget* parent = nullptr);
 
-    int tickLimit() const { return limit_; }
+    int tickLimit() const { return Limit; }
     int tickCount() const { return count_; }
 
 public slots:
@@ -24,7 +23,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int Limit = 2;
     QTimer* timer_;
     int count_ = 1;
-    int limit_;
+};
+
+// The About window: the splash's logo and lines in a dialog that stays until OK or Esc.
+class AboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutDialog(QWidget* parent = nullptr);
 };

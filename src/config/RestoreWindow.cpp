@@ -3,6 +3,7 @@
 #include "core/DialogParts.h"
 #include "core/ProgressWindow.h"
 #include "core/Prompts.h"
+#include "core/ScreenFit.h"
 #include "core/SharedState.h"
 #include "link/SerialPort.h"
 
@@ -49,7 +50,7 @@ RestoreWindow::RestoreWindow(std::unique_ptr<SerialPort> port, int portNumber,
     buildToolbar();
     buildRows();
     layOutForVersion();
-    resize(1000, 560);
+    fitToScreen(*this, QSize(1000, 560));
 }
 
 RestoreWindow::~RestoreWindow() = default;
@@ -88,6 +89,9 @@ QAction* RestoreWindow::toolbarButton(const QString& key) const {
 void RestoreWindow::buildRows() {
     TabStrip = new QTabWidget(this);
     TabStrip->setObjectName("TabStrip");
+    // Whole captions, scrolled when they do not fit, rather than cut to "...".
+    TabStrip->setElideMode(Qt::ElideNone);
+    TabStrip->setUsesScrollButtons(true);
     QList<QGridLayout*> grids;
     for (int tab = 0; tab < 7; ++tab) {
         auto* frame = new QWidget;
@@ -97,7 +101,8 @@ void RestoreWindow::buildRows() {
         grid->addWidget(new QLabel("Current Settings:"), 0, 1);
         grid->setColumnStretch(1, 1);
         grid->setColumnStretch(2, 1);
-        TabStrip->addTab(frame, TabCaptions[tab]);
+        // A literal "&" is doubled, or it would be taken for a mnemonic.
+        TabStrip->addTab(frame, QString(TabCaptions[tab]).replace(u'&', QStringLiteral("&&")));
         RadSet.append(frame);
         grids.append(grid);
     }
@@ -111,6 +116,8 @@ void RestoreWindow::buildRows() {
         controls.current->setObjectName(row.current);
         controls.file->setObjectName(row.file);
         controls.check->setObjectName(row.check);
+        controls.current->setAccessibleName(QString("%1 in the radio").arg(row.name));
+        controls.file->setAccessibleName(QString("%1 in the file").arg(row.name));
         controls.current->setReadOnly(true);
         controls.file->setReadOnly(true);
         controls.check->setEnabled(false);

@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 // With the buffer's blank, the echo and its line end before it, the frequency of an
@@ -41,6 +42,7 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
         made->setFrameShadow(QFrame::Sunken);
         made->setMinimumWidth(90);
         made->setCursor(Qt::PointingHandCursor);
+        made->setFocusPolicy(Qt::StrongFocus);
         return made;
     };
     const auto label = [this](const char* name, const QString& text) {
@@ -54,6 +56,14 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
     TxFrequency = field("TxFrequency");
     RxLabel = label("RxLabel", "Rx. Frequency");
     TxLabel = label("TxLabel", "Tx. Frequency");
+    // Each field is named by its label, and the label hands the keyboard to its field.
+    for (auto [caption, field] :
+         {std::pair(RxLabel, RxFrequency), std::pair(TxLabel, TxFrequency)}) {
+        caption->setBuddy(field);
+        caption->setFocusProxy(field);
+        // A label's own name is its text (the frequency): it is named by its caption instead.
+        field->setAccessibleName(caption->text());
+    }
     Key = DialogParts::button(this, "Key", "Key");
     Key->setToolTip("Enables the transmitter");
     DKey = DialogParts::button(this, "DKey", "De-Key");
@@ -84,6 +94,11 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
     connect(TxFrequency, &ClickableLabel::clicked, this, [this] { programFrequency("tx"); });
     connect(RxLabel, &ClickableLabel::clicked, this, [this] { showHelp("rx"); });
     connect(TxLabel, &ClickableLabel::clicked, this, [this] { showHelp("tx"); });
+    // F1 on a frequency or its label is the label's click.
+    for (ClickableLabel* helped : {RxLabel, RxFrequency})
+        connect(helped, &ClickableLabel::helpRequested, this, [this] { showHelp("rx"); });
+    for (ClickableLabel* helped : {TxLabel, TxFrequency})
+        connect(helped, &ClickableLabel::helpRequested, this, [this] { showHelp("tx"); });
     connect(Key, &QPushButton::clicked, this, [this] { setKeyed(true); });
     connect(DKey, &QPushButton::clicked, this, [this] { setKeyed(false); });
     connect(ExitButton, &QPushButton::clicked, this, &SetupWindow::accept);

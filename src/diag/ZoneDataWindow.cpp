@@ -5,6 +5,7 @@
 #include "ZoneQualityWindow.h"
 #include "core/Clock.h"
 #include "core/Prompts.h"
+#include "core/ScreenFit.h"
 #include "link/Console.h"
 
 #include <QAction>
@@ -15,6 +16,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -22,6 +25,9 @@ using ZoneReply::Counter;
 
 namespace {
 constexpr int Marks = 11;
+// The radio's counts have 8 digits; the widest mark is the top of a scale over them.
+constexpr qint64 WidestCount = 99999999;
+constexpr qint64 WidestMark = WidestCount + 1;
 // A count is taken as traffic only while it grows by less than this between updates.
 constexpr qint64 GrowthLimit = 1000;
 const Counter AllCounters[] = {Counter::Transmitted, Counter::Received, Counter::Errors};
@@ -33,6 +39,22 @@ ZoneDataWindow::ZoneDataWindow(Console& console, SharedState& state, Prompts& pr
     buildMenu();
     buildPanels();
     redrawBars();
+}
+
+// The panels and the chart scroll when the screen is too small for them, so that nothing falls
+// below its edge.
+QVBoxLayout* ZoneDataWindow::scrolledColumn() {
+    auto* content = new QWidget;
+    content->setObjectName("ZoneContent");
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("ZoneArea");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    layout()->addWidget(scroll);
+    return column;
 }
 
 void ZoneDataWindow::buildMenu() {
@@ -48,6 +70,7 @@ void ZoneDataWindow::buildMenu() {
 }
 
 void ZoneDataWindow::buildPanels() {
+    QVBoxLayout* content = scrolledColumn();
     // Two rows of four: the window fits a laptop screen whatever the scale's width.
     auto* panels = new QGridLayout();
     const struct {
@@ -70,31 +93,42 @@ void ZoneDataWindow::buildPanels() {
             auto* mark = new QLabel(QString::number(k), panel);
             mark->setObjectName(QString("labelZone_%1").arg(labelZone.size()));
             mark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            // As wide as the widest mark from the start: the window keeps its width as the
+            // scale grows.
+            mark->setMinimumWidth(
+                mark->fontMetrics().horizontalAdvance(QString::number(WidestMark)));
             labelZone << mark;
             marks.prepend(mark);
         }
         for (QLabel* mark : marks)
             scale->addWidget(mark);
         grid->addLayout(scale, 0, 0);
-        int column = 1;
+        // The counts read as a list below the bars, each caption in its bar's colour.
+        int row = 1;
         for (const auto& kind : columns) {
             auto* bar = new LevelBar(kind.colour, panel);
             bar->setObjectName(QString("%1Bar_%2").arg(kind.name).arg(zone - 1));
             *kind.bars << bar;
+            grid->addWidget(bar, 0, row, Qt::AlignHCenter);
+            auto* caption = new QLabel(kind.caption, panel);
+            caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            QPalette colours = caption->palette();
+            colours.setColor(QPalette::WindowText, kind.colour.darker(120));
+            caption->setPalette(colours);
             auto* count = new QLabel("0", panel);
             count->setObjectName(QString("%1Count_%2").arg(kind.name).arg(zone - 1));
-            count->setAlignment(Qt::AlignCenter);
+            count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            // As wide as the radio's largest count from the start, as the marks are.
+            count->setMinimumWidth(
+                count->fontMetrics().horizontalAdvance(QString::number(WidestCount)));
             *kind.counts << count;
-            auto* caption = new QLabel(kind.caption, panel);
-            caption->setAlignment(Qt::AlignCenter);
-            grid->addWidget(bar, 0, column, Qt::AlignHCenter);
-            grid->addWidget(count, 1, column);
-            grid->addWidget(caption, 2, column);
-            ++column;
+            grid->addWidget(caption, row, 0);
+            grid->addWidget(count, row, 1, 1, 3);
+            ++row;
         }
         panels->addWidget(panel, (zone - 1) / 4, (zone - 1) % 4);
     }
-    layout()->addItem(panels);
+    content->addLayout(panels);
 
     // Eight lines a counter; the chooser shows one counter's eight.
     QStringList lines;
@@ -108,12 +142,24 @@ void ZoneDataWindow::buildPanels() {
     chartCounter->setCurrentIndex(Counter::Received);
     connect(chartCounter, &QComboBox::currentIndexChanged, this, &ZoneDataWindow::showChartCounter);
     auto* chartRow = new QHBoxLayout();
-    chartRow->addWidget(new QLabel("Chart:", this));
+    auto* chartLabel = new QLabel("Chart:", this);
+    chartLabel->setBuddy(chartCounter);
+    chartRow->addWidget(chartLabel);
     chartRow->addWidget(chartCounter);
     chartRow->addStretch();
-    layout()->addItem(chartRow);
-    layout()->addWidget(growthChart);
+    content->addLayout(chartRow);
+    content->addWidget(growthChart);
+    // Twelve lines high, enough to read the growth, so that the chart stays on a small screen.
+    growthChart->setMinimumHeight(12 * fontMetrics().lineSpacing());
     showChartCounter();
+    // Room for a scroll bar too: on a screen too low for the chart, the panels keep their width.
+    ensurePolished();
+    const QMargins margins = layout()->contentsMargins();
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    fitToScreen(*this, content->parentWidget()->sizeHint() +
+                           QSize(margins.left() + margins.right() + scrollBar,
+                                 margins.top() + margins.bottom() +
+                                     layout()->menuBar()->sizeHint().height()));
 }
 
 QLabel* ZoneDataWindow::countLabel(Counter counter, int zone) const {

@@ -9,6 +9,7 @@ class LevelBar;
 class Prompts;
 class QComboBox;
 class QLabel;
+class QVBoxLayout;
 class TrendChart;
 
 // The radio's per-zone packet counters, live: sent, received and received in error, as
@@ -48,6 +49,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QVBoxLayout* scrolledColumn();
     void buildPanels();
     void buildMenu();
     QLabel* countLabel(ZoneReply::Counter counter, int zone) const;

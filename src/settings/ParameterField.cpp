@@ -1,5 +1,7 @@
 #include "ParameterField.h"
 
+#include "core/FieldKeys.h"
+
 #include <QMouseEvent>
 
 ParameterField::ParameterField(const QString& name, int lines, QWidget* parent)
@@ -10,7 +12,8 @@ ParameterField::ParameterField(const QString& name, int lines, QWidget* parent)
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
+    setTabChangesFocus(true);
     document()->setDocumentMargin(2);
     const int lineHeight = fontMetrics().lineSpacing();
     setFixedHeight(lines * lineHeight + 8);
@@ -48,4 +51,29 @@ void ParameterField::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
     QPlainTextEdit::mouseReleaseEvent(event);
+}
+
+void ParameterField::keyPressEvent(QKeyEvent* event) {
+    if (FieldKeys::activates(*event))
+        emit clicked();
+    else if (FieldKeys::asksHelp(*event))
+        emit helpRequested();
+    else
+        QPlainTextEdit::keyPressEvent(event);
+}
+
+void ParameterField::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    FieldKeys::paintFocusFrame(*viewport(), *this);
+}
+
+// The editor repaints only its caret on a change of focus; the frame needs the whole field.
+void ParameterField::focusInEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusInEvent(event);
+    viewport()->update();
+}
+
+void ParameterField::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    viewport()->update();
 }

@@ -3,7 +3,8 @@
 #include <QPlainTextEdit>
 
 // A field of the main window that shows one parameter exactly as the radio reported it, line
-// breaks included, and reports clicks.
+// breaks included, and reports clicks. It takes the keyboard focus: Enter or Space is its click,
+// F1 asks for its label's help.
 class ParameterField : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -16,10 +17,15 @@ public:
 
 signals:
     void clicked();
+    void helpRequested();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void showPointer();

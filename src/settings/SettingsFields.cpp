@@ -4,7 +4,10 @@
 #include "ParameterField.h"
 #include "core/ClickableLabel.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -37,33 +40,60 @@ constexpr int InfoLabelWidth = 92;
 constexpr int TabLabelWidth = 170;
 constexpr int InfoFieldWidth = 158;
 constexpr int TabFieldWidth = 280;
+// The line spacing of the font the design's pixels were counted in (15 twips a pixel).
+constexpr double DesignLineSpacing = 13.0;
+// Room kept free beyond the last field of a frame.
+constexpr int FrameMargin = 8;
+
+int scaled(int designPixels) {
+    return qRound(designPixels * SettingsFields::fontScale());
+}
 
 } // namespace
 
+double SettingsFields::fontScale() {
+    return QFontMetrics(QApplication::font()).lineSpacing() / DesignLineSpacing;
+}
+
+int SettingsFields::pixelsOf(int twips) {
+    return qRound((twips * 3 / 40 - 8) * fontScale());
+}
+
 SettingsFields::SettingsFields(QWidget* infoFrame, const QList<QWidget*>& tabs, QObject* parent)
-    : QObject(parent) {
+    : QObject(parent), frames_(QList<QWidget*>{infoFrame} + tabs) {
+    // Every label of a frame kind is as wide as the design says or as its widest caption.
+    int labelWidth[2] = {scaled(InfoLabelWidth), scaled(TabLabelWidth)};
+    for (const Placement& place : Placements) {
+        const Catalogue::Parameter* p = Catalogue::byField(place.field);
+        const int kind = p->place == Catalogue::InfoFrame ? 0 : 1;
+        const int caption = infoFrame->fontMetrics().horizontalAdvance(p->caption) + 4;
+        labelWidth[kind] = std::max(labelWidth[kind], caption);
+    }
     for (const Placement& place : Placements) {
         const Catalogue::Parameter* p = Catalogue::byField(place.field);
         const bool info = p->place == Catalogue::InfoFrame;
         QWidget* frame = info ? infoFrame : tabs.at(p->place - 1);
-        const int labelWidth = info ? InfoLabelWidth : TabLabelWidth;
 
         auto* field = new ParameterField(p->field, place.lines, frame);
         field->setToolTip(p->tip);
         field->setText(Catalogue::startingText(*p));
-        field->resize(info ? InfoFieldWidth : TabFieldWidth, field->height());
+        field->resize(scaled(info ? InfoFieldWidth : TabFieldWidth), field->height());
         auto* label = new ClickableLabel(p->caption, frame);
         label->setObjectName(p->labelName);
         label->setToolTip("Click for more Information");
         label->setBuddy(field);
-        label->resize(labelWidth, label->sizeHint().height());
+        label->setFocusProxy(field);
+        label->resize(labelWidth[info ? 0 : 1], label->sizeHint().height());
         label->setCursor(Qt::PointingHandCursor);
         const QString name = p->field;
         fields_.insert(name, field);
         labels_.insert(name, label);
         placeAt(name, place.twips);
         connect(field, &ParameterField::clicked, this, [this, name] { emit fieldClicked(name); });
-        connect(label, &ClickableLabel::clicked, this, [this, name] { emit labelClicked(name); });
+        const auto help = [this, name] { emit labelClicked(name); };
+        connect(label, &ClickableLabel::clicked, this, help);
+        connect(label, &ClickableLabel::helpRequested, this, help);
+        connect(field, &ParameterField::helpRequested, this, help);
     }
 }
 
@@ -103,6 +133,51 @@ void SettingsFields::placeAt(const QString& fieldName, int twips) {
     const int top = pixelsOf(twips);
     label->move(LabelLeft, top + 4);
     field->move(LabelLeft + label->width() + 4, top);
+    fitFrame(field->parentWidget());
+    orderFocus();
+}
+
+// Fields hidden for the radio's firmware count too: the frame keeps its size as they come and go.
+void SettingsFields::fitFrame(QWidget* frame) {
+    QRect used;
+    for (const QObject* child : frame->children())
+        if (const auto* widget = qobject_cast<const QWidget*>(child))
+            used |= widget->geometry();
+    frame->setMinimumSize(used.right() + 1 + FrameMargin, used.bottom() + 1 + FrameMargin);
+}
+
+QList<ParameterField*> SettingsFields::inFocusOrder(const QWidget* frame) const {
+    QList<ParameterField*> inFrame;
+    for (ParameterField* field : fields_)
+        if (field->parentWidget() == frame)
+            inFrame << field;
+    std::sort(inFrame.begin(), inFrame.end(), [](const QWidget* a, const QWidget* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    return inFrame;
+}
+
+void SettingsFields::chainFocus(QWidget* before, QWidget* tabBar) {
+    focusBefore_ = before;
+    tabBar_ = tabBar;
+    orderFocus();
+}
+
+void SettingsFields::orderFocus() {
+    if (!focusBefore_)
+        return;
+    QWidget* previous = focusBefore_;
+    const auto follow = [&previous](QWidget* next) {
+        QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    // The "Information" frame first, then the tab bar and the tabs.
+    for (int frame = 0; frame < frames_.size(); ++frame) {
+        if (frame == 1)
+            follow(tabBar_);
+        for (ParameterField* field : inFocusOrder(frames_.at(frame)))
+            follow(field);
+    }
 }
 
 void SettingsFields::setPresent(const QString& fieldName, bool present) {

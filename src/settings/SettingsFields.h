@@ -10,7 +10,9 @@ class QWidget;
 
 // Every parameter field of the main window with its label, built from the catalogue onto the
 // "Information" frame and the six settings tabs. Rows are kept in twips, the unit the read
-// sequence moves fields in.
+// sequence moves fields in; they become pixels through the font's line spacing, so that a
+// larger font spreads the rows as it grows the text. Each frame is at least as large as its
+// fields, and the keyboard goes through the fields frame by frame, top to bottom.
 class SettingsFields : public QObject {
     Q_OBJECT
 public:
@@ -30,14 +32,28 @@ public:
     // Before a read has found the radio's role: every field whose change depends on it is
     // disabled, as is the software RTU, which the read enables; every other field is usable.
     void awaitRole();
+    // The keyboard's way: from `before` through the "Information" fields, then to `tabBar`
+    // and through each tab's fields; kept so as fields move.
+    void chainFocus(QWidget* before, QWidget* tabBar);
+    // The fields of one frame in the keyboard's order.
+    QList<ParameterField*> inFocusOrder(const QWidget* frame) const;
 
-    static int pixelsOf(int twips) { return twips * 3 / 40 - 8; }
+    // A row or length in twips as pixels at the application's font.
+    static int pixelsOf(int twips);
+    // Pixels per design pixel (a fifteenth of a twip at the font the layout was drawn for).
+    static double fontScale();
 
 signals:
     void fieldClicked(const QString& fieldName);
     void labelClicked(const QString& fieldName);
 
 private:
+    void fitFrame(QWidget* frame);
+    void orderFocus();
+
+    QList<QWidget*> frames_;
+    QWidget* focusBefore_ = nullptr;
+    QWidget* tabBar_ = nullptr;
     QHash<QString, ParameterField*> fields_;
     QHash<QString, ClickableLabel*> labels_;
     QHash<QString, int> rows_;

@@ -1,15 +1,24 @@
 #include "Harness.h"
 #include "app/SplashWindow.h"
 #include "core/AppSettings.h"
+#include "core/ClickableLabel.h"
 #include "core/ProgressWindow.h"
 #include "core/QuitSignals.h"
+#include "settings/ParameterField.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +30,40 @@ class TestMainWindow : public QObject {
 
     static QAction* action(Harness& h, const char* name) {
         return h.window->findChild<QAction*>(name);
+    }
+
+    // Shown and active, so that the keyboard and the window's shortcuts reach it.
+    static void activate(Harness& h) {
+        h.window->show();
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+    }
+
+    // The fields a user can reach in one frame, top to bottom.
+    static QStringList usableFields(Harness& h, const QWidget* frame) {
+        QStringList names;
+        for (const ParameterField* field : h.window->fields().inFocusOrder(frame))
+            if (field->isVisibleTo(h.window.get()) && field->isEnabled())
+                names << field->objectName();
+        return names;
+    }
+
+    // The parameter fields that Tab visits, from the terminal onwards, until the buttons.
+    static QStringList tabbedFields(Harness& h) {
+        h.window->txtTerm->setFocus();
+        // Tab is the radio's in the terminal; Ctrl+Tab leaves it.
+        QTest::keyClick(h.window->txtTerm, Qt::Key_Tab, Qt::ControlModifier);
+        QStringList names;
+        while (QWidget* focused = QApplication::focusWidget()) {
+            if (focused == h.window->ButtonZoneData || names.size() > 60)
+                break;
+            if (qobject_cast<ParameterField*>(focused))
+                names << focused->objectName();
+            else if (focused == h.window->SettingsTab->tabBar())
+                names << "tab bar";
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        return names;
     }
 
 private slots:
@@ -126,7 +169,13 @@ private slots:
         }
         const QWidget* frame = h.window->ConnectionFrame;
         QCOMPARE(frame->x(), h.window->centralWidget()->width() - int(1.5 * frame->width()));
-        QCOMPARE(h.window->ButtonRSSI->x(), h.window->ButtonRefresh->x() - 67);
+        // The buttons stand at equal steps, each wide enough for its caption.
+        const int step = h.window->ButtonRefresh->x() - h.window->ButtonRSSI->x();
+        QCOMPARE(h.window->ButtonRSSI->x() - h.window->ButtonZoneData->x(), step);
+        QCOMPARE(frame->x() - h.window->ButtonRefresh->x(), 2 * step);
+        for (const QPushButton* button :
+             {h.window->ButtonRefresh, h.window->ButtonRSSI, h.window->ButtonZoneData})
+            QVERIFY(button->width() > button->fontMetrics().horizontalAdvance(button->text()));
     }
 
     void connectOnLaunchConnectsAtTheFirstTick() {
@@ -189,18 +238,231 @@ private slots:
         QVERIFY(!start.isVisible());
         QCOMPARE(start.result(), int(QDialog::Accepted));
 
-        SplashWindow about(SplashWindow::About);
-        about.show();
-        for (int i = 0; i < 7; ++i)
-            about.onTick();
-        QVERIFY(about.isVisible());
-        about.onTick();
-        QVERIFY(!about.isVisible());
-
-        SplashWindow clicked(SplashWindow::About);
+        SplashWindow clicked(SplashWindow::StartUp);
         clicked.show();
         QTest::mouseClick(clicked.findChild<QLabel*>("lblVersion"), Qt::LeftButton);
         QVERIFY(!clicked.isVisible());
+    }
+
+    // Tab goes from the terminal through the "Information" fields, the tab bar and the open
+    // tab's fields, top to bottom, skipping what the radio's role or firmware leaves out.
+    void tabReachesEveryUsableFieldInOrder() {
+        RadioOptions master;
+        master.mode = 'M';
+        Harness h(master);
+        h.connectAndRead();
+        activate(h);
+        for (int tab = 0; tab < 6; ++tab) {
+            h.window->SettingsTab->setCurrentIndex(tab);
+            const QStringList expected = usableFields(h, h.window->InfoFrame) +
+                                         QStringList{"tab bar"} +
+                                         usableFields(h, h.window->NetSet.at(tab));
+            QCOMPARE(tabbedFields(h), expected);
+        }
+        // A field the read moves takes its new place in the order.
+        h.window->SettingsTab->setCurrentIndex(2);
+        QCOMPARE(usableFields(h, h.window->NetSet.at(2)).first(), QString("NetworkAddress"));
+        QCOMPARE(usableFields(h, h.window->NetSet.at(2)).size(), 5);
+    }
+
+    void enterAndSpaceOnAFieldRunItsEdit() {
+        Harness h;
+        h.connectAndRead();
+        activate(h);
+        ParameterField* power = h.window->fields().field("PowerLevel");
+        power->setFocus();
+        h.prompts.texts = {QString("PWR 25")};
+        QTest::keyClick(power, Qt::Key_Return);
+        h.settle();
+        QCOMPARE(h.radio.commands(), QStringList{"pwr 25"});
+        h.radio.clearLines();
+        h.prompts.texts = {QString("22")};
+        QTest::keyClick(power, Qt::Key_Space);
+        h.settle();
+        QCOMPARE(h.radio.commands(), QStringList{"pwr 22"});
+        // The "Information" frame's fields work the same way.
+        h.radio.clearLines();
+        h.prompts.texts = {QString("UNIT 12345")};
+        QTest::keyClick(h.window->fields().field("UnitAddr"), Qt::Key_Enter, Qt::KeypadModifier);
+        h.settle();
+        QCOMPARE(h.radio.commands(), QStringList{"unit 12345"});
+        // Other keys edit nothing.
+        h.radio.clearLines();
+        QTest::keyClick(power, Qt::Key_A);
+        QTest::keyClick(power, Qt::Key_Return, Qt::ControlModifier);
+        h.settle();
+        QVERIFY(h.radio.lines().isEmpty());
+    }
+
+    void f1OnAFieldOrItsLabelShowsTheLabelsHelp() {
+        Harness h;
+        activate(h);
+        QTest::mouseClick(h.window->fields().label("PowerLevel"), Qt::LeftButton);
+        const auto clicked = h.prompts.messages().last();
+        h.prompts.calls.clear();
+        h.window->fields().field("PowerLevel")->setFocus();
+        QTest::keyClick(h.window->fields().field("PowerLevel"), Qt::Key_F1);
+        QTest::keyClick(h.window->fields().label("PowerLevel"), Qt::Key_F1);
+        QCOMPARE(h.prompts.messages().size(), 2);
+        for (const auto& shown : h.prompts.messages()) {
+            QCOMPARE(shown.text, clicked.text);
+            QCOMPARE(shown.caption, clicked.caption);
+        }
+        // The label hands the keyboard to its field.
+        h.window->fields().label("UnitAddr")->setFocus();
+        QCOMPARE(QApplication::focusWidget(), h.window->fields().field("UnitAddr"));
+    }
+
+    void fieldsAreNamedByTheirLabels() {
+        Harness h;
+        for (const char* name : {"PowerLevel", "UnitAddr", "XMAP", "DiagOptions"}) {
+            QAccessibleInterface* field =
+                QAccessible::queryAccessibleInterface(h.window->fields().field(name));
+            QCOMPARE(field->text(QAccessible::Name), h.window->fields().label(name)->text());
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(h.window->txtTerm)->text(QAccessible::Name),
+                 QString("Radio console"));
+    }
+
+    void connectDisconnectAndRefreshAreMenuItems() {
+        Harness h;
+        QMenu* commPort = nullptr;
+        for (QAction* menu : h.window->menuBar()->actions())
+            if (menu->text() == "&CommPort")
+                commPort = menu->menu();
+        QVERIFY(commPort);
+        QStringList captions;
+        for (const QAction* item : commPort->actions())
+            captions << item->text();
+        QVERIFY(captions.contains("&Connect...") && captions.contains("&Disconnect..."));
+        QVERIFY(captions.contains("&Refresh") && captions.contains("Port &Open"));
+        QAction* connectItem = h.window->toolbarButton("Connect");
+        QAction* disconnectItem = h.window->toolbarButton("Disconnect");
+        QVERIFY(commPort->actions().contains(connectItem));
+        connectItem->trigger();
+        QVERIFY(h.port.isOpen());
+        // The menu item is the toolbar's: it is available exactly when the button is.
+        QVERIFY(!connectItem->isEnabled() && disconnectItem->isEnabled());
+        disconnectItem->trigger();
+        QVERIFY(!h.port.isOpen());
+        QVERIFY(connectItem->isEnabled());
+        // The connection image, given the keyboard, connects as a click does.
+        QTest::keyClick(h.window->controls().imgNotConnected, Qt::Key_Space);
+        h.settle();
+        QVERIFY(h.port.isOpen());
+        QCOMPARE(connectItem->iconText(), QString("Connect..."));
+    }
+
+    // F5 is Refresh everywhere; Ctrl+Q quits, except in the terminal while the port is open,
+    // where it is the XON the user types to the radio.
+    void shortcutsLeaveTheRadiosKeysAlone() {
+        Harness h;
+        h.connectAndRead();
+        activate(h);
+        h.window->txtTerm->setFocus();
+        QTest::keyClick(h.window->txtTerm, Qt::Key_F5);
+        QVERIFY(h.window->state().refreshRequest);
+        h.window->state().refreshRequest = false;
+        QSignalSpy written(&h.port, &SimulatedPort::written);
+        QTest::keyClick(h.window->txtTerm, Qt::Key_Q, Qt::ControlModifier);
+        h.settle();
+        QVERIFY(!h.window->state().closing);
+        QCOMPARE(written.size(), 1);
+        QCOMPARE(written.first().first().toByteArray(), QByteArray("\x11"));
+        h.window->fields().field("PowerLevel")->setFocus();
+        QTest::keyClick(h.window->fields().field("PowerLevel"), Qt::Key_F5);
+        QVERIFY(h.window->state().refreshRequest);
+        QTest::keyClick(h.window->fields().field("PowerLevel"), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(h.window->state().closing);
+        QTRY_VERIFY(h.window->ended());
+        // The XON typed before it went out ahead of the logout.
+        QCOMPARE(h.commands().last(), QString("\x11PASS NONE"));
+    }
+
+    // On a small screen, or at a large scale, the window opens within the screen's free area,
+    // and frames that do not fit scroll rather than being cut off.
+    void windowFitsTheScreenItOpensOn() {
+        for (const QSize available : {QSize(853, 682), QSize(640, 512), QSize(1920, 1040)}) {
+            Harness h;
+            h.window->placeOn(QRect(QPoint(0, 0), available));
+            h.window->show();
+            const QRect placed = h.window->geometry();
+            QVERIFY2(QRect(QPoint(0, 0), available).contains(placed),
+                     qPrintable(QString("%1x%2").arg(available.width()).arg(available.height())));
+            QVERIFY(placed.width() >= h.window->minimumSizeHint().width());
+            const QWidget* frames = h.window->SettingsArea->widget();
+            QTRY_VERIFY(frames->width() >= frames->minimumSizeHint().width());
+            QVERIFY(frames->height() >= frames->minimumSizeHint().height());
+            // Where there is room, nothing scrolls.
+            if (available.height() > 1000)
+                QCOMPARE(h.window->SettingsArea->verticalScrollBar()->maximum(), 0);
+            // The window has a minimum: the terminal, a few rows and the buttons.
+            h.window->resize(50, 50);
+            QVERIFY(h.window->width() > 50 && h.window->height() > 50);
+            QVERIFY(h.window->ButtonZoneData->x() >= 0);
+        }
+    }
+
+    void aLargeFontSpreadsTheFields() {
+        const QFont normal = QApplication::font();
+        QFont large = normal;
+        large.setPointSizeF(normal.pointSizeF() * 1.6);
+        QApplication::setFont(large);
+        {
+            Harness h;
+            h.window->placeOn(QRect(0, 0, 1280, 1000));
+            for (const char* name : {"RxTimeOut", "PowerLevel", "AlarmInfo", "XPRI"}) {
+                const ClickableLabel* label = h.window->fields().label(name);
+                const ParameterField* field = h.window->fields().field(name);
+                QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+                QVERIFY(field->x() >= label->x() + label->width());
+                QVERIFY(field->height() > field->fontMetrics().lineSpacing());
+            }
+            // Rows stay apart: no field overlaps the next one down.
+            for (const QWidget* frame : QList<QWidget*>{h.window->InfoFrame} + h.window->NetSet) {
+                const auto fields = h.window->fields().inFocusOrder(frame);
+                for (int i = 1; i < fields.size(); ++i)
+                    if (fields.at(i)->y() != fields.at(i - 1)->y())
+                        QVERIFY(fields.at(i)->y() >= fields.at(i - 1)->geometry().bottom());
+                QVERIFY(frame->minimumWidth() > fields.first()->geometry().right());
+            }
+        }
+        QApplication::setFont(normal);
+    }
+
+    void geometryIsRememberedWhereItFitsAScreen() {
+        Harness h;
+        h.window->show();
+        h.window->setGeometry(QRect(30, 40, 700, 520));
+        const QRect chosen = h.window->geometry();
+        h.window->close();
+        QTRY_VERIFY(!h.window->isVisible());
+        QVERIFY(!h.settings->value("Window/Geometry").toByteArray().isEmpty());
+        MainWindow again(h.port, h.prompts, h.clock, *h.settings);
+        QCOMPARE(again.geometry(), chosen);
+
+        // A place on a screen that is gone is not taken back.
+        MainWindow moved(h.port, h.prompts, h.clock, *h.settings);
+        moved.setGeometry(QRect(5000, 4000, 700, 520));
+        h.settings->setValue("Window/Geometry", moved.saveGeometry());
+        MainWindow restored(h.port, h.prompts, h.clock, *h.settings);
+        QVERIFY(QGuiApplication::screenAt(restored.geometry().center()));
+    }
+
+    void aboutIsADialogThatCloses() {
+        Harness h;
+        activate(h);
+        for (const bool byEscape : {true, false}) {
+            action(h, "mnuAbout")->trigger();
+            QPointer<AboutDialog> about = h.window->findChild<AboutDialog*>();
+            QVERIFY(about && about->isVisible());
+            QCOMPARE(about->findChild<QLabel*>("lblVersion")->text(), QString("Version 2.3.3"));
+            if (byEscape)
+                QTest::keyClick(about, Qt::Key_Escape);
+            else
+                about->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            QTRY_VERIFY(!about);
+        }
     }
 
     // A termination signal reaches the event loop as a call, where the program quits as File,

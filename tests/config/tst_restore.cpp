@@ -9,6 +9,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -488,6 +491,24 @@ private slots:
 
     // Check All goes in the window's row order: the mode the file gives is in force before the
     // rows it governs are visited.
+    // Whole tab captions, a literal "&" shown as such; every value field is named.
+    void tabCaptionsAndNames() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        QVERIFY(window);
+        QCOMPARE(window->TabStrip->tabText(5), QString("Store && Forward Settings..."));
+        QCOMPARE(window->TabStrip->tabBar()->elideMode(), Qt::ElideNone);
+        QVERIFY(window->TabStrip->usesScrollButtons());
+        QCOMPARE(window->currentField("pwr")->accessibleName(),
+                 QString("Power Level in the radio"));
+        QCOMPARE(window->fileField("pwr")->accessibleName(), QString("Power Level in the file"));
+        const QSize available = window->screen()->availableGeometry().size();
+        QVERIFY(window->width() <= available.width() && window->height() <= available.height());
+        window->closeWindow();
+        QTRY_VERIFY(!window);
+    }
+
     void checkAllTicksInRowOrder() {
         RadioOptions options;
         options.mode = u'R';

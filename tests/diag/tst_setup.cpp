@@ -4,7 +4,9 @@
 #include "diag/SetupWindow.h"
 #include "settings/SettingsFields.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -29,6 +31,37 @@ class TestSetup : public QObject {
     }
 
 private slots:
+    // The frequencies are named by their labels, work from the keyboard as by the mouse, and
+    // F1 on either shows the label's help.
+    void frequenciesByKeyboardAndName() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        QVERIFY(setup);
+        setup->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(setup));
+        for (ClickableLabel* field : {setup->RxFrequency, setup->TxFrequency})
+            QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name),
+                     field == setup->RxFrequency ? QString("Rx. Frequency")
+                                                 : QString("Tx. Frequency"));
+        setup->RxLabel->setFocus();
+        QCOMPARE(QApplication::focusWidget(), setup->RxFrequency);
+        h.radio.clearLines();
+        h.prompts.calls.clear();
+        h.prompts.texts = {QString("916.000")};
+        QTest::keyClick(setup->RxFrequency, Qt::Key_Return);
+        h.settle();
+        QCOMPARE(h.commands().first(), QString("rx 916.000"));
+        QCOMPARE(h.prompts.calls.first().caption, QString("Program Rx Frequency"));
+        h.prompts.calls.clear();
+        QTest::keyClick(setup->TxFrequency, Qt::Key_F1);
+        QTest::keyClick(setup->TxLabel, Qt::Key_F1);
+        QCOMPARE(h.prompts.messages().size(), 2);
+        QCOMPARE(h.prompts.messages().last().caption, QString("Transmit Frequency Information"));
+        setup->ExitButton->click();
+        QTRY_VERIFY(!setup);
+    }
+
     void entersAndReadsTheTestFrequencies() {
         Harness h;
         h.connectAndRead();

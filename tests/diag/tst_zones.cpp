@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -120,6 +121,29 @@ private slots:
         QCOMPARE(ZoneDataWindow::fittedScale(10, 100), 100);
         QCOMPARE(ZoneDataWindow::fittedScale(0, 1000), 1000);
         QCOMPARE(ZoneDataWindow::fittedScale(1, 10), 10);
+    }
+
+    // The scale's marks grow from 10 to a million: the window keeps its width, and it opens
+    // within the screen, its panels and chart scrolling where they do not fit.
+    void zoneDataKeepsItsWidthAndFitsTheScreen() {
+        Harness h;
+        h.connectAndRead();
+        ZoneDataWindow* screen = openZoneData(h);
+        QVERIFY(screen);
+        const QSize available = screen->screen()->availableGeometry().size();
+        QVERIFY(screen->width() <= available.width() && screen->height() <= available.height());
+        QVERIFY(screen->findChild<QWidget*>("ZoneContent")->isAncestorOf(screen->growthChart));
+        QCoreApplication::processEvents();
+        const QWidget* content = screen->findChild<QWidget*>("ZoneContent");
+        const int width = screen->width();
+        const int needed = content->minimumSizeHint().width();
+        for (qint64 count = 999; screen->scaleTop() < 1000000; count += 999) {
+            tickWith(h, screen, everyZone({count, count, 0}));
+            QCoreApplication::processEvents();
+            QCOMPARE(screen->width(), width);
+            QCOMPARE(content->minimumSizeHint().width(), needed);
+        }
+        QCOMPARE(screen->labelZone.at(10)->text(), QString("1000000"));
     }
 
     void zoneDataShowsGrowthBelowAThousand() {
