@@ -93,6 +93,9 @@ int numberOf(QSettings& settings, const PortNaming::Named& named) {
         return named.number;
     if (const int builtIn = PortNaming::builtInNumber(systemScheme(), named.device))
         return builtIn;
+    // A mistyped path is not kept in the settings.
+    if (!QFileInfo::exists(named.device))
+        return mappedPorts(settings).key(named.device, 0);
     numberAdapters(settings, {named.device});
     return mappedPorts(settings).key(named.device, 0);
 }

@@ -31,7 +31,8 @@ struct Port {
 // the system's own serial ports (/dev/ttyS<n-1>, COMn) that have no mapping. Nothing is opened.
 QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts);
 // The number of a port named by number or device: a device the "Ports" group does not map yet
-// (and that is no built-in port) is given the lowest free number, written back.
+// (and that is no built-in port) is given the lowest free number, written back; 0 for a
+// device that neither exists nor is mapped.
 int numberOf(QSettings& settings, const PortNaming::Named& named);
 // "Com3 (/dev/ttyUSB0)", marked when another program holds the port.
 QString describe(const Port& port);

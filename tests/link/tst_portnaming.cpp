@@ -1,6 +1,7 @@
 #include "link/PortNames.h"
 #include "link/PortNaming.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,13 +53,20 @@ private slots:
     void namedDevicesAreNumberedThroughTheSettings() {
         QTemporaryDir dir;
         QSettings settings(dir.filePath("ports.ini"), QSettings::IniFormat);
+        const QString radioB = dir.filePath("radio-b");
+        QFile device(radioB);
+        QVERIFY(device.open(QIODevice::WriteOnly));
         settings.setValue("Ports/Com3", "/tmp/radio-a");
         QCOMPARE(PortNames::numberOf(settings, {0, "/tmp/radio-a"}), 3);
-        const int fresh = PortNames::numberOf(settings, {0, "/tmp/radio-b"});
+        const int fresh = PortNames::numberOf(settings, {0, radioB});
         QVERIFY(fresh > 0 && fresh != 3);
-        QCOMPARE(settings.value(QStringLiteral("Ports/Com%1").arg(fresh)).toString(),
-                 "/tmp/radio-b");
-        QCOMPARE(PortNames::numberOf(settings, {0, "/tmp/radio-b"}), fresh);
+        QCOMPARE(settings.value(QStringLiteral("Ports/Com%1").arg(fresh)).toString(), radioB);
+        QCOMPARE(PortNames::numberOf(settings, {0, radioB}), fresh);
+        // A path that names nothing gets no number, and leaves no trace in the settings.
+        QCOMPARE(PortNames::numberOf(settings, {0, dir.filePath("mistyped")}), 0);
+        settings.beginGroup("Ports");
+        QCOMPARE(settings.childKeys().size(), 2);
+        settings.endGroup();
         QCOMPARE(PortNames::numberOf(settings, {0, "/dev/ttyS4"}), 5);
         QCOMPARE(PortNames::numberOf(settings, {6, QString()}), 6);
     }

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "config/ConfigSession.h"
+#include "core/Clock.h"
+#include "core/SharedState.h"
+#include "link/DevicePort.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <memory>
+
+class TerminalPrompts;
+
+// The radio commands of the command-line tool, each on a link of its own: the same session,
+// checks and download the windows use, reporting on the terminal. Each returns its exit code.
+class RadioCommands : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        QString port; // a device or a number; empty for the window's port
+        QString password;
+        bool quiet = false;
+        bool verbose = false;
+        bool json = false;
+        QStringList only; // query keywords a restore is limited to
+        int seconds = 0;  // how long the signal strength is shown; 0 until interrupted
+    };
+    RadioCommands(Options options, TerminalPrompts& prompts);
+    ~RadioCommands() override;
+
+    int read();
+    int save(const QString& path);
+    int restore(const QString& path);
+    int upgrade(const QString& path);
+    int rssi();
+    int console();
+
+    // SIGINT and the like: the running step stops as the window's Cancel stops it.
+    void interrupt();
+
+private:
+    int connect();
+    int readSettings(const QString& step);
+    int logIn();
+    // The exit code once a command ends, logged out again and closed.
+    int finish(int code);
+    void say(const QString& text) const;
+    void detail(const QString& text) const;
+    void progress(const QString& step, int percent) const;
+    void endProgress() const;
+    QString device() const;
+    int portNumber() const;
+
+    Options options_;
+    TerminalPrompts& prompts_;
+    std::unique_ptr<QSettings> settings_;
+    SystemClock clock_;
+    SharedState state_;
+    DevicePort port_;
+    ConfigSession session_;
+    bool interrupted_ = false;
+    bool loggedIn_ = false;
+    std::function<void()> onInterrupt_;
+    // The progress step and tenth last shown.
+    mutable QString shownStep_;
+    mutable int shownTenth_ = -1;
+};
