@@ -1,0 +1,196 @@
+// ardentix-cli and ardentix as a shell runs them, against ardentix-radio-sim over
+// pseudo-terminals.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    // A simulated radio on a pseudo-terminal of its own.
+    struct Radio {
+        explicit Radio(const QStringList& options = {}) {
+            sim.start(SIM_PATH, QStringList{"--quiet"} + options);
+            if (sim.waitForStarted() && sim.waitForReadyRead(5000))
+                device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        }
+        ~Radio() {
+            sim.kill();
+            sim.waitForFinished();
+        }
+        QProcess sim;
+        QString device;
+    };
+
+    struct Run {
+        int code = -1;
+        QString out;
+        QString err;
+    };
+
+    QTemporaryDir home_;
+
+    // A private settings profile, and no display: the tool needs none.
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", home_.filePath("config"));
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        return env;
+    }
+
+    Run run(const QString& program, const QStringList& args, const QByteArray& input = {},
+            int ms = 120000) {
+        QProcess tool;
+        tool.setProcessEnvironment(environment());
+        tool.start(program, args);
+        if (!tool.waitForStarted())
+            return {};
+        tool.write(input);
+        tool.closeWriteChannel();
+        tool.waitForFinished(ms);
+        return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+                QString::fromLocal8Bit(tool.readAllStandardOutput()),
+                QString::fromLocal8Bit(tool.readAllStandardError())};
+    }
+
+    Run cli(const QStringList& args, const QByteArray& input = {}) {
+        return run(CLI_PATH, args, input);
+    }
+
+    QString path(const QString& name) const { return home_.filePath(name); }
+
+private slots:
+    void helpAndVersionNeedNoDisplay() {
+        for (const QString& program : {QStringLiteral(CLI_PATH), QStringLiteral(GUI_PATH)}) {
+            const Run version = run(program, {"--version"});
+            QCOMPARE(version.code, 0);
+            QVERIFY2(version.out.contains("2.3.3"), qPrintable(version.out));
+            const Run help = run(program, {"--help"});
+            QCOMPARE(help.code, 0);
+            QVERIFY(help.out.contains("--port"));
+            QCOMPARE(run(program, {"--no-such-option"}).code, 2);
+        }
+        const Run help = cli({"--help"});
+        QVERIFY(help.out.contains("130  interrupted"));
+        QCOMPARE(cli({}).code, 2);
+        QCOMPARE(cli({"frobnicate"}).code, 2);
+        QCOMPARE(cli({"restore", "x", "--only", "nosuch"}).code, 2);
+    }
+
+    // Save from one radio, restore into a second that held other values: both then read the
+    // same. Without the password the second refuses, and says which settings.
+    void savedFromOneRadioRestoredIntoAnother() {
+        Radio first;
+        Radio second({"--password", "ab12"});
+        QVERIFY(!first.device.isEmpty() && !second.device.isEmpty());
+        const QString file = path("site7.txt");
+        QCOMPARE(cli({"--quiet", "--port", first.device, "save", file}).code, 0);
+        QVERIFY(QFile::exists(file));
+
+        const Run typed =
+            cli({"--quiet", "--port", second.device, "console"}, "pass ab12\npwr 20\nunit 22222\n");
+        QCOMPARE(typed.code, 0);
+        QVERIFY2(typed.out.contains("PROGRAMMED OK"), qPrintable(typed.out));
+        const QString before = path("radio14.txt");
+        QCOMPARE(cli({"--quiet", "--port", second.device, "save", before}).code, 0);
+        const Run differs = cli({"diff", file, before});
+        QCOMPARE(differs.code, 1);
+        QCOMPARE(differs.out, "unit\tUNIT 14567\tUNIT 22222\npwr\tPWR 30\tPWR 20\n");
+
+        const Run refused = cli({"--quiet", "--port", second.device, "restore", file});
+        QCOMPARE(refused.code, 5);
+        QVERIFY2(refused.err.contains("Power Level (pwr) was not taken: the radio answered "
+                                      "ACCESS DENIED"),
+                 qPrintable(refused.err));
+        QCOMPARE(
+            cli({"--quiet", "--port", second.device, "--password", "zz99", "restore", file}).code,
+            5);
+
+        const Run restored = cli(
+            {"--port", second.device, "--password", "ab12", "restore", file, "--only", "PWR,unit"});
+        QCOMPARE(restored.code, 0);
+        QVERIFY2(restored.err.contains("2 settings programmed"), qPrintable(restored.err));
+        const Run a = cli({"--quiet", "--port", first.device, "read"});
+        const Run b = cli({"--quiet", "--port", second.device, "read"});
+        QCOMPARE(a.code, 0);
+        QVERIFY(a.out.contains("pwr\tPWR 30\n"));
+        QCOMPARE(b.out, a.out);
+        QCOMPARE(cli({"diff", file, file}).code, 0);
+    }
+
+    void filesAndPortsThatAreNotThere() {
+        QCOMPARE(cli({"--port", path("no-such-device"), "read"}).code, 3);
+        Radio silent({"--silent"});
+        QCOMPARE(cli({"--quiet", "--port", silent.device, "read"}).code, 4);
+        Radio radio;
+        QCOMPARE(cli({"--quiet", "--port", radio.device, "restore", path("missing.txt")}).code, 7);
+        QFile junk(path("junk.txt"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("nothing a radio would say\r\n");
+        junk.close();
+        QCOMPARE(cli({"--quiet", "--port", radio.device, "restore", junk.fileName()}).code, 7);
+        QCOMPARE(cli({"diff", junk.fileName(), junk.fileName()}).code, 7);
+        QCOMPARE(cli({"--quiet", "--port", radio.device, "upgrade", junk.fileName()}).code, 8);
+    }
+
+    // The upgrade asks the window's questions: declined without a terminal, yes with --yes.
+    void upgradeAsksOrNeedsYes() {
+        Radio radio;
+        const QString older = path("fw310.s28");
+        const QString newer = path("fw330.s28");
+        QCOMPARE(run(SIM_PATH, {"--make-firmware", "3.1.0", older}).code, 0);
+        QCOMPARE(run(SIM_PATH, {"--make-firmware", "3.3.0", newer}).code, 0);
+        const Run declined = cli({"--port", radio.device, "upgrade", older});
+        QCOMPARE(declined.code, 10);
+        QVERIFY(declined.err.contains("is older than the version currently installed"));
+        const Run upgraded = cli({"--quiet", "--port", radio.device, "--yes", "upgrade", newer});
+        QCOMPARE(upgraded.code, 0);
+        const Run read = cli({"--quiet", "--port", radio.device, "read", "--json"});
+        QVERIFY2(read.out.contains("\"firmware\": \"3.3.0\""), qPrintable(read.out));
+    }
+
+    // SIGINT stops a restore as Cancel would: the tool ends with 130, the radio answers after.
+    void interruptedRestoreEndsCleanly() {
+        Radio radio({"--store-latency", "400"});
+        const QString file = path("interrupted.txt");
+        QCOMPARE(cli({"--quiet", "--port", radio.device, "save", file}).code, 0);
+        QProcess tool;
+        tool.setProcessEnvironment(environment());
+        tool.start(CLI_PATH, {"--port", radio.device, "restore", file});
+        QVERIFY(tool.waitForStarted());
+        // The read is done and programming has begun once the progress says so.
+        QByteArray progress;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (progress += tool.readAllStandardError()).contains("Reading 100%") ||
+                tool.state() != QProcess::Running,
+            60000);
+        QTest::qWait(800);
+        QCOMPARE(tool.state(), QProcess::Running);
+        ::kill(pid_t(tool.processId()), SIGINT);
+        QVERIFY(tool.waitForFinished(20000));
+        QCOMPARE(tool.exitCode(), 130);
+        QCOMPARE(cli({"--quiet", "--port", radio.device, "read"}).code, 0);
+    }
+
+    void signalStrengthForSomeSeconds() {
+        Radio radio;
+        const Run rssi = cli({"--quiet", "--port", radio.device, "rssi", "--seconds", "2"});
+        QCOMPARE(rssi.code, 0);
+        const QStringList lines = rssi.out.split('\n', Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty());
+        for (const QString& line : lines) {
+            const QStringList fields = line.split('\t');
+            QCOMPARE(fields.size(), 2);
+            QVERIFY(fields[0].toDouble() <= 2.0);
+            QVERIFY(fields[1].toInt() < 0);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
