@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QSettings>
 #include <cstdio>
 #include <optional>
@@ -55,6 +56,14 @@ StartOptions parseCommandLine(int argc, char* argv[]) {
     return {std::nullopt, parser.value(port)};
 }
 
+// The installed theme's icon where there is one, else the one built in.
+QIcon windowIcon() {
+    QIcon builtIn;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        builtIn.addFile(QStringLiteral(":/icons/icon-%1.png").arg(size), QSize(size, size));
+    return QIcon::fromTheme("com.quenlar.Ardentix", builtIn);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -67,6 +76,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName("com.quenlar.Ardentix");
+    QApplication::setWindowIcon(windowIcon());
 
     std::unique_ptr<QSettings> settings = openAppSettings();
     PortNames::numberAdapters(*settings, PortNames::systemAdapters());
