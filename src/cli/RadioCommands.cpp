@@ -143,6 +143,11 @@ int RadioCommands::readSettings(const QString& step) {
     return NotAnswering;
 }
 
+int RadioCommands::connectAndRead() {
+    const int code = connect();
+    return code == Done ? readSettings("Reading") : code;
+}
+
 int RadioCommands::logIn() {
     if (options_.password.isEmpty())
         return Done;
@@ -164,10 +169,7 @@ int RadioCommands::logIn() {
 
 int RadioCommands::read() {
     const LinkBusy busy(state_.gate);
-    int code = connect();
-    if (code == Done)
-        code = readSettings("Reading");
-    if (code != Done)
+    if (const int code = connectAndRead(); code != Done)
         return finish(code);
     QJsonArray settings;
     for (const ConfigFormat::Row& row : ConfigFormat::rows()) {
@@ -190,10 +192,7 @@ int RadioCommands::read() {
 
 int RadioCommands::save(const QString& path) {
     const LinkBusy busy(state_.gate);
-    int code = connect();
-    if (code == Done)
-        code = readSettings("Reading");
-    if (code != Done)
+    if (const int code = connectAndRead(); code != Done)
         return finish(code);
     const QString failure =
         session_.save(path, QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
@@ -231,10 +230,7 @@ int RadioCommands::restore(const QString& path) {
     const std::optional<QByteArray> bytes = configurationBytes(path);
     if (!bytes)
         return FileProblem;
-    int code = connect();
-    if (code == Done)
-        code = readSettings("Reading");
-    if (code != Done)
+    if (const int code = connectAndRead(); code != Done)
         return finish(code);
     ConfigFormat::Reader reader(session_.versionNumber(), session_.value("mode"));
     const ConfigFormat::Loaded loaded = reader.read(ConfigFormat::decode(*bytes));
@@ -246,7 +242,7 @@ int RadioCommands::restore(const QString& path) {
     for (const QString& query : loaded.enabled)
         if (options_.only.isEmpty() || options_.only.contains(query))
             ticked << query;
-    if (code = logIn(); code != Done)
+    if (const int code = logIn(); code != Done)
         return finish(code);
     const ConfigSession::Programmed run = session_.program(ticked, loaded.values);
     switch (run.end) {
@@ -263,7 +259,7 @@ int RadioCommands::restore(const QString& path) {
     case ConfigSession::Programmed::End::Interrupted:
         return finish(Interrupted);
     }
-    if (code = readSettings("Verifying"); code != Done)
+    if (const int code = readSettings("Verifying"); code != Done)
         return finish(code);
     const QStringList missed = session_.notTaken(run.rows, loaded.values);
     bool denied = false;

@@ -41,6 +41,7 @@ public:
 private:
     int connect();
     int readSettings(const QString& step);
+    int connectAndRead();
     int logIn();
     // The exit code once a command ends, logged out again and closed.
     int finish(int code);
