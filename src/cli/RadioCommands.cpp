@@ -102,6 +102,9 @@ void RadioCommands::endProgress() const {
 }
 
 int RadioCommands::finish(int code) {
+    endProgress();
+    if (interrupted_)
+        fail("interrupted.");
     if (loggedIn_)
         session_.logOut();
     loggedIn_ = false;
@@ -349,8 +352,11 @@ int RadioCommands::upgrade(const QString& path) {
     state_.currentVersion.clear();
     const bool stored = FirmwareDownload(session_.console(), state_, prompts_, link, display)
                             .run(path, next, current);
-    if (interrupted_)
+    if (interrupted_) {
+        fail("if the firmware was being erased, the radio now waits in its loader: run the "
+             "upgrade again to bring it back.");
         return finish(Interrupted);
+    }
     if (prompts_.declined)
         return finish(Declined);
     if (!stored)
