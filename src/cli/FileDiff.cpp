@@ -20,10 +20,6 @@ int versionOf(const QStringList& lines) {
     return Newest;
 }
 
-QString comparable(const QString& value) {
-    return value.simplified().toUpper();
-}
-
 } // namespace
 
 std::optional<QMap<QString, QString>> settingsOf(const QString& path) {
@@ -54,7 +50,7 @@ QList<Difference> differences(const QMap<QString, QString>& first,
     for (const ConfigFormat::Row& row : ConfigFormat::rows()) {
         const QString a = first.value(row.query, "n/a");
         const QString b = second.value(row.query, "n/a");
-        if (comparable(a) != comparable(b))
+        if (!ConfigFormat::sameSetting(a, b))
             found.append({row.query, a, b});
     }
     return found;

@@ -172,6 +172,10 @@ bool holdsValue(const QString& fileValue) {
     return !value.isEmpty() && value.compare(NotKnown, Qt::CaseInsensitive) != 0;
 }
 
+bool sameSetting(const QString& first, const QString& second) {
+    return first.simplified().compare(second.simplified(), Qt::CaseInsensitive) == 0;
+}
+
 Loaded Reader::read(const QStringList& lines, const Filled& filled) {
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString line = lines.at(i);

@@ -58,6 +58,9 @@ constexpr qint64 LargestFile = 64 * 1024;
 
 // A file value there is something to program from: not empty, not "n/a".
 bool holdsValue(const QString& fileValue);
+// Two values of a setting say the same, letter case and runs of blanks aside (as the radio
+// reads them back).
+bool sameSetting(const QString& first, const QString& second);
 
 struct Loaded {
     QMap<QString, QString> values; // file values by query keyword; missing rows stay "n/a"

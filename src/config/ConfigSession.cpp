@@ -41,11 +41,6 @@ QString fromEcho(const QString& buffer, const QString& word) {
     return echo < 0 ? QString() : buffer.mid(echo);
 }
 
-// A setting as the radio reports it, for comparing: blanks folded, case ignored.
-QString comparable(const QString& value) {
-    return value.simplified().toUpper();
-}
-
 } // namespace
 
 ConfigSession::ConfigSession(SerialPort& port, SharedState& state, Clock& clock, Prompts& prompts,
@@ -348,7 +343,7 @@ QStringList ConfigSession::notTaken(const QStringList& programmed,
     QStringList names;
     for (const QString& query : ConfigFormat::programmingOrder())
         if (programmed.contains(query) &&
-            comparable(value(query)) != comparable(fileValues.value(query)))
+            !ConfigFormat::sameSetting(value(query), fileValues.value(query)))
             names << ConfigFormat::row(query)->name;
     return names;
 }

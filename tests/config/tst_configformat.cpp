@@ -123,6 +123,13 @@ private slots:
         QVERIFY(!older.join('\n').contains("XMAP") && !older.join('\n').contains("DTYPE"));
     }
 
+    // A radio reads a value back in its own spacing and case: that is no change.
+    void valuesCompareAsTheRadioReadsThem() {
+        QVERIFY(ConfigFormat::sameSetting("BAUD  9600 8n1", " baud 9600 8N1"));
+        QVERIFY(!ConfigFormat::sameSetting("PWR 30", "PWR 20"));
+        QVERIFY(!ConfigFormat::sameSetting("PWR 30", "n/a"));
+    }
+
     void decodesAnyBytes() {
         QCOMPARE(decode("a\r\nb\rc"), (QStringList{"a", "b", "c"}));
         QCOMPARE(decode("UNIT 1\nPWR 2\n\r\n"), (QStringList{"UNIT 1", "PWR 2", ""}));
