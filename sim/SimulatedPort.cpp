@@ -29,6 +29,7 @@ void SimulatedPort::setOpen(bool open) {
     if (!open) {
         inbox_.clear();
         queuedOut_ = 0;
+        inUntilUs_ = 0;
         ++generation_;
     }
 }
@@ -46,20 +47,43 @@ void SimulatedPort::write(const QByteArray& bytes) {
     const bool wasReporting = radio_.reporting();
     for (const RadioConsole::ReplyPiece& piece : radio_.respond(bytes)) {
         answeredUntil_ = std::max(answeredUntil_, sent + piece.delayMs);
-        clock_.at(sent + piece.delayMs, this, [this, generation, bytes = piece.bytes] {
-            if (generation == generation_)
-                deliver(bytes);
-        });
+        if (pacedInput_)
+            scheduleOnLine(sent + piece.delayMs, piece.bytes, generation);
+        else
+            scheduleArrival(sent + piece.delayMs, piece.bytes, generation);
     }
     if (radio_.reporting() && !wasReporting)
         scheduleReport(generation);
 }
 
+void SimulatedPort::scheduleArrival(qint64 dueMs, const QByteArray& bytes, int generation) {
+    clock_.at(dueMs, this, [this, generation, bytes] {
+        if (generation == generation_)
+            deliver(bytes);
+    });
+}
+
+// Ten bits a character, in pieces of eight as a serial adapter hands them on; what the radio
+// sends while the line is still busy follows what is on it.
+void SimulatedPort::scheduleOnLine(qint64 dueMs, const QByteArray& bytes, int generation) {
+    constexpr qsizetype PieceSize = 8;
+    qint64 micros = std::max(dueMs * 1000, inUntilUs_);
+    for (qsizetype at = 0; at < bytes.size(); at += PieceSize) {
+        const QByteArray piece = bytes.mid(at, PieceSize);
+        micros += piece.size() * 10000000 / baud();
+        scheduleArrival((micros + 999) / 1000, piece, generation);
+    }
+    inUntilUs_ = micros;
+}
+
+qint64 SimulatedPort::baud() const {
+    return std::max(1, settings_.section(u',', 0, 0).toInt());
+}
+
 // Ten bits a character at the port's speed; the port says so once it has sent everything.
 void SimulatedPort::queueOutput(qint64 bytes) {
-    const qint64 baud = std::max(1, settings_.section(u',', 0, 0).toInt());
     queuedOut_ += bytes;
-    outUntil_ = std::max(outUntil_, clock_.msecs()) + std::max<qint64>(1, bytes * 10000 / baud);
+    outUntil_ = std::max(outUntil_, clock_.msecs()) + std::max<qint64>(1, bytes * 10000 / baud());
     const int generation = generation_;
     clock_.at(outUntil_, this, [this, bytes, generation] {
         if (generation != generation_)

@@ -33,6 +33,8 @@ public:
     void setStuckOutput(qint64 bytes) { stuckOut_ = bytes; }
     // What is written takes the line's time to leave, at the speed the port is set to.
     void setPacedOutput(bool paced) { paced_ = paced; }
+    // What the radio sends takes the line's time to arrive, a few characters at a time.
+    void setPacedInput(bool paced) { pacedInput_ = paced; }
     void inject(int code) { emit commEvent(code); }
     // Bytes as if the radio had sent them.
     void deliver(const QByteArray& bytes);
@@ -48,6 +50,9 @@ signals:
 private:
     void scheduleReport(int generation);
     void queueOutput(qint64 bytes);
+    void scheduleArrival(qint64 dueMs, const QByteArray& bytes, int generation);
+    void scheduleOnLine(qint64 dueMs, const QByteArray& bytes, int generation);
+    qint64 baud() const;
 
     RadioConsole& radio_;
     Clock& clock_;
@@ -63,7 +68,10 @@ private:
     qint64 stuckOut_ = 0;
     qint64 queuedOut_ = 0;
     qint64 outUntil_ = 0;
+    // When the line towards the program has carried all that was put on it, in microseconds.
+    qint64 inUntilUs_ = 0;
     bool paced_ = false;
+    bool pacedInput_ = false;
     bool open_ = false;
     bool busy_ = false;
 };

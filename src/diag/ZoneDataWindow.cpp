@@ -180,30 +180,36 @@ void ZoneDataWindow::onPollTick() {
     resetTimer->stop();
     if (askedForCounters())
         return;
-    if (!droppedResetEcho())
-        takeReply(secondChance);
+    if (!droppedResetEcho() && !tookReply())
+        awaitRest(secondChance);
     redrawBars();
 }
 
-void ZoneDataWindow::takeReply(bool secondChance) {
+bool ZoneDataWindow::tookReply() {
     QString& buffer = console_.buffer();
-    if (!buffer.contains(QStringLiteral("SKIP"))) {
+    if (buffer.contains(QStringLiteral("SKIP"))) {
+        const auto zones = ZoneReply::skippedZones(buffer);
+        if (!zones)
+            return false;
+        markSkipped(*zones);
+    } else {
         const auto counts =
             ZoneReply::looksComplete(buffer)
                 ? ZoneReply::read(buffer, {std::begin(AllCounters), std::end(AllCounters)})
                 : std::nullopt;
-        if (counts) {
-            takeCounts(*counts);
-            buffer.clear();
-        } else {
-            awaitRest(secondChance);
-        }
-    } else if (const auto zones = ZoneReply::skippedZones(buffer)) {
-        markSkipped(*zones);
-        buffer.clear();
-    } else {
-        awaitRest(secondChance);
+        if (!counts)
+            return false;
+        takeCounts(*counts);
     }
+    buffer.clear();
+    return true;
+}
+
+bool ZoneDataWindow::tookWholeReply() {
+    if (!tookReply())
+        return false;
+    redrawBars();
+    return true;
 }
 
 void ZoneDataWindow::onResetTick() {

@@ -47,6 +47,7 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    bool tookWholeReply() override;
 
 private:
     QVBoxLayout* scrolledColumn();
@@ -54,8 +55,8 @@ private:
     void buildMenu();
     QLabel* countLabel(ZoneReply::Counter counter, int zone) const;
     LevelBar* bar(ZoneReply::Counter counter, int zone) const;
-    // The counters or the skipped zones from the buffer.
-    void takeReply(bool secondChance);
+    // The counters or the skipped zones from the buffer; false while they are not whole.
+    bool tookReply();
     // An incomplete or unreadable reply waits once for its rest, then is dropped.
     void awaitRest(bool secondChance);
     void takeCounts(const std::array<ZoneReply::Counts, ZoneReply::Zones>& counts);

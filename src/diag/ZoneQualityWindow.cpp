@@ -82,46 +82,66 @@ void ZoneQualityWindow::onPollTick() {
     }
     if (askedForCounters() || droppedResetEcho())
         return;
-    QString& buffer = console_.buffer();
+    const QString& buffer = console_.buffer();
     if (buffer.contains(QStringLiteral("SKIP"))) {
-        if (const auto zones = ZoneReply::skippedZones(buffer)) {
-            markSkipped(*zones);
-            for (const int zone : *zones)
-                skipped_.insert(zone);
-            buffer.clear();
+        if (tookSkippedZones())
             return;
-        }
     } else if (buffer.contains(QStringLiteral("1:"))) {
-        takeZoneData(graceWasRunning);
+        takeZoneData();
         return;
     }
     awaitUnknown(secondChance);
 }
 
-void ZoneQualityWindow::takeZoneData(bool graceWasRunning) {
+bool ZoneQualityWindow::tookSkippedZones() {
     QString& buffer = console_.buffer();
+    const auto zones = ZoneReply::skippedZones(buffer);
+    if (!zones)
+        return false;
+    markSkipped(*zones);
+    for (const int zone : *zones)
+        skipped_.insert(zone);
+    buffer.clear();
+    return true;
+}
+
+void ZoneQualityWindow::takeZoneData() {
     if (dropNext_) {
-        buffer.clear();
+        console_.buffer().clear();
         resetTimer->stop();
         dropNext_ = false;
         return;
     }
+    // The polls go on; when the grace time ends the reply is dropped at the next one.
+    if (!tookTotals())
+        startGrace(incompleteZoneData());
+}
+
+bool ZoneQualityWindow::tookTotals() {
+    QString& buffer = console_.buffer();
     const auto totals = ZoneReply::looksComplete(buffer)
                             ? ZoneReply::read(buffer, {Counter::Received, Counter::Errors})
                             : std::nullopt;
-    if (!totals) {
-        // The polls go on; when the grace time ends the reply is dropped at the next one.
-        startGrace(incompleteZoneData());
-        return;
-    }
-    if (graceWasRunning)
-        resetTimer->stop();
+    if (!totals)
+        return false;
+    resetTimer->stop();
     for (int zone = 0; zone < ZoneReply::Zones; ++zone) {
         received_[zone] = (*totals)[zone][Counter::Received];
         errors_[zone] = (*totals)[zone][Counter::Errors];
     }
     buffer.clear();
     showQuality();
+    return true;
+}
+
+// A reply the grace time has run out for is dropped at the next tick, whole or not.
+bool ZoneQualityWindow::tookWholeReply() {
+    const QString& buffer = console_.buffer();
+    if (dropNext_)
+        return false;
+    if (buffer.contains(QStringLiteral("SKIP")))
+        return tookSkippedZones();
+    return buffer.contains(QStringLiteral("1:")) && tookTotals();
 }
 
 void ZoneQualityWindow::awaitUnknown(bool secondChance) {

@@ -31,11 +31,18 @@ public slots:
     void onPollTick() override;
     void onResetTick() override;
 
+protected:
+    bool tookWholeReply() override;
+
 private:
     void buildMenu();
     void buildPanels();
     // A zone data reply in the buffer: read it, drop it, or give it time.
-    void takeZoneData(bool graceWasRunning);
+    void takeZoneData();
+    // The skipped zones, read and marked; false while their line is not whole.
+    bool tookSkippedZones();
+    // The totals read and the quality shown; false while the reply is not whole and readable.
+    bool tookTotals();
     // Text that is no known reply: one grace period, then it is dropped.
     void awaitUnknown(bool secondChance);
     void startGrace(const QString& tag);

@@ -26,6 +26,8 @@ ZoneScreen::ZoneScreen(Console& console, SharedState& state, const QString& name
     resetTimer->setInterval(500);
     connect(pollTimer, &QTimer::timeout, this, &ZoneScreen::onPollTick);
     connect(resetTimer, &QTimer::timeout, this, &ZoneScreen::onResetTick);
+    // Connected after the main window's receive path, so the arrival is in the buffer already.
+    connect(&console.port(), &SerialPort::commEvent, this, &ZoneScreen::onPortEvent);
 }
 
 ZoneScreen::~ZoneScreen() = default;
@@ -86,6 +88,18 @@ bool ZoneScreen::askedForCounters() {
         return false;
     send(QStringLiteral("ZONE DATA"));
     return true;
+}
+
+// Waiting out the grace time for a reply that is already whole would slow the updates to a
+// third of what the line carries.
+void ZoneScreen::onPortEvent(int code) {
+    if (code != SerialPort::Received || !resetTimer->isActive() ||
+        console_.buffer().contains(QStringLiteral("zone clear")) || !tookWholeReply())
+        return;
+    resetTimer->stop();
+    // The poll rhythm starts again from the request, which need not wait for a tick.
+    pollTimer->start();
+    askedForCounters();
 }
 
 bool ZoneScreen::droppedResetEcho() {

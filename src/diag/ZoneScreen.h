@@ -16,8 +16,10 @@ struct SharedState;
 
 // What the zone data and zone quality screens share: they ask the radio for its skipped zones
 // once and then for its zone counters over and over, through the main window's console, on a
-// poll timer with a grace timer for replies that arrive slowly. While one is open it holds
-// the link, so no keep-alive or read comes between a request and its reply.
+// poll timer with a grace timer for replies that arrive slowly. A reply that becomes whole
+// while the grace timer runs is taken as it arrives, and the next is asked for at once, so the
+// updates keep the line's pace. While one is open it holds the link, so no keep-alive or read
+// comes between a request and its reply.
 class ZoneScreen : public QDialog {
     Q_OBJECT
 public:
@@ -54,6 +56,9 @@ protected:
     bool askedForCounters();
     // The echo of a counter reset is no reply: the buffer is emptied. True when it was.
     bool droppedResetEcho();
+    // The reply in the buffer, taken and shown if it is whole and readable; true when it was.
+    // Asked on each arrival during the grace time; the buffer holds no reset echo then.
+    virtual bool tookWholeReply() = 0;
     void pause();
     void resume();
     void enablePolling();
@@ -71,5 +76,7 @@ protected:
     SharedState& state_;
 
 private:
+    void onPortEvent(int code);
+
     std::unique_ptr<LinkBusy> busy_;
 };

@@ -263,6 +263,100 @@ private slots:
         QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("10"));
     }
 
+    // The radio's reply comes in pieces over 0.27 s: the update that finds it still arriving
+    // does not wait out the grace time once it is whole, and the next request follows at once.
+    void replyFromTheSimulatedRadioIsTakenAsItCompletes() {
+        Harness h;
+        h.connectAndRead();
+        h.port.setPacedInput(true);
+        ZoneDataWindow* screen = openZoneData(h);
+        h.clock.advance(200);
+        QCoreApplication::processEvents();
+        screen->onPollTick(); // the skipped zones
+        screen->onPollTick();
+        const qint64 asked = h.clock.msecs();
+        QCOMPARE(h.commands(), (QStringList{"skip", "ZONE DATA"}));
+        h.clock.advance(50);
+        QCoreApplication::processEvents();
+        screen->onPollTick();
+        QVERIFY(screen->resetTimer->isActive() && !screen->pollTimer->isActive());
+        const qint64 graceStart = h.clock.msecs();
+        while (screen->resetTimer->isActive() && h.clock.msecs() < graceStart + 500) {
+            QCOMPARE(screen->growthChart->pointCount(0), 0);
+            h.clock.advance(5);
+            QCoreApplication::processEvents();
+        }
+        // 516 characters at ten bits each took the line 269 ms, well inside the grace time.
+        QVERIFY(h.clock.msecs() >= asked + 269 && h.clock.msecs() < graceStart + 500);
+        QCOMPARE(screen->growthChart->pointCount(0), 1);
+        QVERIFY(screen->zoneRXCount.at(0)->text().toInt() > 0);
+        QVERIFY(screen->pollTimer->isActive() && !screen->resetTimer->isActive());
+        QCOMPARE(h.commands(), (QStringList{"skip", "ZONE DATA", "ZONE DATA"}));
+    }
+
+    // What arrives during the grace time is taken only when it is a whole, readable reply;
+    // anything else keeps the grace time's rules.
+    void arrivalsDuringTheGraceTime() {
+        Harness h;
+        h.connectAndRead();
+        ZoneDataWindow* screen = openZoneData(h);
+        h.radio.clearLines();
+        const QByteArray whole = everyZone({10, 10, 1}).toLatin1();
+        // The skipped-zones line completed during the grace time.
+        tickWith(h, screen, " skip\r\nSKIP 2,");
+        QVERIFY(screen->resetTimer->isActive());
+        h.port.deliver("5\r\n>");
+        QCOMPARE(screen->frameZone.at(4)->title(), QString("Zone 5 (skipped)"));
+        QCOMPARE(h.commands(), QStringList{"ZONE DATA"});
+        QVERIFY(h.window->state().receiveBuffer.isEmpty());
+
+        // Counters completed in the second chance, after the grace tick.
+        h.radio.clearLines();
+        h.port.deliver(whole.left(300));
+        screen->onPollTick();
+        screen->onResetTick();
+        h.port.deliver(whole.mid(300, 200));
+        QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("0"));
+        QVERIFY(h.radio.lines().isEmpty());
+        h.port.deliver(whole.mid(500));
+        QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("10"));
+        QCOMPARE(h.commands(), QStringList{"ZONE DATA"});
+
+        // Whole-looking but unreadable: dropped at the second chance, as before.
+        h.window->state().receiveBuffer.clear();
+        QString broken = everyZone({20, 20, 2});
+        broken.replace("7:", "7;");
+        h.port.deliver(broken.left(300).toLatin1());
+        screen->onPollTick();
+        h.port.deliver(broken.mid(300).toLatin1());
+        QVERIFY(screen->resetTimer->isActive() && !screen->pollTimer->isActive());
+        screen->onResetTick();
+        screen->onPollTick();
+        QVERIFY(h.window->state().receiveBuffer.isEmpty());
+        QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("10"));
+
+        // A reset's echo after the reply: the tick drops both, nothing is read.
+        const QByteArray later = everyZone({30, 30, 3}).toLatin1();
+        h.port.deliver(later.left(300));
+        screen->onPollTick();
+        h.port.deliver(later.mid(300) + " zone clear\r\n>");
+        QVERIFY(screen->resetTimer->isActive());
+        QCOMPARE(screen->zoneTXCount.at(7)->text(), QString("10"));
+        screen->onResetTick();
+        screen->onPollTick();
+        QVERIFY(h.window->state().receiveBuffer.isEmpty());
+
+        // Stopped during the grace time: the rest that arrives is not shown, nothing is asked.
+        h.radio.clearLines();
+        h.port.deliver(later.left(300));
+        screen->onPollTick();
+        screen->mnuToggleZoneUpdates->trigger();
+        h.port.deliver(later.mid(300));
+        QCOMPARE(screen->zoneTXCount.at(7)->text(), QString("10"));
+        QVERIFY(!screen->updating());
+        QVERIFY(h.radio.lines().isEmpty());
+    }
+
     void countsFromTheSimulatedRadio() {
         RadioOptions options;
         options.latencyMs = 120; // the radio answers late, and in pieces
@@ -430,6 +524,44 @@ private slots:
         // The echo of a reset empties the buffer.
         tickWith(h, quality, " zone clear\r\n>");
         QVERIFY(h.window->state().receiveBuffer.isEmpty());
+    }
+
+    // The quality screen takes a reply as it becomes whole too, whichever grace time runs,
+    // except one whose grace time has run out.
+    void qualityTakesAReplyAsItCompletes() {
+        Harness h;
+        h.connectAndRead();
+        ZoneQualityWindow* quality = openQuality(h, openZoneData(h));
+        const QByteArray whole = everyZone({0, 1000, 0}).toLatin1();
+        h.radio.clearLines();
+        h.port.deliver(whole.left(200));
+        quality->onPollTick();
+        QCOMPARE(quality->resetTag(), ZoneQualityWindow::incompleteZoneData());
+        h.port.deliver(whole.mid(200));
+        QVERIFY(h.window->state().receiveBuffer.isEmpty());
+        QVERIFY(!quality->resetTimer->isActive() && quality->pollTimer->isActive());
+        QCOMPARE(h.commands(), QStringList{"ZONE DATA"});
+
+        // Only the echo yet: unknown text, the polls stop; the rest brings the next figures.
+        h.port.deliver(whole.left(11));
+        quality->onPollTick();
+        QCOMPARE(quality->resetTag(), ZoneQualityWindow::unknownData());
+        QVERIFY(!quality->pollTimer->isActive());
+        h.port.deliver(whole.mid(11));
+        QCOMPARE(quality->percentUsable.at(0)->text(), QString("100"));
+        QVERIFY(!quality->resetTimer->isActive() && quality->pollTimer->isActive());
+        QCOMPARE(h.commands(), (QStringList{"ZONE DATA", "ZONE DATA"}));
+
+        // The grace time ran out before the rest came: it is dropped at the next tick.
+        h.radio.clearLines();
+        h.port.deliver(whole.left(200));
+        quality->onPollTick();
+        quality->onResetTick();
+        h.port.deliver(whole.mid(200));
+        QVERIFY(quality->dropNextReply() && quality->resetTimer->isActive());
+        quality->onPollTick();
+        QVERIFY(h.window->state().receiveBuffer.isEmpty());
+        QVERIFY(h.radio.lines().isEmpty());
     }
 };
 
