@@ -32,7 +32,8 @@ QString TerminalPane::text() {
 }
 
 void TerminalPane::setText(const QString& text) {
-    pending_.clear();
+    pendingText_.clear();
+    pendingErased_ = 0;
     pendingLength_ = 0;
     setPlainText(toEditor(text));
 }
@@ -52,29 +53,44 @@ void TerminalPane::dropFront(int count) {
 }
 
 // The radio sends a few characters at a time; laying out and painting each arrival would cost
-// more than all the rest of a read, so arrivals are shown together a moment later.
+// more than all the rest of a read, so arrivals are shown together a moment later, as one edit.
 void TerminalPane::insertAtEnd(const QString& text, bool eraseLast) {
-    const bool erases = eraseLast && length() > 0;
-    pending_.append({text, eraseLast});
-    pendingLength_ += int(text.size()) - (erases ? 1 : 0);
+    if (eraseLast)
+        eraseLastCharacter();
+    pendingText_ += text;
+    pendingLength_ += int(text.size());
     if (!showTimer_.isActive())
         showTimer_.start();
 }
 
+// A line end is one character in the editor and two in the pane's text: it goes whole.
+void TerminalPane::eraseLastCharacter() {
+    if (pendingText_.endsWith(QStringLiteral("\r\n"))) {
+        pendingText_.chop(2);
+        pendingLength_ -= 2;
+    } else if (!pendingText_.isEmpty()) {
+        pendingText_.chop(1);
+        pendingLength_ -= 1;
+    } else if (const int kept = document()->characterCount() - 1 - pendingErased_; kept > 0) {
+        ++pendingErased_;
+        pendingLength_ -= document()->characterAt(kept - 1) == QChar::ParagraphSeparator ? 2 : 1;
+    }
+}
+
+// Placed by position: a cursor move to the end would lay the last line out once more.
 void TerminalPane::flush() {
     showTimer_.stop();
-    if (pending_.isEmpty())
+    if (pendingText_.isEmpty() && pendingErased_ == 0)
         return;
     QTextCursor cursor(document());
     cursor.beginEditBlock();
-    for (const Pending& part : std::as_const(pending_)) {
-        cursor.movePosition(QTextCursor::End);
-        if (part.eraseLast && !document()->isEmpty())
-            cursor.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor);
-        cursor.insertText(toEditor(part.text));
-    }
+    const int end = document()->characterCount() - 1;
+    cursor.setPosition(end);
+    cursor.setPosition(end - pendingErased_, QTextCursor::KeepAnchor);
+    cursor.insertText(toEditor(pendingText_));
     cursor.endEditBlock();
-    pending_.clear();
+    pendingText_.clear();
+    pendingErased_ = 0;
     pendingLength_ = 0;
     setTextCursor(cursor);
     ensureCursorVisible();

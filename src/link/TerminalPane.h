@@ -39,11 +39,13 @@ private:
 
     // Received text is shown at most this often.
     static constexpr int ShowEveryMs = 40;
-    struct Pending {
-        QString text;
-        bool eraseLast;
-    };
-    QList<Pending> pending_;
+    // Takes back the last character the pane will show: waiting, or shown already.
+    void eraseLastCharacter();
+
+    // What waits to be shown, as one text, and how many characters already shown it takes
+    // back first; the pane's length counts both.
+    QString pendingText_;
+    int pendingErased_ = 0;
     int pendingLength_ = 0;
     QTimer showTimer_;
 };

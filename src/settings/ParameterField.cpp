@@ -20,7 +20,11 @@ ParameterField::ParameterField(const QString& name, int lines, QWidget* parent)
     setUsable(true);
 }
 
+// Every read sets every field; one that shows the value already is not laid out and painted
+// again.
 void ParameterField::setText(const QString& text) {
+    if (text == text_)
+        return;
     text_ = text;
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

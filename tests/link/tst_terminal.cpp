@@ -178,6 +178,35 @@ private slots:
         QVERIFY(h.window->controls().mnuOpenLog->isEnabled());
     }
 
+    // Arrivals shown together read as they do shown one by one: a backspace at an arrival's
+    // start takes back the character before it, shown already or still waiting, a line end
+    // whole.
+    void arrivalsShownTogetherKeepTheirBackspaces() {
+        const QStringList arrivals{"ab", "\bc\r", "\b", "\bd", "e\r\nf", "\b", "\b", "X"};
+        Harness h;
+        TerminalPane* pane = h.window->txtTerm;
+        QStringList oneByOne;
+        for (const QString& arrival : arrivals) {
+            h.window->terminal().append(arrival);
+            pane->flush();
+            oneByOne << h.pane();
+        }
+        QCOMPARE(oneByOne.at(4), QString("ade\r\nf"));
+        QCOMPARE(oneByOne.last(), QString("adeX"));
+        // Together from an empty pane, and after each prefix already shown.
+        for (int shown = 0; shown < arrivals.size(); ++shown) {
+            pane->setText(QString());
+            for (int i = 0; i < arrivals.size(); ++i) {
+                h.window->terminal().append(arrivals.at(i));
+                if (i < shown)
+                    pane->flush();
+            }
+            const int waitingLength = pane->length();
+            QCOMPARE(h.pane(), oneByOne.last());
+            QCOMPARE(pane->length(), waitingLength);
+        }
+    }
+
     void paneIsTrimmedPastTheLimit() {
         Harness h;
         Terminal& terminal = h.window->terminal();
