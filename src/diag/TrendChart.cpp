@@ -66,7 +66,7 @@ void TrendChart::append(double seconds, const QList<double>& values) {
         if (series_.at(series)->isVisible())
             series_.at(series)->replace(points);
     }
-    fitAxes(seconds);
+    fitAxes(seconds, false);
 }
 
 void TrendChart::keepRecent(QList<QPointF>& points, double seconds) const {
@@ -92,18 +92,23 @@ void TrendChart::clear() {
         series_.at(series)->clear();
     }
     highest_ = 0;
-    fitAxes(0);
+    fitAxes(0, true);
 }
 
-void TrendChart::fitAxes(double seconds) {
+void TrendChart::fitAxes(double seconds, bool shrink) {
     if (span_ > 0)
         time_->setRange(std::max(0.0, seconds - span_), std::max(span_, seconds));
-    else {
-        time_->setRange(0, std::max(10.0, seconds));
-        time_->applyNiceNumbers();
-    }
-    if (!fixedValues_) {
-        values_->setRange(0, std::max(10.0, highest_ * 1.1));
-        values_->applyNiceNumbers();
-    }
+    else
+        growTo(*time_, std::max(10.0, seconds), shrink);
+    if (!fixedValues_)
+        growTo(*values_, std::max(10.0, highest_ * 1.1), shrink);
+}
+
+// Set only when a reading passes the top: every change lays the chart out and draws it again,
+// and the nice numbers would make that twice.
+void TrendChart::growTo(QValueAxis& axis, double top, bool shrink) {
+    if (!shrink && top <= axis.max())
+        return;
+    axis.setRange(0, top);
+    axis.applyNiceNumbers();
 }

@@ -32,7 +32,9 @@ public:
 
 private:
     void keepRecent(QList<QPointF>& points, double seconds) const;
-    void fitAxes(double seconds);
+    // A growing axis shrinks only when the chart is cleared.
+    void fitAxes(double seconds, bool shrink);
+    static void growTo(QValueAxis& axis, double top, bool shrink);
 
     // The readings are kept here and handed to the visible lines whole: one redraw per line
     // instead of one per point.

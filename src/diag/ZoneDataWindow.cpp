@@ -118,12 +118,14 @@ void ZoneDataWindow::buildPanels() {
             auto* count = new QLabel("0", panel);
             count->setObjectName(QString("%1Count_%2").arg(kind.name).arg(zone - 1));
             count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            // As wide as the radio's largest count from the start, as the marks are.
-            count->setMinimumWidth(
-                count->fontMetrics().horizontalAdvance(QString::number(WidestCount)));
+            // As wide as the radio's largest count from the start, as the marks are, and of a
+            // fixed size: a new count then repaints its label without laying out the window.
+            count->setFixedSize(
+                count->fontMetrics().horizontalAdvance(QString::number(WidestCount)),
+                count->sizeHint().height());
             *kind.counts << count;
             grid->addWidget(caption, row, 0);
-            grid->addWidget(count, row, 1, 1, 3);
+            grid->addWidget(count, row, 1, 1, 3, Qt::AlignRight);
             ++row;
         }
         panels->addWidget(panel, (zone - 1) / 4, (zone - 1) % 4);

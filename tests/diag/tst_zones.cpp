@@ -111,6 +111,19 @@ private slots:
         QCOMPARE(chart.pointCount(1), 1);
         chart.clear();
         QCOMPARE(chart.pointCount(0), 0);
+
+        // The value axis grows to take every reading, keeps its top for smaller ones, and
+        // starts again at 10 once cleared.
+        QCOMPARE(chart.highestValue(), 10.0);
+        chart.append(1, {5, 95});
+        const double top = chart.highestValue();
+        QVERIFY(top >= 95 * 1.1);
+        chart.append(2, {50, 60});
+        QCOMPARE(chart.highestValue(), top);
+        chart.append(3, {50, 4 * top});
+        QVERIFY(chart.highestValue() >= 4 * top * 1.1);
+        chart.clear();
+        QCOMPARE(chart.highestValue(), 10.0);
     }
 
     void scaleGrowsAndShrinksByTens() {
