@@ -82,9 +82,12 @@ void TerminalPane::flush() {
     showTimer_.stop();
     if (pendingText_.isEmpty() && pendingErased_ == 0)
         return;
+    const int end = document()->characterCount() - 1;
+    // A caret at the end moves on with what is added there; setting it again would lay the
+    // last line out a second time.
+    const bool caretAtEnd = textCursor().position() == end;
     QTextCursor cursor(document());
     cursor.beginEditBlock();
-    const int end = document()->characterCount() - 1;
     cursor.setPosition(end);
     cursor.setPosition(end - pendingErased_, QTextCursor::KeepAnchor);
     cursor.insertText(toEditor(pendingText_));
@@ -92,7 +95,8 @@ void TerminalPane::flush() {
     pendingText_.clear();
     pendingErased_ = 0;
     pendingLength_ = 0;
-    setTextCursor(cursor);
+    if (!caretAtEnd)
+        setTextCursor(cursor);
     ensureCursorVisible();
 }
 

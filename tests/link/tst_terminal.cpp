@@ -191,6 +191,12 @@ private slots:
             pane->flush();
             oneByOne << h.pane();
         }
+        // A caret moved away comes back to the end with the next arrival.
+        pane->moveCursor(QTextCursor::Start);
+        h.window->terminal().append("Y");
+        pane->flush();
+        QCOMPARE(pane->textCursor().position(), pane->document()->characterCount() - 1);
+        QVERIFY(h.pane().endsWith("XY"));
         QCOMPARE(oneByOne.at(4), QString("ade\r\nf"));
         QCOMPARE(oneByOne.last(), QString("adeX"));
         // Together from an empty pane, and after each prefix already shown.
@@ -204,6 +210,7 @@ private slots:
             const int waitingLength = pane->length();
             QCOMPARE(h.pane(), oneByOne.last());
             QCOMPARE(pane->length(), waitingLength);
+            QCOMPARE(pane->textCursor().position(), pane->document()->characterCount() - 1);
         }
     }
 
