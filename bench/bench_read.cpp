@@ -69,7 +69,7 @@ int main(int argc, char* argv[]) {
             std::printf("%8.3f %8.3f %8.3f %8.3f %7.1f%%\n", seconds, floor, seconds / floor, cpu,
                         100 * cpu / seconds);
         }
-        std::printf("worst ratio %.3f (target 1.15), worst cpu %.1f%% (target 5%%)\n\n", worstRatio,
+        std::printf("worst ratio %.3f (target 1.15), worst cpu %.1f%% (target 3%%)\n\n", worstRatio,
                     100 * worstCpu);
     }
     return 0;
