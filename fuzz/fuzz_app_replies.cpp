@@ -18,6 +18,7 @@
 #include "link/SerialPort.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -181,6 +182,17 @@ void disconnect(Rig& rig) {
         rig.port.setOpen(false);
 }
 
+// The window lives as long as the process; its settings and files go when the process ends.
+Rig& sharedRig() {
+    static Rig* made = [] {
+        auto* rig = new Rig;
+        static const QString folder = rig->dir.path();
+        std::atexit([] { QDir(folder).removeRecursively(); });
+        return rig;
+    }();
+    return *made;
+}
+
 void record(const Rig& rig, const QByteArray& file, const QString& path) {
     QFile out(path);
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -191,7 +203,7 @@ void record(const Rig& rig, const QByteArray& file, const QString& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzApp::instance();
-    static Rig* rig = new Rig;
+    Rig* const rig = &sharedRig();
     QList<QByteArray> parts = FuzzInput::parts(data, size);
     const QByteArray file = parts.takeFirst();
     const QString recording = qEnvironmentVariable("ARDENTIX_FUZZ_RECORD");

@@ -1,6 +1,7 @@
 // The configuration file reader: any bytes as a file, read against radios of several firmware
-// releases and modes, then turned into the commands a restore would send.
+// releases and modes, then turned into the commands a restore would send and compared.
 #include "FuzzInput.h"
+#include "cli/FileDiff.h"
 #include "config/ConfigFormat.h"
 
 namespace {
@@ -38,5 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             ++filled;
         });
     checkLoaded(loaded, lines);
+    // The comparison of files finds a file the same as itself.
+    FuzzInput::require(FileDiff::differences(loaded.values, loaded.values).isEmpty());
     return 0;
 }

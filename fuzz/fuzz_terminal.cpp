@@ -32,6 +32,22 @@ void checkFiltered(const QString& chunk) {
     FuzzInput::require(shown.text.size() <= 2 * chunk.size());
 }
 
+// A piece many times over, up to most characters.
+QString flood(const QString& piece, qsizetype repeats, qsizetype most) {
+    return piece.repeated(std::min(repeats, most / std::max<qsizetype>(piece.size(), 1)));
+}
+
+// The receive buffer on its own, past its limit: the newest characters are kept, all of them
+// while they fit in half the buffer.
+void checkKept(QString& buffer, const QString& chunk) {
+    const qsizetype before = buffer.size();
+    keepReceived(buffer, chunk);
+    FuzzInput::require(buffer.size() <= ReceiveBufferLimit);
+    FuzzInput::require(buffer.endsWith(chunk.right(ReceiveBufferLimit / 2)));
+    FuzzInput::require(before + chunk.size() > ReceiveBufferLimit ||
+                       buffer.size() == before + chunk.size());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -43,21 +59,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     receiver->state.receiveBuffer.clear();
     // Most inputs are what a radio sends; a first byte from 0xF0 on floods the receive path.
     const qsizetype repeats = data[0] < 0xf0 ? 1 : qsizetype(1) << (data[0] - 0xf0 + 5);
+    QString kept;
     for (const QByteArray& part : FuzzInput::parts(data + 1, size - 1)) {
         const QString piece = QString::fromLatin1(part);
         checkFiltered(piece);
-        const QString chunk =
-            piece.repeated(std::min(repeats, MostReceived / std::max<qsizetype>(piece.size(), 1)));
-        QString& buffer = receiver->state.receiveBuffer;
-        const qsizetype before = buffer.size();
+        checkKept(kept, flood(piece, repeats, MostReceived));
+        // Enough to take the pane past its limit in one chunk.
+        const QString chunk = flood(piece, repeats, 2 * TerminalLimit);
         receiver->terminal.append(chunk);
-        FuzzInput::require(buffer.size() <= ReceiveBufferLimit);
-        // The newest characters are kept: all of them while they fit in half the buffer.
-        FuzzInput::require(buffer.endsWith(chunk.right(ReceiveBufferLimit / 2)));
-        FuzzInput::require(before + chunk.size() > ReceiveBufferLimit ||
-                           buffer.size() == before + chunk.size());
+        FuzzInput::require(receiver->state.receiveBuffer.endsWith(chunk));
         receiver->pane.flush();
-        FuzzInput::require(receiver->pane.length() <= 2 * TerminalLimit);
+        // At most what it kept and the end of what came, the pane trimming before it adds; a
+        // line end whose CR fell off the kept end counts as a whole one.
+        FuzzInput::require(receiver->pane.length() <= 2 * TerminalLimit + 1);
     }
     return 0;
 }
