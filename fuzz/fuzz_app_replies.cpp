@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -173,13 +174,13 @@ void watchZones(Rig& rig) {
     }
 }
 
+// Whatever the radio said, Disconnect closes the port and the window stops showing it open.
 void disconnect(Rig& rig) {
     if (rig.port.isOpen()) {
         rig.window->link().disconnectAction();
         rig.settle();
     }
-    if (rig.port.isOpen())
-        rig.port.setOpen(false);
+    FuzzInput::require(!rig.port.isOpen() && rig.window->controls().imgConnected->isHidden());
 }
 
 // The window lives as long as the process; its settings and files go when the process ends.
