@@ -2,6 +2,8 @@
 
 PACKAGES=(cmake make g++ qt6-base-dev qt6-serialport-dev qt6-charts-dev libgl-dev fonts-dejavu-core
     desktop-file-utils appstream man-db)
+# scripts/fuzz: clang with libFuzzer and the sanitizers' runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 ensure_packages() {
     local missing=()

@@ -1,11 +1,10 @@
+#include "Arguments.h"
 #include "ExitCode.h"
 #include "FileDiff.h"
 #include "RadioCommands.h"
 #include "TerminalPrompts.h"
-#include "config/ConfigFormat.h"
 #include "core/QuitSignals.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -40,18 +39,6 @@ int usage(const QString& text) {
     return Usage;
 }
 
-// The query keywords of --only, each one a row of the configuration file.
-std::optional<QStringList> onlyKeywords(const QString& list) {
-    QStringList keywords;
-    for (const QString& word : list.split(u',', Qt::SkipEmptyParts)) {
-        const QString query = word.trimmed().toLower();
-        if (!ConfigFormat::row(query))
-            return std::nullopt;
-        keywords << query;
-    }
-    return keywords;
-}
-
 int diff(const QStringList& files, bool quiet) {
     const auto first = FileDiff::settingsOf(files.at(0));
     const auto second = FileDiff::settingsOf(files.at(1));
@@ -74,79 +61,43 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName("Quenlar");
     QCoreApplication::setApplicationVersion(ARDENTIX_VERSION);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Reads, saves, restores and upgrades Quenlar Ardentix radios from a shell.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption port("port", "The radio's serial port: a device or a port number.",
-                                  "DEVICE|N");
-    const QCommandLineOption password("password", "The radio's password (restore, upgrade).",
-                                      "PASS");
-    const QCommandLineOption quiet({"q", "quiet"}, "Only errors on standard error.");
-    const QCommandLineOption verbose("verbose", "Each step on standard error.");
-    const QCommandLineOption json("json", "read: the settings as JSON.");
-    const QCommandLineOption only("only", "restore: only these settings.", "KW,KW");
-    const QCommandLineOption seconds("seconds", "rssi: stop after N seconds.", "N");
-    const QCommandLineOption yes("yes", "Answer yes to every question.");
-    parser.addOptions({port, password, quiet, verbose, json, only, seconds, yes});
-    parser.addPositionalArgument("command", "One of the commands below.");
-    if (!parser.parse(QCoreApplication::arguments()))
-        return usage(parser.errorText());
-    if (parser.isSet("help") || parser.isSet("help-all")) {
-        std::printf("%s\n%s", qPrintable(parser.helpText()), Commands);
+    const Arguments arguments = parseArguments(QCoreApplication::arguments());
+    switch (arguments.outcome) {
+    case Arguments::Outcome::Usage:
+        return usage(arguments.text);
+    case Arguments::Outcome::Help:
+        std::printf("%s\n%s", qPrintable(arguments.text), Commands);
         return Done;
-    }
-    if (parser.isSet("version")) {
+    case Arguments::Outcome::Version:
         std::printf("ardentix-cli %s\n", ARDENTIX_VERSION);
         return Done;
+    case Arguments::Outcome::Run:
+        break;
     }
-
-    const QStringList words = parser.positionalArguments();
-    if (words.isEmpty())
-        return usage("no command given.");
-    const QString command = words.first();
-    const QStringList args = words.mid(1);
-    const auto needs = [&](int count) { return args.size() == count; };
+    const QString& command = arguments.command;
+    const QStringList& args = arguments.args;
     if (command == "diff")
-        return needs(2) ? diff(args, parser.isSet(quiet)) : usage("diff needs two files.");
+        return diff(args, arguments.options.quiet);
 
-    RadioCommands::Options options;
-    options.port = parser.value(port);
-    options.password = parser.value(password);
-    options.quiet = parser.isSet(quiet);
-    options.verbose = parser.isSet(verbose) && !options.quiet;
-    options.json = parser.isSet(json);
-    if (parser.isSet(only)) {
-        const auto keywords = onlyKeywords(parser.value(only));
-        if (!keywords || keywords->isEmpty())
-            return usage("--only names a setting that no configuration file holds.");
-        options.only = *keywords;
-    }
-    if (parser.isSet(seconds)) {
-        bool number = false;
-        options.seconds = parser.value(seconds).toInt(&number);
-        if (!number || options.seconds <= 0)
-            return usage("--seconds needs a number of seconds.");
-    }
     TerminalPrompts prompts;
-    prompts.assumeYes = parser.isSet(yes);
-    prompts.quiet = options.quiet;
+    prompts.assumeYes = arguments.assumeYes;
+    prompts.quiet = arguments.options.quiet;
 
-    RadioCommands radio(options, prompts);
+    RadioCommands radio(arguments.options, prompts);
     const QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::received, &radio, &RadioCommands::interrupt);
-    if (command == "read" && needs(0))
+    if (!arguments.runnable())
+        return usage("'" + (QStringList(command) + args).join(u' ') +
+                     "' is no command this tool knows.");
+    if (command == "read")
         return radio.read();
-    if (command == "save" && needs(1))
+    if (command == "save")
         return radio.save(args.at(0));
-    if (command == "restore" && needs(1))
+    if (command == "restore")
         return radio.restore(args.at(0));
-    if (command == "upgrade" && needs(1))
+    if (command == "upgrade")
         return radio.upgrade(args.at(0));
-    if (command == "rssi" && needs(0))
+    if (command == "rssi")
         return radio.rssi();
-    if (command == "console" && needs(0))
-        return radio.console();
-    return usage("'" + words.join(u' ') + "' is no command this tool knows.");
+    return radio.console();
 }

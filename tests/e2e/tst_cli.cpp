@@ -1,5 +1,7 @@
 // ardentix-cli and ardentix as a shell runs them, against ardentix-radio-sim over
 // pseudo-terminals.
+#include "cli/Arguments.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -65,6 +67,57 @@ class TestCli : public QObject {
     QString path(const QString& name) const { return home_.filePath(name); }
 
 private slots:
+    // The command line as the tool understands it, before any command runs: what runs, and
+    // what is refused with which words.
+    void argumentsUnderstood_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<bool>("runnable");
+        QTest::addColumn<QString>("said");
+        const int run = int(Arguments::Outcome::Run);
+        const int usage = int(Arguments::Outcome::Usage);
+        QTest::newRow("read") << "read --json --port 3" << run << true << "";
+        QTest::newRow("help") << "--help" << int(Arguments::Outcome::Help) << false << "--port";
+        QTest::newRow("version") << "--version" << int(Arguments::Outcome::Version) << false << "";
+        QTest::newRow("nothing") << "" << usage << false << "no command given.";
+        QTest::newRow("unknown option") << "--bogus read" << usage << false << "bogus";
+        QTest::newRow("unknown command") << "frobnicate" << run << false << "";
+        QTest::newRow("extra argument") << "read extra" << run << false << "";
+        QTest::newRow("restore only") << "restore a.cfg --only unit,PWR" << run << true << "";
+        QTest::newRow("only an unknown setting")
+            << "restore a.cfg --only unit,bogus" << usage << false << "--only names a setting";
+        QTest::newRow("only nothing") << "restore a.cfg --only ," << usage << false << "--only";
+        QTest::newRow("seconds zero") << "rssi --seconds 0" << usage << false << "--seconds";
+        QTest::newRow("seconds word") << "rssi --seconds x" << usage << false << "--seconds";
+        QTest::newRow("diff ignores radio options") << "diff a b --seconds x" << run << true << "";
+        QTest::newRow("diff of one file") << "diff a" << usage << false << "diff needs two files.";
+    }
+    void argumentsUnderstood() {
+        QFETCH(QString, line);
+        QFETCH(int, outcome);
+        QFETCH(bool, runnable);
+        QFETCH(QString, said);
+        const Arguments arguments =
+            parseArguments(QStringList{"ardentix-cli"} + line.split(u' ', Qt::SkipEmptyParts));
+        QCOMPARE(int(arguments.outcome), outcome);
+        QCOMPARE(arguments.runnable(), runnable);
+        QVERIFY2(arguments.text.contains(said), qPrintable(arguments.text));
+    }
+    void argumentsGiveTheOptions() {
+        Arguments arguments = parseArguments({"ardentix-cli", "-q", "--verbose", "restore", "a.cfg",
+                                              "--only", " unit, PWR ", "--yes", "--password",
+                                              "ab12", "--port", "/dev/ttyUSB0"});
+        QCOMPARE(arguments.command, QString("restore"));
+        QCOMPARE(arguments.args, QStringList{"a.cfg"});
+        QCOMPARE(arguments.options.only, QStringList({"unit", "pwr"}));
+        QVERIFY(arguments.options.quiet && !arguments.options.verbose && arguments.assumeYes);
+        QCOMPARE(arguments.options.password, QString("ab12"));
+        QCOMPARE(arguments.options.port, QString("/dev/ttyUSB0"));
+        arguments = parseArguments({"ardentix-cli", "rssi", "--seconds", "12", "--json"});
+        QCOMPARE(arguments.options.seconds, 12);
+        QVERIFY(arguments.options.json && !arguments.assumeYes);
+    }
+
     void helpAndVersionNeedNoDisplay() {
         for (const QString& program : {QStringLiteral(CLI_PATH), QStringLiteral(GUI_PATH)}) {
             const Run version = run(program, {"--version"});
