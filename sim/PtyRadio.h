@@ -25,6 +25,8 @@ public:
     QString devicePath() const { return path_; }
     // The speed the program set on the line, in baud.
     int lineBaud() const;
+    // What the program set on the line, as the port settings say it: "19200,N,8,1".
+    QString lineSettings() const;
     void setRadioBaud(int baud) { radioBaud_ = baud; }
 
 signals:
