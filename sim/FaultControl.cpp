@@ -110,6 +110,8 @@ std::optional<FaultControl::Fault> FaultControl::faultOf(const QString& line) {
             return Fault{Fault::Vanish};
         if (word == u"line")
             return Fault{Fault::Line};
+        if (word == u"pending")
+            return Fault{Fault::Pending};
         return std::nullopt;
     }
     std::optional<int> n;
@@ -162,6 +164,8 @@ QString FaultControl::run(const Fault& fault, const QString& line) {
         break;
     case Fault::Line:
         return QStringLiteral("line ") + pty_.lineSettings();
+    case Fault::Pending:
+        return QStringLiteral("pending %1").arg(pty_.pendingBytes());
     }
     return QStringLiteral("done: ") + line;
 }

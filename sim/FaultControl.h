@@ -24,12 +24,12 @@ public:
     QString errorString() const { return error_; }
 
     // One control line: "silent on", "latency 6000", "noise 30", "cut on", "cut-line on",
-    // "clear", "vanish", "line", or "after TEXT: FAULT" to start the fault with the first
-    // command line that begins with TEXT. The answer says what was done, or why not.
+    // "clear", "vanish", "line", "pending", or "after TEXT: FAULT" to start the fault with the
+    // first command line that begins with TEXT. The answer says what was done, or why not.
     QString apply(const QString& line);
 
     struct Fault {
-        enum Kind { Silent, Latency, Noise, Cut, CutLine, Clear, Vanish, Line } kind;
+        enum Kind { Silent, Latency, Noise, Cut, CutLine, Clear, Vanish, Line, Pending } kind;
         int value = 0;
     };
     // A fault's line read, or nothing when it is no fault's.

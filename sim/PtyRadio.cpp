@@ -141,6 +141,13 @@ QString PtyRadio::lineSettings() const {
         .arg((line.c_cflag & CSTOPB) ? 2 : 1);
 }
 
+qsizetype PtyRadio::pendingBytes() const {
+    qsizetype total = 0;
+    for (const Pending& piece : outgoing_)
+        total += piece.bytes.size();
+    return total;
+}
+
 // Takes no more from the line than a radio's input buffer holds, so that a program sending
 // faster than the line speed is held back by the system, as on a real line.
 void PtyRadio::readMaster() {

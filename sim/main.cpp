@@ -58,7 +58,7 @@ int main(int argc, char* argv[]) {
         "control",
         "Make a named pipe at this path that takes faults while the radio runs, a line each: "
         "silent on|off, latency MS, noise PERCENT, cut on|off, cut-line on|off, clear, vanish, "
-        "line, or after TEXT: FAULT.",
+        "line, pending, or after TEXT: FAULT.",
         "path");
     const QCommandLineOption quiet("quiet", "Do not print the received command lines.");
     const QCommandLineOption makeFirmware(

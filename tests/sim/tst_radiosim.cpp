@@ -220,6 +220,7 @@ private slots:
         PtyRadio pty(radio);
         FaultControl control(radio, pty);
         QCOMPARE(control.apply("line"), QString("line 19200,N,8,1"));
+        QCOMPARE(control.apply("pending"), QString("pending 0"));
         QCOMPARE(control.apply("silent on"), QString("done: silent on"));
         QCOMPARE(radio.receive("pwr\r"), QByteArray());
         QCOMPARE(control.apply("clear"), QString("done: clear"));
