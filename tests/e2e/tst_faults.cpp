@@ -131,7 +131,7 @@ struct Radio {
     // Lifts the faults and waits until what the radio still had to say has gone out.
     bool lift() {
         return tell("clear") &&
-               QTest::qWaitFor([this] { return ask("pending") == "pending 0"; }, 15000);
+               QTest::qWaitFor([this] { return ask("pending") == "pending 0"; }, 60000);
     }
 
     QString link;
@@ -478,7 +478,9 @@ const Cell Cells[] = {
     {"login", Fault::Vanish, COMM, 0, "Status: ", "", ""},
     {"login", Fault::ComeBack, COMM, 0, "Status: ", "", ""},
     {"store and restore save", Fault::Silence, COMM, 0, "Status: ", "", "old file"},
-    {"store and restore save", Fault::Late, NOT_SAVED, 1, "Status: ", "", "old file"},
+    // The late answer to one question may come in time to pass for the prompt of the next.
+    {"store and restore save", Fault::Late, "(" COMM "|" NOT_SAVED ")", Either, "Status: .*",
+     "(frmRestore|)", "old file"},
     {"store and restore save", Fault::Noise, "(" NOT_SAVED "|)", 1, "Status: ", "(frmRestore|)",
      "(old file|saved)"},
     {"store and restore save", Fault::CutLine, COMM, 0, "Status: ", "", "old file"},
@@ -519,17 +521,19 @@ const Cell Cells[] = {
 
 struct CliCell {
     Fault fault;
-    int code; // ExitCode
+    const char* code; // the exit codes (ExitCode) it may end with, as a pattern
     const char* err;
 };
 #define CLI_STOPPED "ardentix-cli: the radio stopped answering: 4 of 7 settings were sent\\."
 const CliCell CliCells[] = {
-    {Fault::Silence, 4, CLI_STOPPED},
-    {Fault::Late, 4, CLI_STOPPED},
-    {Fault::Noise, 6, ".*"},
-    {Fault::CutLine, 4, CLI_STOPPED},
-    {Fault::Vanish, 3, "ardentix-cli: the port closed during the restore\\."},
-    {Fault::ComeBack, 3, "ardentix-cli: the port closed during the restore\\."},
+    {Fault::Silence, "4", CLI_STOPPED},
+    {Fault::Late, "4", CLI_STOPPED},
+    // Replies garbled on the way: settings not taken (6), or taken for refused for want of a
+    // login (5), each named with what the radio answered.
+    {Fault::Noise, "(5|6)", "ardentix-cli: .* was not taken: .*"},
+    {Fault::CutLine, "4", CLI_STOPPED},
+    {Fault::Vanish, "3", "ardentix-cli: the port closed during the restore\\."},
+    {Fault::ComeBack, "3", "ardentix-cli: the port closed during the restore\\."},
 };
 
 } // namespace
@@ -554,18 +558,22 @@ class TestFaults : public QObject {
         s.closeDialogs();
         if (fault == Fault::Vanish) {
             QVERIFY(!s.port->isOpen());
-            // The window still answers: a click on Connect says the port is not there.
+            // The window still answers: a click on Connect tells that there is no radio there.
+            const qsizetype told = s.prompts.messages().size();
             s.window->link().connectAction();
             QVERIFY(!s.port->isOpen());
-            QVERIFY2(s.prompts.lastMessage().startsWith("The selected COM port is not available"),
+            QVERIFY2(s.prompts.messages().size() > told &&
+                         (matches(NO_PORT, s.prompts.lastMessage()) ||
+                          matches(COMM, s.prompts.lastMessage())),
                      qPrintable(s.prompts.lastMessage()));
+            QVERIFY(!s.window->controls().imgNotConnected->isHidden());
             QVERIFY(s.window->controls().connectButton->isEnabled());
             return;
         }
         if (fault == Fault::ComeBack)
             s.bringBack(flow.options);
         else
-            QVERIFY(s.radio->lift());
+            QVERIFY2(s.radio->lift(), qPrintable(s.radio->output().right(300)));
         if (!s.port->isOpen() || s.window->controls().imgConnected->isHidden()) {
             if (s.port->isOpen())
                 s.window->link().disconnectAction();
@@ -680,16 +688,16 @@ private slots:
     // ardentix-cli restore, the fault starting once programming has begun.
     void cliRestore_data() {
         QTest::addColumn<int>("fault");
-        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("err");
         for (const CliCell& cell : CliCells)
             if (inShare(shareOf(cell.fault)))
                 QTest::newRow(qPrintable(nameOf(cell.fault)))
-                    << int(cell.fault) << int(cell.code) << QString(cell.err);
+                    << int(cell.fault) << QString(cell.code) << QString(cell.err);
     }
     void cliRestore() {
         QFETCH(int, fault);
-        QFETCH(int, code);
+        QFETCH(QString, code);
         QFETCH(QString, err);
         const Fault kind = Fault(fault);
         {
@@ -701,7 +709,7 @@ private slots:
             qInfo("SEEN cli | %s | code=%d err=\"%s\"", qPrintable(nameOf(kind)), run.code,
                   qPrintable(run.err));
             QVERIFY2(run.ended, "the command-line tool did not end");
-            QCOMPARE(run.code, code);
+            QVERIFY2(matches(code, QString::number(run.code)), qPrintable(run.err));
             QVERIFY2(matches(err, run.err.trimmed()), qPrintable(run.err));
             if (kind == Fault::Vanish) {
                 QCOMPARE(cli({"--quiet", "--port", s.link, "read"}, home).code, 3);
