@@ -159,7 +159,9 @@ QString FaultControl::run(const Fault& fault, const QString& line) {
         radio_.setCutMidLine(started_.cutMidLine);
         break;
     case Fault::Vanish:
-        // As a pulled plug: at once, with nothing tidied away.
+        // As a pulled plug: at once, and the device's node goes with it.
+        if (beforeVanishing)
+            beforeVanishing();
         ::raise(SIGKILL);
         break;
     case Fault::Line:

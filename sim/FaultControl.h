@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "RadioConsole.h"
+#include <functional>
 #include <optional>
 
 class PtyRadio;
@@ -22,6 +23,8 @@ public:
     // Makes the named pipe at path and listens on it; false with errorString() if it cannot.
     bool listen(const QString& path);
     QString errorString() const { return error_; }
+    // Runs just before "vanish" ends the process: the paths that go with the device go too.
+    std::function<void()> beforeVanishing;
 
     // One control line: "silent on", "latency 6000", "noise 30", "cut on", "cut-line on",
     // "clear", "vanish", "line", "pending", or "after TEXT: FAULT" to start the fault with the

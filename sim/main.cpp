@@ -17,11 +17,15 @@ namespace {
 QByteArray linkPath;
 QByteArray controlPath;
 
-void endOnSignal(int) {
+void removePaths() {
     if (!linkPath.isEmpty())
         ::unlink(linkPath.constData());
     if (!controlPath.isEmpty())
         ::unlink(controlPath.constData());
+}
+
+void endOnSignal(int) {
+    removePaths();
     ::_exit(0);
 }
 
@@ -114,6 +118,7 @@ int main(int argc, char* argv[]) {
         }
     }
     FaultControl faults(radio, pty);
+    faults.beforeVanishing = removePaths;
     if (parser.isSet(control)) {
         if (!faults.listen(parser.value(control))) {
             QTextStream(stderr) << "cannot make the control pipe at " << parser.value(control)
