@@ -598,8 +598,13 @@ class TestFaults : public QObject {
         QVERIFY(s.settle());
         QVERIFY2(s.window->fields().text("PowerLevel").startsWith("PWR "),
                  qPrintable("a fresh read shows " + s.window->fields().text("PowerLevel") + "; " +
-                            s.window->controls().statusPanel->text() + "; " +
-                            s.radio->output().right(400)));
+                            s.window->controls().statusPanel->text() + "; pane " +
+                            s.window->txtTerm->text().right(80) + "; open " +
+                            QString::number(s.port->isOpen()) + "; refresh " +
+                            QString::number(s.window->state().refreshRequest) + "; echo off " +
+                            QString::number(s.window->state().echoOff) + "; setup " +
+                            QString::number(s.window->state().setupMode) + "; unit " +
+                            field(s, "UnitAddr") + "; " + s.radio->output().right(200)));
         QVERIFY(!s.window->controls().imgConnected->isHidden());
         QCOMPARE(s.port->settings(), QString("19200,N,8,1"));
         QCOMPARE(s.radio->lineSettings(), QString("19200,N,8,1"));
