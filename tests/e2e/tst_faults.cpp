@@ -592,10 +592,13 @@ class TestFaults : public QObject {
             s.window->upgradeFirmware();
             QCOMPARE(s.prompts.lastMessage(), QString("Radio programming was successful."));
         }
-        // Refresh clicked: the next tick reads the radio afresh.
+        // Refresh clicked: the next tick reads the radio afresh. A loaded machine may make one
+        // answer miss its time-out, so the user may click once more.
         s.window->fields().setText("PowerLevel", QString());
-        s.window->ButtonRefresh->click();
-        QVERIFY(s.settle());
+        for (int click = 0; click < 2 && !field(s, "PowerLevel").startsWith("PWR "); ++click) {
+            s.window->ButtonRefresh->click();
+            QVERIFY(s.settle());
+        }
         QVERIFY2(s.window->fields().text("PowerLevel").startsWith("PWR "),
                  qPrintable("a fresh read shows " + s.window->fields().text("PowerLevel") + "; " +
                             s.window->controls().statusPanel->text() + "; pane " +
