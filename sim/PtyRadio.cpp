@@ -90,7 +90,11 @@ PtyRadio::PtyRadio(RadioConsole& radio, int radioBaud, QObject* parent)
             reports_.stop();
             return;
         }
-        outgoing_.append({clock_.elapsed(), radio_.report()});
+        // A silent radio's report is nothing, and nothing to write would hold up what follows.
+        const QByteArray line = radio_.report();
+        if (line.isEmpty())
+            return;
+        outgoing_.append({clock_.elapsed(), line});
         wakePacer();
     });
     pacer_.setInterval(PaceIntervalMs);
@@ -109,6 +113,39 @@ int PtyRadio::lineBaud() const {
     if (slave_ < 0 || tcgetattr(slave_, &line) != 0)
         return radioBaud_;
     return baudOf(cfgetospeed(&line));
+}
+
+QString PtyRadio::lineSettings() const {
+    termios line{};
+    if (slave_ < 0 || tcgetattr(slave_, &line) != 0)
+        return QString();
+    const char parity = !(line.c_cflag & PARENB) ? 'N' : (line.c_cflag & PARODD) ? 'O' : 'E';
+    int bits = 8;
+    switch (line.c_cflag & CSIZE) {
+    case CS5:
+        bits = 5;
+        break;
+    case CS6:
+        bits = 6;
+        break;
+    case CS7:
+        bits = 7;
+        break;
+    default:
+        break;
+    }
+    return QString("%1,%2,%3,%4")
+        .arg(lineBaud())
+        .arg(QChar(parity))
+        .arg(bits)
+        .arg((line.c_cflag & CSTOPB) ? 2 : 1);
+}
+
+qsizetype PtyRadio::pendingBytes() const {
+    qsizetype total = 0;
+    for (const Pending& piece : outgoing_)
+        total += piece.bytes.size();
+    return total;
 }
 
 // Takes no more from the line than a radio's input buffer holds, so that a program sending

@@ -25,6 +25,10 @@ public:
     QString devicePath() const { return path_; }
     // The speed the program set on the line, in baud.
     int lineBaud() const;
+    // What the program set on the line, as the port settings say it: "19200,N,8,1".
+    QString lineSettings() const;
+    // Characters the radio has still to send, late replies included.
+    qsizetype pendingBytes() const;
     void setRadioBaud(int baud) { radioBaud_ = baud; }
 
 signals:

@@ -91,9 +91,22 @@ QByteArray RadioConsole::withFaults(const QByteArray& out) {
             faulty += char(noise_.bounded(128, 256));
         faulty += c;
     }
-    if (options_.cutReplies && faulty.endsWith(prompt().toLatin1()))
-        faulty.chop(prompt().size());
+    const QByteArray ending = prompt().toLatin1();
+    if ((options_.cutReplies || options_.cutMidLine) && faulty.endsWith(ending)) {
+        faulty.chop(ending.size());
+        if (options_.cutMidLine)
+            cutInsideLastLine(faulty);
+    }
     return faulty;
+}
+
+// The last line stops halfway: neither the rest of it nor its line end ever comes.
+void RadioConsole::cutInsideLastLine(QByteArray& text) {
+    if (!text.endsWith("\r\n"))
+        return;
+    text.chop(2);
+    const qsizetype start = text.lastIndexOf('\n') + 1;
+    text.chop((text.size() - start + 1) / 2);
 }
 
 void RadioConsole::takeByte(char byte, Output& out) {
@@ -130,6 +143,8 @@ void RadioConsole::takeByte(char byte, Output& out) {
         const QString line = QString::fromLatin1(line_);
         line_.clear();
         lines_ << line;
+        if (lineHook_)
+            lineHook_(line);
         wrote_ = false;
         const QByteArray reply = execute(line);
         if (wrote_)
@@ -148,7 +163,12 @@ void RadioConsole::takeByte(char byte, Output& out) {
 // A plausible drift of a few decibels about the radio's own level.
 QByteArray RadioConsole::report() {
     rssi_ = std::clamp(rssi_ + int(noise_.bounded(7)) - 3, -118, -52);
-    return lineOf(QString("RSSI %1 dBm").arg(rssi_));
+    if (options_.silent)
+        return {};
+    QByteArray line = withFaults(lineOf(QString("RSSI %1 dBm").arg(rssi_)));
+    if (options_.cutMidLine)
+        cutInsideLastLine(line);
+    return line;
 }
 
 QByteArray RadioConsole::lineOf(const QString& text) {

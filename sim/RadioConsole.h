@@ -21,6 +21,7 @@ struct RadioOptions {
     int statPages = 3;       // pages of the "stat" alarm listing
     int noisePercent = 0;    // chance, per character sent, of a stray character before it
     bool cutReplies = false; // replies stop short: no prompt ever follows them
+    bool cutMidLine = false; // replies stop inside their last line: no line end, no prompt
     int restartMs = 3000;    // silence while the radio restarts into its loader
 };
 
@@ -59,6 +60,12 @@ public:
     QString firmware() const { return options_.firmware; }
     void setSilent(bool silent) { options_.silent = silent; }
     void setNoise(int percent) { options_.noisePercent = percent; }
+    void setLatency(int ms) { options_.latencyMs = ms; }
+    void setCutReplies(bool cut) { options_.cutReplies = cut; }
+    void setCutMidLine(bool cut) { options_.cutMidLine = cut; }
+    // Told of each command line as it arrives, before the radio acts on it: a fault that
+    // starts there already spoils the answer to that line.
+    void setLineHook(std::function<void(const QString&)> hook) { lineHook_ = std::move(hook); }
     int versionNumber() const { return version_; }
     QString value(const QString& keyword) const { return values_.value(keyword); }
     void setValue(const QString& keyword, const QString& value) { values_[keyword] = value; }
@@ -105,6 +112,7 @@ private:
     QByteArray setupCommand(const QString& word, const QString& rest);
     QByteArray withFaults(const QByteArray& out);
     static QByteArray lineOf(const QString& text);
+    static void cutInsideLastLine(QByteArray& text);
 
     RadioOptions options_;
     int version_;
@@ -128,6 +136,7 @@ private:
     std::array<ZoneCounters, 8> zones_{};
     qint64 trafficAt_ = -1; // when the counters last grew
     std::function<qint64()> now_ = [] { return qint64(0); };
+    std::function<void(const QString&)> lineHook_;
     qint64 restartUntil_ = -1;
     bool confirming_ = false; // "ARE YOU SURE?" was asked
     bool erased_ = false;

@@ -98,7 +98,9 @@ void SimulatedPort::scheduleReport(int generation) {
     clock_.at(clock_.msecs() + RadioConsole::ReportMs, this, [this, generation] {
         if (generation != generation_ || !radio_.reporting())
             return;
-        deliver(radio_.report());
+        const QByteArray line = radio_.report();
+        if (!line.isEmpty())
+            deliver(line);
         scheduleReport(generation);
     });
 }

@@ -1,4 +1,5 @@
 // ardentix-radio-sim: a simulated Ardentix radio on a pseudo-terminal.
+#include "FaultControl.h"
 #include "PtyRadio.h"
 #include "RadioConsole.h"
 #include "SRecord.h"
@@ -14,10 +15,17 @@
 namespace {
 
 QByteArray linkPath;
+QByteArray controlPath;
 
-void endOnSignal(int) {
+void removePaths() {
     if (!linkPath.isEmpty())
         ::unlink(linkPath.constData());
+    if (!controlPath.isEmpty())
+        ::unlink(controlPath.constData());
+}
+
+void endOnSignal(int) {
+    removePaths();
     ::_exit(0);
 }
 
@@ -50,6 +58,12 @@ int main(int argc, char* argv[]) {
                                    "characters sent.",
                                    "percent", "0");
     const QCommandLineOption cut("cut", "Cut every reply short: no prompt follows it.");
+    const QCommandLineOption control(
+        "control",
+        "Make a named pipe at this path that takes faults while the radio runs, a line each: "
+        "silent on|off, latency MS, noise PERCENT, cut on|off, cut-line on|off, clear, vanish, "
+        "line, pending, or after TEXT: FAULT.",
+        "path");
     const QCommandLineOption quiet("quiet", "Do not print the received command lines.");
     const QCommandLineOption makeFirmware(
         "make-firmware", "Write a firmware file of this release to the FILE given, and end.",
@@ -58,7 +72,7 @@ int main(int argc, char* argv[]) {
                                   "65536");
     parser.addPositionalArgument("FILE", "The firmware file to write (with --make-firmware).");
     parser.addOptions({firmware, mode, password, setup, loader, link, latency, store, silent, noise,
-                       cut, quiet, makeFirmware, size});
+                       cut, control, quiet, makeFirmware, size});
     parser.process(app);
 
     if (parser.isSet(makeFirmware)) {
@@ -103,12 +117,24 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
+    FaultControl faults(radio, pty);
+    faults.beforeVanishing = removePaths;
+    if (parser.isSet(control)) {
+        if (!faults.listen(parser.value(control))) {
+            QTextStream(stderr) << "cannot make the control pipe at " << parser.value(control)
+                                << ": " << faults.errorString() << "\n";
+            return 1;
+        }
+        controlPath = QFile::encodeName(parser.value(control));
+    }
     std::signal(SIGTERM, endOnSignal);
     std::signal(SIGINT, endOnSignal);
     std::signal(SIGHUP, endOnSignal);
 
     QTextStream out(stdout);
     out << pty.devicePath() << Qt::endl;
+    QObject::connect(&faults, &FaultControl::said, &app,
+                     [&out](const QString& text) { out << text << Qt::endl; });
     if (!parser.isSet(quiet))
         QObject::connect(&pty, &PtyRadio::lineReceived, &app,
                          [&out](const QString& line) { out << "rx: " << line << Qt::endl; });

@@ -76,7 +76,9 @@ void LoginDialog::logIn() {
     if (console.interrupted())
         return;
     if (!console.holdsExact("PASSWORD OK")) {
-        tryAgain("Invalid Password, try again!");
+        // With no word back on it the radio never judged the password: no reason to doubt it.
+        tryAgain(console.holds("PASSWORD") ? QStringLiteral("Invalid Password, try again!")
+                                           : noAnswer());
         return;
     }
     access_.showLoggedIn(true);

@@ -16,6 +16,11 @@ public:
     LoginDialog(Mode mode, RadioAccess& access, QWidget* parent);
 
     Mode mode() const { return mode_; }
+    // A password the radio did not judge in time.
+    static QString noAnswer() {
+        return QStringLiteral("The radio did not answer the password. Check the cable and the "
+                              "radio's power, then try again.");
+    }
 
     QLabel* InfoLabel;
     QLabel* Label;

@@ -183,12 +183,14 @@ void ConfigSession::consoleFailed() {
     state_.restoreLinkFailure = true;
 }
 
-// A console that shows no prompt after two carriage returns has stopped answering.
+// A console that shows no prompt after two carriage returns has stopped answering. A device that
+// went away cancels the wait it ended; it is told as the closed port it is, not as an interruption
+// by the user.
 ConfigSession::Step ConfigSession::sendStep(const QString& command) {
-    if (console_.interrupted() || state_.restoreLinkFailure)
-        return Step::Interrupted;
     if (!port_.isOpen())
         return Step::PortClosed;
+    if (console_.interrupted() || state_.restoreLinkFailure)
+        return Step::Interrupted;
     if (!promptShown() && !promptShown())
         return console_.interrupted() ? Step::Interrupted : Step::NoAnswer;
     console_.resetBuffer();
@@ -271,6 +273,10 @@ QString ConfigSession::save(const QString& path, const QString& date) {
         return QStringLiteral("the save was interrupted");
     if (!port_.isOpen())
         return QStringLiteral("the link to the radio was lost");
+    // A file that cannot say which radio it came from, and with which firmware, is no save.
+    if (!header.serialNumber || !header.firmware)
+        return QStringLiteral(
+            "the radio did not answer when asked for its serial number and firmware release");
     // Unbuffered, so that a write the disk cut short is seen here and not taken for whole.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

@@ -467,6 +467,9 @@ void RestoreWindow::save() {
     setEnabled(true);
     if (session_->console().interrupted())
         return;
+    // A console failure was told already, and the window closes for it.
+    if (!failure.isEmpty() && state_.restoreLinkFailure)
+        return;
     if (!failure.isEmpty()) {
         prompts_.message("The configuration file was not saved (" + failure +
                              "). Any earlier file of that name is unchanged.",

@@ -33,7 +33,7 @@ RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
     setObjectName("frmRSSI");
     setWindowTitle("RSSI");
     setAttribute(Qt::WA_DeleteOnClose);
-    Text1 = new QLineEdit("n/a", this);
+    Text1 = new QLineEdit(NoReading, this);
     Text1->setObjectName("Text1");
     Text1->setReadOnly(true);
     Text1->setAlignment(Qt::AlignRight);
@@ -91,6 +91,7 @@ void RssiWindow::buildScale(QGridLayout* layout) {
 void RssiWindow::start() {
     ProgressBar1->setValue(BarLow);
     startMs_ = console_.clock().msecs();
+    lastReadingMs_ = startMs_;
     console_.resetBuffer();
     try {
         console_.sendLine("rssi");
@@ -110,8 +111,16 @@ int RssiWindow::barOf(const QString& reading) {
 
 void RssiWindow::onTick() {
     const std::optional<QString> reading = ConsoleText::rssiReadingOf(console_.buffer());
-    if (!reading)
+    const qint64 now = console_.clock().msecs();
+    if (!reading) {
+        // A radio that stopped reporting has no level to show: an old one would mislead.
+        if (now - lastReadingMs_ >= StaleMs && Text1->text() != NoReading) {
+            Text1->setText(NoReading);
+            ProgressBar1->setValue(BarLow);
+        }
         return;
+    }
+    lastReadingMs_ = now;
     Text1->setText(*reading);
     console_.resetBuffer();
     ProgressBar1->setValue(barOf(*reading));

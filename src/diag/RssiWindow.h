@@ -33,6 +33,10 @@ public:
     // The bar for a reading: its number (as far as the text starts with one) plus 170, kept
     // within the scale (50 to 120).
     static int barOf(const QString& reading);
+    // What the reading shows before the first report, and once reports have stopped coming
+    // for StaleMs (several report intervals of the radio's).
+    static constexpr const char* NoReading = "n/a";
+    static constexpr int StaleMs = 2000;
 
     // The chart's time span: two minutes of readings, for a trend while an antenna is turned.
     static constexpr int TrendSeconds = 120;
@@ -60,4 +64,5 @@ private:
     std::unique_ptr<LinkBusy> busy_;
     bool closed_ = false;
     qint64 startMs_ = 0;
+    qint64 lastReadingMs_ = 0;
 };

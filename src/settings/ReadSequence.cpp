@@ -22,6 +22,9 @@ constexpr double CommandSeconds = 4.0;
 // The probe waits for the radio's answer as an edit does: storing a name takes it a moment.
 constexpr double ProbeSeconds = 3.0;
 constexpr int PauseMs = 80;
+// Settings in a row that went unanswered, after which the radio has plainly stopped answering:
+// the rest of the read would only wait out a time-out each.
+constexpr int GiveUpAfter = 3;
 
 } // namespace
 
@@ -109,21 +112,26 @@ void ReadSequence::run() {
     state_.wholeReplies.clear();
     int asked = 0;
     int answered = 0;
+    int unansweredInARow = 0;
     try {
         startSequence();
         for (const Step& step : Steps) {
-            if (stopped())
+            if (stopped() || unansweredInARow == GiveUpAfter)
                 break;
             if (admits(step.gate)) {
                 ++asked;
-                answered += readOne(step) ? 1 : 0;
+                const bool heard = readOne(step);
+                answered += heard ? 1 : 0;
+                unansweredInARow = heard ? 0 : unansweredInARow + 1;
             } else if (step.gate == Gate::NotRemote) {
                 fields_.setText(step.field, "NOT AVAILABLE");
             }
             afterStep(step);
         }
         if (!stopped() && asked > 0)
-            sayWhetherTheRadioAnswered(answered > 0);
+            sayWhetherTheRadioAnswered(answered == 0                     ? Heard::Never
+                                       : unansweredInARow == GiveUpAfter ? Heard::Stopped
+                                                                         : Heard::Answered);
     } catch (const SerialError& error) {
         if (error.endsHandler() && !link_.disconnected)
             link_.reportCommunicationError();
@@ -131,14 +139,16 @@ void ReadSequence::run() {
 }
 
 // A silent radio is said in the status bar until a read hears from it again.
-void ReadSequence::sayWhetherTheRadioAnswered(bool answered) {
+void ReadSequence::sayWhetherTheRadioAnswered(Heard heard) {
     static const QString Silent = QStringLiteral(
         "Status: The radio did not answer. Check the cable and the radio's power, then click "
         "Refresh.");
     QLabel* status = controls_.statusPanel;
-    if (!answered)
+    if (heard == Heard::Never)
         status->setText(Silent);
-    else if (status->text() == Silent)
+    else if (heard == Heard::Stopped)
+        status->setText(stoppedAnswering());
+    else if (status->text() == Silent || status->text() == stoppedAnswering())
         status->setText("Status: ");
 }
 

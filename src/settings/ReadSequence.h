@@ -19,6 +19,14 @@ public:
 
     void run();
 
+    // The status of a read that ended early: the radio fell silent, or answers too late or too
+    // garbled to be of use.
+    static QString stoppedAnswering() {
+        return QStringLiteral("Status: The read was ended: the radio gave no answer to three "
+                              "settings in a row, and the fields show what it said before. Check "
+                              "the cable and the radio's power, then click Refresh.");
+    }
+
     // Applies the field layout of a firmware version number; nothing means not known.
     void applyVersionLayout(std::optional<int> version);
     void applyRoleLayout();
@@ -35,7 +43,8 @@ private:
 
     bool admits(Gate gate) const;
     void startSequence();
-    void sayWhetherTheRadioAnswered(bool answered);
+    enum class Heard { Answered, Never, Stopped };
+    void sayWhetherTheRadioAnswered(Heard heard);
     // True when the radio answered in time.
     bool readOne(const Step& step);
     bool isWhole(const std::optional<QString>& value) const;

@@ -141,6 +141,23 @@ private slots:
         QVERIFY(!loggedInShown(lower));
     }
 
+    // A radio that says nothing to the password has not refused it: the user is told it did
+    // not answer, and may try again once it does.
+    void unansweredPasswordIsNotCalledInvalid() {
+        Harness h(withPassword("ab12"));
+        h.connectAndRead();
+        QPointer<LoginDialog> dialog = openLogin(h);
+        h.radio.setSilent(true);
+        dialog->txtPassword->setText("ab12");
+        dialog->cmdOK->click();
+        QCOMPARE(h.message(), LoginDialog::noAnswer());
+        QVERIFY(!loggedInShown(h));
+        QVERIFY(dialog && !dialog->isHidden());
+        h.radio.setSilent(false);
+        dialog->cmdOK->click();
+        QVERIFY(loggedInShown(h));
+    }
+
     void cancelTurnsTheEchoBackOn() {
         Harness h(withPassword("ab12"));
         h.connectAndRead();

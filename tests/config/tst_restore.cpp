@@ -278,6 +278,23 @@ private slots:
         QVERIFY(h.commands().contains("OPEN"));
     }
 
+    // A radio fallen silent since the read gives the save no serial number or firmware: the
+    // old file stays as it was, and the console failure is told once.
+    void silentRadioSavesNothing() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        const QString path = h.dir.filePath("keep.txt");
+        writeFile(path, "the old file\r\n");
+        h.prompts.files = {path};
+        h.radio.setSilent(true);
+        trigger(*window, "SaveConfig");
+        QCOMPARE(h.message(), Console::communicationError());
+        QCOMPARE(h.prompts.messages().size(), 1);
+        QCOMPARE(contents(path), QByteArray("the old file\r\n"));
+        QVERIFY(window->StatusLabel->text().isEmpty());
+    }
+
     void unwritableSaveKeepsTheOldFile() {
         Harness h;
         h.connectAndRead();
@@ -437,12 +454,14 @@ private slots:
         Harness h;
         h.connectAndRead();
         QPointer<RestoreWindow> window = openRestore(h);
-        h.radio.setSilent(true);
         h.prompts.files = {h.dir.filePath("silent.txt")};
         bool ticked = false;
         h.window->state().gate.waitHook = [&](LinkGate::Wait kind, const QString& label, int) {
             if (label == "saved" && kind == LinkGate::Wait::Yield && !ticked) {
                 ticked = true;
+                // The radio falls silent once the file is whole: the console failure comes
+                // while the display runs.
+                h.window->state().restoreLinkFailure = true;
                 h.window->onTick();
             }
         };

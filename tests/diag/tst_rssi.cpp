@@ -109,6 +109,32 @@ private slots:
         monitor->reject();
     }
 
+    // Reports that stop coming leave no old level on the screen; the next one shows again.
+    void silentRadioShowsNoLevel() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RssiWindow> monitor = open(h);
+        h.radio.setSilent(true);
+        h.port.deliver("RSSI -105 dBm\r\n");
+        monitor->onTick();
+        QCOMPARE(monitor->Text1->text(), QString("-105"));
+        h.clock.advance(RssiWindow::StaleMs / 2);
+        monitor->onTick();
+        QCOMPARE(monitor->Text1->text(), QString("-105"));
+        h.clock.advance(RssiWindow::StaleMs / 2);
+        monitor->onTick();
+        QCOMPARE(monitor->Text1->text(), QString("n/a"));
+        QCOMPARE(monitor->ProgressBar1->value(), monitor->ProgressBar1->minimum());
+        // Half a report is no reading either.
+        h.port.deliver("RSSI -10");
+        monitor->onTick();
+        QCOMPARE(monitor->Text1->text(), QString("n/a"));
+        h.port.deliver("1 dBm\r\n");
+        monitor->onTick();
+        QCOMPARE(monitor->Text1->text(), QString("-101"));
+        monitor->reject();
+    }
+
     void quittingEndsTheReport() {
         Harness h;
         h.connectAndRead();

@@ -1,3 +1,5 @@
+#include "FaultControl.h"
+#include "PtyRadio.h"
 #include "RadioConsole.h"
 #include "RadioParameters.h"
 #include "SRecord.h"
@@ -210,6 +212,71 @@ private slots:
         ask(radio, "KEY");
         QCOMPARE(radio.receive("quit\r"), QByteArray("quit\r\n>"));
         QVERIFY(!radio.keyed() && !radio.inSetupMode());
+    }
+
+    // Faults turned on and off while the radio runs; a cut reply stops inside its last line.
+    void faultsWhileRunning() {
+        RadioConsole radio;
+        PtyRadio pty(radio);
+        FaultControl control(radio, pty);
+        QCOMPARE(control.apply("line"), QString("line 19200,N,8,1"));
+        QCOMPARE(control.apply("pending"), QString("pending 0"));
+        QCOMPARE(control.apply("silent on"), QString("done: silent on"));
+        QCOMPARE(radio.receive("pwr\r"), QByteArray());
+        QCOMPARE(control.apply("clear"), QString("done: clear"));
+        QCOMPARE(radio.receive("pwr\r"), QByteArray("pwr\r\nPWR 30\r\n>"));
+
+        QCOMPARE(control.apply("cut-line on"), QString("done: cut-line on"));
+        QCOMPARE(radio.receive("pwr\r"), QByteArray("pwr\r\nPWR"));
+        QCOMPARE(radio.receive("srev\r"), QByteArray("srev\r\n08-2727A01\r\n3.2.0  1"));
+        QCOMPARE(radio.receive("pwr 27\r"), QByteArray("pwr 27\r\nPROGRA"));
+        QCOMPARE(radio.value("pwr"), QString("27"));
+        radio.receive("rssi\r");
+        QCOMPARE(radio.report(), QByteArray("RSSI -"));
+        radio.receive("\r");
+        control.apply("clear");
+
+        QCOMPARE(control.apply("latency 6000"), QString("done: latency 6000"));
+        QCOMPARE(radio.options().latencyMs, 6000);
+        QCOMPARE(control.apply("noise 100"), QString("done: noise 100"));
+        QCOMPARE(radio.receive("unit\r").size(), 2 * QByteArray("unit\r\nUNIT 14567\r\n>").size());
+        control.apply("clear");
+        QCOMPARE(radio.options().latencyMs, 0);
+    }
+
+    // A fault held for a command line starts with the answer to it, once.
+    void faultsStartWithACommandLine() {
+        RadioConsole radio;
+        PtyRadio pty(radio);
+        FaultControl control(radio, pty);
+        QStringList said;
+        connect(&control, &FaultControl::said, [&](const QString& text) { said << text; });
+        QCOMPARE(control.apply("after pwr 2: silent on"), QString("armed: after pwr 2: silent on"));
+        QCOMPARE(radio.receive("pwr\r"), QByteArray("pwr\r\nPWR 30\r\n>"));
+        QVERIFY(said.isEmpty());
+        QCOMPARE(radio.receive("PWR 25\r"), QByteArray());
+        QCOMPARE(said, QStringList{"done: silent on"});
+        // The radio heard it all the same.
+        QCOMPARE(radio.value("pwr"), QString("25"));
+        control.apply("clear");
+        QCOMPARE(radio.receive("pwr 24\r"), QByteArray("pwr 24\r\nPROGRAMMED OK\r\n>"));
+        QCOMPARE(said.size(), 1);
+    }
+
+    // Control lines that are no fault's change nothing.
+    void controlLinesOutsideTheRules() {
+        RadioConsole radio;
+        PtyRadio pty(radio);
+        FaultControl control(radio, pty);
+        for (const QString& line : QStringList{
+                 "latency -1", "latency 600001", "latency 5x", "noise 101", "noise", "silent maybe",
+                 "silent on off", "after : silent on", "after pwr silent on",
+                 "after pwr:", "after pwr: after unit: silent on", "frobnicate", "cut-line", ""})
+            QCOMPARE(control.apply(line), "refused: " + line);
+        QCOMPARE(radio.receive("pwr\r"), QByteArray("pwr\r\nPWR 30\r\n>"));
+        QCOMPARE(radio.options().latencyMs, 0);
+        QVERIFY(!FaultControl::faultOf("noise 100 200"));
+        QCOMPARE(FaultControl::faultOf("NOISE 40")->value, 40);
     }
 };
 
