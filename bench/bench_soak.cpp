@@ -116,6 +116,125 @@ int simulatedDay(double hours) {
     return memory.judge("simulated day") ? 0 : 1;
 }
 
+// The live screens on the manual clock: their timers are driven by hand, as the tests do, so
+// that hours of updates pass in minutes.
+struct SimulatedScreens {
+    SimulatedScreens() : radio(remote()), port(radio, clock) {
+        settings = std::make_unique<QSettings>(dir.filePath("screens.ini"), QSettings::IniFormat);
+        settings->setValue("Preferences/KeepAlive", "False");
+        window = std::make_unique<MainWindow>(port, prompts, clock, *settings);
+        window->controls().Timer1->blockSignals(true);
+        window->controls().Timer2->blockSignals(true);
+        window->show();
+        window->link().connectAction();
+        window->onTick();
+    }
+    static RadioOptions remote() {
+        RadioOptions options;
+        options.mode = u'R';
+        return options;
+    }
+    // Lets ms of simulated time pass in steps, calling step after each.
+    void pass(qint64 ms, int stepMs, const std::function<void()>& step) {
+        for (qint64 done = 0; done < ms; done += stepMs) {
+            clock.advance(stepMs);
+            QCoreApplication::processEvents();
+            step();
+        }
+        radio.clearLines();
+        prompts.calls.clear();
+    }
+
+    QTemporaryDir dir;
+    ManualClock clock;
+    RadioConsole radio;
+    SimulatedPort port;
+    ScriptedPrompts prompts;
+    std::unique_ptr<QSettings> settings;
+    std::unique_ptr<MainWindow> window;
+};
+
+// A zone screen's poll and grace timers, run by hand in steps of the poll's own interval.
+constexpr int ZoneStepMs = 50;
+class ZoneTimers {
+public:
+    explicit ZoneTimers(ZoneScreen& screen) : screen_(&screen) {
+        screen.pollTimer->blockSignals(true);
+        screen.resetTimer->blockSignals(true);
+    }
+    void operator()() {
+        if (screen_->resetTimer->isActive()) {
+            graceMs_ += ZoneStepMs;
+            if (graceMs_ >= screen_->resetTimer->interval()) {
+                graceMs_ = 0;
+                screen_->onResetTick();
+            }
+        } else {
+            graceMs_ = 0;
+        }
+        pollMs_ += ZoneStepMs;
+        if (screen_->pollTimer->isActive() && pollMs_ >= screen_->pollTimer->interval()) {
+            pollMs_ = 0;
+            screen_->onPollTick();
+        }
+    }
+
+private:
+    ZoneScreen* screen_;
+    int graceMs_ = 0;
+    int pollMs_ = 0;
+};
+
+// Every ten simulated minutes of a screen, its memory and what it keeps.
+bool simulatedScreen(const char* name, SimulatedScreens& run, double hours, int stepMs,
+                     const std::function<void()>& step, const std::function<QString()>& kept) {
+    MemoryWatch memory;
+    std::printf("%s, %.1f simulated hours\n", name, hours);
+    const int tenMinutes = 600000;
+    for (int taken = 1; taken <= int(hours * 6); ++taken) {
+        run.pass(tenMinutes, stepMs, step);
+        const long rss = memory.take(taken >= 6);
+        std::printf("  %5.0f min  rss %ld KiB  %s\n", taken * 10.0, rss, qPrintable(kept()));
+        std::fflush(stdout);
+    }
+    return memory.judge(name);
+}
+
+int simulatedLiveScreens(double hours) {
+    SimulatedScreens run;
+    if (!run.port.isOpen()) {
+        std::fprintf(stderr, "could not connect to the simulated radio\n");
+        return 1;
+    }
+    MainWindow& window = *run.window;
+    window.onRssi();
+    auto* rssi = window.findChild<RssiWindow*>();
+    rssi->Timer1->blockSignals(true);
+    bool bounded = simulatedScreen(
+        "RSSI monitor", run, hours, 100, [rssi] { rssi->onTick(); },
+        [&] {
+            return QString("buffer %1  chart %2 points")
+                .arg(window.state().receiveBuffer.size())
+                .arg(rssi->trendChart->pointCount(0));
+        });
+    rssi->reject();
+    run.pass(1000, 100, [] {});
+
+    window.onZoneData();
+    auto* zones = window.findChild<ZoneDataWindow*>();
+    bounded &= simulatedScreen("zone data screen", run, hours, ZoneStepMs, ZoneTimers(*zones), [&] {
+        return QString("buffer %1  chart %2 points")
+            .arg(window.state().receiveBuffer.size())
+            .arg(zones->growthChart->pointCount(0));
+    });
+    zones->mnuShowZoneQuality->trigger();
+    bounded &= simulatedScreen(
+        "zone quality screen", run, hours, ZoneStepMs, ZoneTimers(*zones->qualityWindow()),
+        [&] { return QString("buffer %1").arg(window.state().receiveBuffer.size()); });
+    zones->reject();
+    return bounded ? 0 : 1;
+}
+
 void runFor(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -184,6 +303,8 @@ int liveScreens(double seconds) {
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--screens") == 0)
+        return simulatedLiveScreens(argc > 2 ? std::max(1.0, std::atof(argv[2])) : 24.0);
     if (argc > 1 && std::strcmp(argv[1], "--live") == 0)
         return liveScreens(argc > 2 ? std::max(10.0, std::atof(argv[2])) : 3600.0);
     return simulatedDay(argc > 1 ? std::max(2.0, std::atof(argv[1])) : 24.0);
