@@ -9,7 +9,10 @@
 // screen, each shown for SECONDS (3600 by default), against ardentix-radio-sim over a
 // pseudo-terminal at 19200 baud, printing resident memory at intervals.
 //
-// Both fail (exit 1) when resident memory grows by more than GrowthBoundKiB after the warm-up.
+// bench_soak --screens [HOURS]: the RSSI monitor, the zone data screen and the zone quality
+// screen, each for HOURS simulated hours (24 by default), on the manual clock.
+//
+// All fail (exit 1) when resident memory grows by more than GrowthBoundKiB after the warm-up.
 #include "BenchSupport.h"
 #include "RadioConsole.h"
 #include "SimulatedPort.h"
