@@ -12,6 +12,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 
@@ -40,6 +42,26 @@ inline double processSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// A figure of /proc/self/status in KiB ("VmRSS" resident now, "VmHWM" the peak); 0 when
+// unreadable.
+inline long statusKiB(const char* field) {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return 0;
+    char line[256];
+    long kib = 0;
+    const size_t length = std::strlen(field);
+    while (std::fgets(line, sizeof line, status))
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':')
+            kib = std::atol(line + length + 1);
+    std::fclose(status);
+    return kib;
+}
+
+inline long residentKiB() {
+    return statusKiB("VmRSS");
 }
 
 // ardentix-radio-sim with the options given, ended with the benchmark.

@@ -2,12 +2,14 @@
 #include "diag/RssiWindow.h"
 #include "diag/TrendChart.h"
 #include "link/ConsoleText.h"
+#include "link/TerminalFilter.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestRssi : public QObject {
@@ -132,6 +134,34 @@ private slots:
         h.port.deliver("1 dBm\r\n");
         monitor->onTick();
         QCOMPARE(monitor->Text1->text(), QString("-101"));
+        monitor->reject();
+    }
+
+    // A line full of noise, more than the receive buffer keeps, with no report in it: the
+    // monitor shows nothing new, the buffer stays within its limit, and the first report after
+    // the noise is read and shown.
+    void noiseBeforeAReportLeavesItReadable() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RssiWindow> monitor = open(h);
+        h.port.deliver("RSSI -90 dBm\r\n");
+        monitor->onTick();
+        QRandomGenerator noise(11);
+        QByteArray bytes(64 * 1024, '\0');
+        for (int chunk = 0; chunk < 24; ++chunk) {
+            for (char& c : bytes)
+                c = char(noise.bounded(256));
+            h.port.deliver(bytes);
+            monitor->onTick();
+            QVERIFY(h.window->state().receiveBuffer.size() <= ReceiveBufferLimit);
+        }
+        QCOMPARE(monitor->Text1->text().trimmed(), QString("-90"));
+        QCOMPARE(monitor->trendChart->pointCount(0), 1);
+        h.port.deliver("\r\nRSSI -72 dBm\r\n");
+        monitor->onTick();
+        QCOMPARE(monitor->Text1->text().trimmed(), QString("-72"));
+        QCOMPARE(monitor->trendChart->pointCount(0), 2);
+        QCOMPARE(h.window->state().receiveBuffer, QString(" "));
         monitor->reject();
     }
 

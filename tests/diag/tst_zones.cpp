@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QScreen>
 #include <QTest>
 
@@ -368,6 +369,36 @@ private slots:
         QCOMPARE(screen->zoneTXCount.at(7)->text(), QString("10"));
         QVERIFY(!screen->updating());
         QVERIFY(h.radio.lines().isEmpty());
+    }
+
+    // Noise that keeps coming holds the requests back (the buffer is never empty), but each
+    // grace time drops what came, so the buffer stays small; once the line is quiet the screen
+    // asks again and shows the radio's counts.
+    void noiseIsDroppedAndTheScreenAsksAgain() {
+        Harness h;
+        h.connectAndRead();
+        ZoneDataWindow* screen = openZoneData(h);
+        tickWith(h, screen, everyZone({10, 10, 1}));
+        h.radio.clearLines();
+        QRandomGenerator noise(5);
+        QByteArray bytes(16 * 1024, '\0');
+        for (int burst = 0; burst < 40; ++burst) {
+            for (char& c : bytes)
+                c = char(noise.bounded(256));
+            h.port.deliver(bytes);
+            screen->onPollTick();
+            if (screen->resetTimer->isActive() && !screen->pollTimer->isActive())
+                screen->onResetTick();
+            QVERIFY(h.window->state().receiveBuffer.size() <= 2 * bytes.size());
+        }
+        QVERIFY(h.commands().isEmpty());
+        // Quiet: a second chance drops what is left, and an update asks.
+        for (int poll = 0; poll < 2 && h.commands().isEmpty(); ++poll)
+            screen->onPollTick();
+        QCOMPARE(h.commands(), QStringList{"ZONE DATA"});
+        tickWith(h, screen, everyZone({20, 30, 2}));
+        QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("20"));
+        QCOMPARE(screen->zoneRXCount.at(7)->text(), QString("30"));
     }
 
     void countsFromTheSimulatedRadio() {
