@@ -101,3 +101,16 @@ struct BenchWindow {
     ScriptedPrompts prompts;
     std::unique_ptr<MainWindow> window;
 };
+
+// The window shown, connected to the device and read once, as a technician starts; false (and
+// said on standard error) when the port did not open.
+inline bool showConnectedAndRead(BenchWindow& bench, const QString& device) {
+    bench.window->show();
+    bench.window->link().connectAction();
+    if (!bench.port.isOpen()) {
+        std::fprintf(stderr, "could not connect to %s\n", qPrintable(device));
+        return false;
+    }
+    bench.window->reader().run();
+    return true;
+}

@@ -51,13 +51,8 @@ int main(int argc, char* argv[]) {
         return 1;
     BenchWindow bench(radio.device);
     MainWindow& window = *bench.window;
-    window.show();
-    window.link().connectAction();
-    if (!bench.port.isOpen()) {
-        std::fprintf(stderr, "could not connect to %s\n", qPrintable(radio.device));
+    if (!showConnectedAndRead(bench, radio.device))
         return 1;
-    }
-    window.reader().run();
 
     qint64 requests = 0;
     bench.port.written = [&requests](const QByteArray& bytes) {

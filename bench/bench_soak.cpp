@@ -267,13 +267,8 @@ int liveScreens(double seconds) {
         return 1;
     BenchWindow bench(radio.device);
     MainWindow& window = *bench.window;
-    window.show();
-    window.link().connectAction();
-    if (!bench.port.isOpen()) {
-        std::fprintf(stderr, "could not connect to %s\n", qPrintable(radio.device));
+    if (!showConnectedAndRead(bench, radio.device))
         return 1;
-    }
-    window.reader().run();
     const auto buffer = [&window] {
         return QString("buffer %1").arg(window.state().receiveBuffer.size());
     };
