@@ -63,10 +63,18 @@ void TrendChart::append(double seconds, const QList<double>& values) {
         points.append({seconds, values.at(series)});
         keepRecent(points, seconds);
         highest_ = std::max(highest_, values.at(series));
-        if (series_.at(series)->isVisible())
-            series_.at(series)->replace(points);
     }
+    if (drawnAt_ && seconds < *drawnAt_ + redrawEvery_)
+        return;
+    drawnAt_ = seconds;
+    for (qsizetype series = 0; series < series_.size(); ++series)
+        if (series_.at(series)->isVisible())
+            series_.at(series)->replace(points_.at(series));
     fitAxes(seconds, false);
+}
+
+qsizetype TrendChart::drawnCount(int series) const {
+    return series_.at(series)->count();
 }
 
 void TrendChart::keepRecent(QList<QPointF>& points, double seconds) const {
@@ -92,6 +100,7 @@ void TrendChart::clear() {
         series_.at(series)->clear();
     }
     highest_ = 0;
+    drawnAt_.reset();
     fitAxes(0, true);
 }
 

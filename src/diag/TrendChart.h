@@ -3,6 +3,7 @@
 #include <QChartView>
 #include <QList>
 #include <QPointF>
+#include <optional>
 
 class QLineSeries;
 class QValueAxis;
@@ -16,6 +17,9 @@ public:
 
     // Keeps only the last `seconds` of readings, the time axis sliding with them.
     void setSpan(double seconds) { span_ = seconds; }
+    // Draws the lines again only once the readings have moved on this many seconds since the
+    // last drawing (every reading is kept all the same): a trend needs no redraw per reading.
+    void setRedrawEvery(double seconds) { redrawEvery_ = seconds; }
     // A fixed value axis instead of one that grows with the readings: exactly low to high, with
     // a mark every step, so that it can match another scale mark for mark.
     void setValueRange(double low, double high, double step);
@@ -27,6 +31,8 @@ public:
     void append(double seconds, const QList<double>& values);
     void clear();
     qsizetype pointCount(int series) const { return points_.at(series).size(); }
+    // The points the visible line shows now.
+    qsizetype drawnCount(int series) const;
 
     static constexpr int MaxPoints = 600;
 
@@ -45,4 +51,7 @@ private:
     double span_ = 0;
     bool fixedValues_ = false;
     double highest_ = 0;
+    double redrawEvery_ = 0;
+    // The reading time of the last drawing; none yet after a clear.
+    std::optional<double> drawnAt_;
 };

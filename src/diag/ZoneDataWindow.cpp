@@ -138,6 +138,7 @@ void ZoneDataWindow::buildPanels() {
         lines << QString("Zone %1").arg(i % ZoneReply::Zones + 1);
     growthChart = new TrendChart("Growth since the screen opened or was reset", lines, this);
     growthChart->setObjectName("growthChart");
+    growthChart->setRedrawEvery(ChartRedrawSeconds);
     chartCounter = new QComboBox(this);
     chartCounter->setObjectName("chartCounter");
     chartCounter->addItems({"Tx.", "Rx.", "Errors"});

@@ -25,6 +25,9 @@ public:
     // fits in its top tenth; never below 10.
     static qint64 fittedScale(qint64 largest, qint64 top);
     ZoneQualityWindow* qualityWindow() const { return quality_; }
+    // The growth chart is a trend over minutes: drawn again once a second, while the counts
+    // and bars follow every reply.
+    static constexpr double ChartRedrawSeconds = 1.0;
 
     QList<QLabel*> zoneTXCount, zoneRXCount, zoneErrorsCount;
     QList<LevelBar*> zoneTXBar, zoneRXBar, zoneErrorsBar;

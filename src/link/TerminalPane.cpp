@@ -12,7 +12,6 @@ TerminalPane::TerminalPane(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
     showTimer_.setSingleShot(true);
-    showTimer_.setInterval(ShowEveryMs);
     connect(&showTimer_, &QTimer::timeout, this, &TerminalPane::flush);
 }
 
@@ -60,7 +59,7 @@ void TerminalPane::insertAtEnd(const QString& text, bool eraseLast) {
     pendingText_ += text;
     pendingLength_ += int(text.size());
     if (!showTimer_.isActive())
-        showTimer_.start();
+        showTimer_.start(showDelayMs());
 }
 
 // A line end is one character in the editor and two in the pane's text: it goes whole.

@@ -24,6 +24,9 @@ public:
     void insertAtEnd(const QString& text, bool eraseLast);
     // Shows now what waits to be shown, with the caret at the end.
     void flush();
+    // How long an arrival waits before it is shown: a frame or two while the pane's window is
+    // in use, longer behind another window (a diagnostic screen), where it is only glanced at.
+    int showDelayMs() const { return isActiveWindow() ? ShowEveryMs : ShowBehindMs; }
 
     // Boldness and colours, as the preferences set them.
     void setLook(bool bold, const QColor& text, const QColor& back);
@@ -39,6 +42,8 @@ private:
 
     // Received text is shown at most this often.
     static constexpr int ShowEveryMs = 40;
+    // ... and this often while another window (a diagnostic screen) is the one in use.
+    static constexpr int ShowBehindMs = 200;
     // Takes back the last character the pane will show: waiting, or shown already.
     void eraseLastCharacter();
 

@@ -102,6 +102,25 @@ private slots:
         QVERIFY(!ZoneReply::skippedZones("SKIP"));
     }
 
+    // Every reading is kept, but the lines are drawn again only once the readings have moved
+    // on by the redraw time; a clear draws the next reading at once.
+    void chartIsDrawnAgainOnlyAfterItsRedrawTime() {
+        TrendChart chart("growth", {"a", "b"}, nullptr);
+        chart.setRedrawEvery(1.0);
+        chart.append(0, {1, 2});
+        QCOMPARE(chart.drawnCount(0), 1);
+        for (const double seconds : {0.27, 0.54, 0.81})
+            chart.append(seconds, {3, 4});
+        QCOMPARE(chart.pointCount(0), 4);
+        QCOMPARE(chart.drawnCount(0), 1);
+        chart.append(1.08, {5, 6});
+        QCOMPARE(chart.drawnCount(0), 5);
+        QCOMPARE(chart.drawnCount(1), 5);
+        chart.clear();
+        chart.append(0.1, {1, 1});
+        QCOMPARE(chart.drawnCount(0), 1);
+    }
+
     void chartThinsALongRun() {
         TrendChart chart("growth", {"a", "b"}, nullptr);
         for (int second = 0; second <= TrendChart::MaxPoints; ++second)

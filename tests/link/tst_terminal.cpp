@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
@@ -212,6 +213,21 @@ private slots:
             QCOMPARE(pane->length(), waitingLength);
             QCOMPARE(pane->textCursor().position(), pane->document()->characterCount() - 1);
         }
+    }
+
+    // Shown within a frame or two while the main window is in use; behind a screen opened over
+    // it, less often.
+    void paneShowsLessOftenBehindAnotherWindow() {
+        Harness h;
+        h.window->show();
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        const int inUse = h.window->txtTerm->showDelayMs();
+        QDialog screen(h.window.get());
+        screen.open();
+        QTRY_COMPARE(QApplication::activeWindow(), &screen);
+        QVERIFY(inUse <= 40);
+        QVERIFY(h.window->txtTerm->showDelayMs() > inUse);
     }
 
     void paneIsTrimmedPastTheLimit() {
