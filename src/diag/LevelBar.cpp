@@ -5,6 +5,7 @@
 
 LevelBar::LevelBar(const QColor& colour, QWidget* parent) : QWidget(parent), colour_(colour) {
     setMinimumSize(10, 80);
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void LevelBar::setValue(qint64 value, qint64 scaleTop) {

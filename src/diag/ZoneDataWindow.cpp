@@ -123,6 +123,7 @@ void ZoneDataWindow::buildPanels() {
             count->setFixedSize(
                 count->fontMetrics().horizontalAdvance(QString::number(WidestCount)),
                 count->sizeHint().height());
+            count->setAutoFillBackground(true);
             *kind.counts << count;
             grid->addWidget(caption, row, 0);
             grid->addWidget(count, row, 1, 1, 3, Qt::AlignRight);
