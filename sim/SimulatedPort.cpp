@@ -27,6 +27,7 @@ void SimulatedPort::setOpen(bool open) {
         ++opens_;
     open_ = open;
     if (!open) {
+        endHold();
         inbox_.clear();
         queuedOut_ = 0;
         inUntilUs_ = 0;
@@ -109,7 +110,50 @@ void SimulatedPort::deliver(const QByteArray& bytes) {
     if (!open_)
         return;
     inbox_ += bytes;
+    if (inbox_.size() >= holdFor_)
+        announce();
+}
+
+// The system counts to 255 at most; the hold ends with the first announcement unless the
+// program asks again while handling it.
+void SimulatedPort::expectCharacters(int count, int withinMs) {
+    hinted_ = true;
+    const bool wasHeld = holdFor_ > 0;
+    endHold();
+    if (holds_ && open_ && count >= 2 && withinMs > 0) {
+        holdFor_ = std::min(count, 255);
+        const int hold = holdGeneration_;
+        clock_.at(clock_.msecs() + withinMs, this, [this, hold] {
+            if (hold != holdGeneration_)
+                return;
+            endHold();
+            if (open_ && !inbox_.isEmpty())
+                announce();
+        });
+    }
+    // What was held and is no longer is announced at the next turn of the event loop, as a
+    // device that becomes readable is.
+    if (wasHeld && !inbox_.isEmpty() && inbox_.size() >= holdFor_)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (open_ && !inbox_.isEmpty())
+                    announce();
+            },
+            Qt::QueuedConnection);
+}
+
+void SimulatedPort::endHold() {
+    holdFor_ = 0;
+    ++holdGeneration_;
+}
+
+void SimulatedPort::announce() {
+    hinted_ = false;
+    ++announcements_;
     emit commEvent(Received);
+    if (!hinted_)
+        endHold();
 }
 
 QByteArray SimulatedPort::readAll() {
@@ -122,6 +166,7 @@ QByteArray SimulatedPort::readAll() {
 
 void SimulatedPort::vanish() {
     open_ = false;
+    endHold();
     inbox_.clear();
     emit deviceLost();
 }

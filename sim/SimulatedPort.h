@@ -23,6 +23,8 @@ public:
     void write(const QByteArray& bytes) override;
     QByteArray readAll() override;
     qint64 bytesToSend() const override { return stuckOut_ + queuedOut_; }
+    // With held arrivals on, holds them back as a serial device asked for a minimum read does.
+    void expectCharacters(int count, int withinMs) override;
 
     // Test controls: another program holds the port; output that never drains; a line event.
     void setBusy(bool busy) { busy_ = busy; }
@@ -35,6 +37,8 @@ public:
     void setPacedOutput(bool paced) { paced_ = paced; }
     // What the radio sends takes the line's time to arrive, a few characters at a time.
     void setPacedInput(bool paced) { pacedInput_ = paced; }
+    // Arrivals wait as expectCharacters() asks (for tests whose clock runs on to the timers).
+    void setHeldArrivals(bool held) { holds_ = held; }
     void inject(int code) { emit commEvent(code); }
     // Bytes as if the radio had sent them.
     void deliver(const QByteArray& bytes);
@@ -42,6 +46,8 @@ public:
     void vanish();
     RadioConsole& radio() { return radio_; }
     int openCount() const { return opens_; }
+    // How many times arrivals were announced.
+    int announcements() const { return announcements_; }
 
 signals:
     // Every write, as the radio receives it.
@@ -53,6 +59,8 @@ private:
     void scheduleArrival(qint64 dueMs, const QByteArray& bytes, int generation);
     void scheduleOnLine(qint64 dueMs, const QByteArray& bytes, int generation);
     qint64 baud() const;
+    void announce();
+    void endHold();
 
     RadioConsole& radio_;
     Clock& clock_;
@@ -70,6 +78,12 @@ private:
     qint64 outUntil_ = 0;
     // When the line towards the program has carried all that was put on it, in microseconds.
     qint64 inUntilUs_ = 0;
+    // Arrivals wait until this many characters are in, or the hold's deadline; 0: no hold.
+    int holdFor_ = 0;
+    int holdGeneration_ = 0;
+    bool hinted_ = false;
+    int announcements_ = 0;
+    bool holds_ = false;
     bool paced_ = false;
     bool pacedInput_ = false;
     bool open_ = false;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QTimer>
+#include <limits>
 
 ZoneScreen::ZoneScreen(Console& console, SharedState& state, const QString& name,
                        const QString& caption, int pollMs, QWidget* parent)
@@ -54,6 +55,7 @@ void ZoneScreen::toggleUpdates() {
 void ZoneScreen::pause() {
     pollTimer->stop();
     resetTimer->stop();
+    console_.port().expectCharacters(0, 0);
     mnuToggleZoneUpdates->setText(startCaption());
 }
 
@@ -71,6 +73,7 @@ void ZoneScreen::enablePolling() {
 void ZoneScreen::done(int result) {
     pollTimer->stop();
     resetTimer->stop();
+    console_.port().expectCharacters(0, 0);
     busy_.reset();
     QDialog::done(result);
 }
@@ -87,6 +90,7 @@ bool ZoneScreen::askedForCounters() {
     if (!console_.buffer().isEmpty())
         return false;
     send(QStringLiteral("ZONE DATA"));
+    expectRestOfReply();
     return true;
 }
 
@@ -94,12 +98,31 @@ bool ZoneScreen::askedForCounters() {
 // third of what the line carries.
 void ZoneScreen::onPortEvent(int code) {
     if (code != SerialPort::Received || !resetTimer->isActive() ||
-        console_.buffer().contains(QStringLiteral("zone clear")) || !tookWholeReply())
+        console_.buffer().contains(QStringLiteral("zone clear")))
         return;
+    if (!tookWholeReply()) {
+        expectRestOfReply();
+        return;
+    }
     resetTimer->stop();
     // The poll rhythm starts again from the request, which need not wait for a tick.
     pollTimer->start();
     askedForCounters();
+}
+
+// Woken once the rest of the counters is in rather than for every few characters (a reply is
+// over a hundred arrivals otherwise), and always before a timer of the screen looks at the
+// buffer, so that nothing held back is taken for a missing reply.
+void ZoneScreen::expectRestOfReply() {
+    const QString& buffer = console_.buffer();
+    const qsizetype missing = ZoneReply::CompleteLength - buffer.size();
+    if (missing <= 0 || buffer.contains(QStringLiteral("SKIP")))
+        return;
+    int untilLook = std::numeric_limits<int>::max();
+    for (const QTimer* timer : {pollTimer, resetTimer})
+        if (timer->isActive())
+            untilLook = std::min(untilLook, timer->remainingTime());
+    console_.port().expectCharacters(int(missing), untilLook - HeldMarginMs);
 }
 
 bool ZoneScreen::droppedResetEcho() {

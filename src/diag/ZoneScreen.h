@@ -31,6 +31,10 @@ public:
     void start();
     bool updating() const;
 
+    // Characters the port holds back for the rest of a reply come at least this long before a
+    // timer of the screen looks at the buffer.
+    static constexpr int HeldMarginMs = 10;
+
     static QString stopCaption() { return QStringLiteral("&Stop Zone Updates"); }
     static QString startCaption() { return QStringLiteral("&Start Zone Updates"); }
 
@@ -77,6 +81,7 @@ protected:
 
 private:
     void onPortEvent(int code);
+    void expectRestOfReply();
 
     std::unique_ptr<LinkBusy> busy_;
 };

@@ -7,7 +7,9 @@
 
 DevicePort::DevicePort(std::function<QString(int)> devicePath, QObject* parent)
     : SerialPort(parent), devicePath_(std::move(devicePath)) {
-    connect(&serial_, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
+    connect(&serial_, &QSerialPort::readyRead, this, &DevicePort::onReceived);
+    batchEnd_.setSingleShot(true);
+    connect(&batchEnd_, &QTimer::timeout, this, &DevicePort::endBatch);
     connect(&serial_, &QSerialPort::bytesWritten, this, &SerialPort::sent);
     connect(&serial_, &QSerialPort::errorOccurred, this, &DevicePort::onError);
     linePoll_.setInterval(100);
@@ -48,6 +50,7 @@ void DevicePort::applySettings() {
 
 void DevicePort::setOpen(bool open) {
     if (!open) {
+        endBatch();
         linePoll_.stop();
         if (serial_.isOpen())
             serial_.close();
@@ -104,6 +107,49 @@ qint64 DevicePort::bytesToSend() const {
     return isOpen() ? serial_.bytesToWrite() : 0;
 }
 
+// Asked for at most this many at once: the system counts to 255, and characters held back from
+// a radio that stopped mid-reply come at most about this many character times late.
+static constexpr int LargestBatch = 128;
+
+// A hint given while the arrival is handled carries the wait on; without one it ends, so that
+// whatever comes next is announced at once.
+void DevicePort::onReceived() {
+    hinted_ = false;
+    emit commEvent(Received);
+    if (!hinted_)
+        endBatch();
+}
+
+void DevicePort::expectCharacters(int count, int withinMs) {
+    hinted_ = true;
+    const int batch = std::clamp(count, 0, LargestBatch);
+    if (!isOpen() || batch < 2 || withinMs <= 0) {
+        endBatch();
+        return;
+    }
+    if (batch != readMinimum_) {
+        if (!PlatformDevice::setReadMinimum(serial_.handle(), batch))
+            return;
+        readMinimum_ = batch;
+    }
+    // Their time on the line at ten bits a character and a little more, if that is sooner.
+    batchEnd_.start(std::min(withinMs, batch * 10000 / baudRate() + 20));
+}
+
+void DevicePort::endBatch() {
+    batchEnd_.stop();
+    if (readMinimum_ == 0)
+        return;
+    readMinimum_ = 0;
+    if (serial_.isOpen())
+        PlatformDevice::setReadMinimum(serial_.handle(), 0);
+}
+
+int DevicePort::baudRate() const {
+    const int baud = serial_.baudRate();
+    return baud > 0 ? baud : 19200;
+}
+
 void DevicePort::pollLines() {
     if (PlatformDevice::hungUp(serial_.handle())) {
         onError(QSerialPort::ResourceError);
@@ -141,6 +187,7 @@ void DevicePort::onError(QSerialPort::SerialPortError error) {
     if (serial_.isOpen() && !PlatformDevice::hungUp(serial_.handle()) &&
         QFileInfo::exists(openPath_))
         return;
+    endBatch();
     linePoll_.stop();
     if (serial_.isOpen())
         serial_.close();

@@ -24,6 +24,7 @@ public:
     void write(const QByteArray& bytes) override;
     QByteArray readAll() override;
     qint64 bytesToSend() const override;
+    void expectCharacters(int count, int withinMs) override;
 
     // Why an open failed, from the port's error and whether this user may open the device.
     static OpenFailure classify(QSerialPort::SerialPortError error, bool mayOpen);
@@ -32,11 +33,19 @@ private:
     void applySettings();
     void pollLines();
     void onError(QSerialPort::SerialPortError error);
+    void onReceived();
+    void endBatch();
+    int baudRate() const;
 
     std::function<QString(int)> devicePath_;
     QString openPath_;
     QSerialPort serial_;
     QTimer linePoll_;
+    // Ends a wait for expected characters that did not all come.
+    QTimer batchEnd_;
+    // The characters the system waits for before it announces an arrival; 0: none.
+    int readMinimum_ = 0;
+    bool hinted_ = false;
     int number_ = 1;
     QString settings_ = QStringLiteral("19200,N,8,1");
     QSerialPort::PinoutSignals lines_;

@@ -14,5 +14,8 @@ bool mayOpen(const QString& device);
 // Whether the far end of an open device hung up (a pseudo-terminal whose server ended), which
 // reads as an endless end of file rather than as an error.
 bool hungUp(qintptr handle);
+// Asks the system to report an open device readable only once this many characters are in
+// (0: as soon as one is); false where it cannot.
+bool setReadMinimum(qintptr handle, int characters);
 
 } // namespace PlatformDevice

@@ -16,4 +16,8 @@ bool hungUp(qintptr) {
     return false;
 }
 
+bool setReadMinimum(qintptr, int) {
+    return false;
+}
+
 } // namespace PlatformDevice

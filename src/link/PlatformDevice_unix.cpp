@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace PlatformDevice {
@@ -36,6 +37,18 @@ bool mayOpen(const QString& device) {
 bool hungUp(qintptr handle) {
     pollfd line{int(handle), POLLIN, 0};
     return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLNVAL));
+}
+
+// The terminal's minimum read count: with no read timer, poll() waits for that many characters.
+bool setReadMinimum(qintptr handle, int characters) {
+    termios line{};
+    if (::tcgetattr(int(handle), &line) != 0)
+        return false;
+    if (line.c_cc[VMIN] == characters && line.c_cc[VTIME] == 0)
+        return true;
+    line.c_cc[VMIN] = cc_t(characters);
+    line.c_cc[VTIME] = 0;
+    return ::tcsetattr(int(handle), TCSANOW, &line) == 0;
 }
 
 } // namespace PlatformDevice

@@ -73,6 +73,13 @@ public:
     virtual void write(const QByteArray& bytes) = 0;
     virtual QByteArray readAll() = 0;
     virtual qint64 bytesToSend() const = 0;
+    // A hint that this many characters are on their way: the next arrival may be announced
+    // only once they are all in, but never later than withinMs from now. A count of 0 ends the
+    // hint. A port that cannot hold arrivals back ignores it.
+    virtual void expectCharacters(int count, int withinMs) {
+        Q_UNUSED(count);
+        Q_UNUSED(withinMs);
+    }
 
 signals:
     void commEvent(int code);

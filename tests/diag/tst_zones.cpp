@@ -296,18 +296,29 @@ private slots:
         QCOMPARE(screen->zoneTXCount.at(0)->text(), QString("10"));
     }
 
+    void replyFromTheSimulatedRadioIsTakenAsItCompletes_data() {
+        QTest::addColumn<bool>("held");
+        QTest::newRow("every piece announced") << false;
+        QTest::newRow("arrivals held back as asked") << true;
+    }
+
     // The radio's reply comes in pieces over 0.27 s: the update that finds it still arriving
     // does not wait out the grace time once it is whole, and the next request follows at once.
+    // Where the port holds arrivals back until the rest is in, the reply is announced a few
+    // times instead of once for every eight characters, and taken just as soon.
     void replyFromTheSimulatedRadioIsTakenAsItCompletes() {
+        QFETCH(bool, held);
         Harness h;
         h.connectAndRead();
         h.port.setPacedInput(true);
+        h.port.setHeldArrivals(held);
         ZoneDataWindow* screen = openZoneData(h);
         h.clock.advance(200);
         QCoreApplication::processEvents();
         screen->onPollTick(); // the skipped zones
         screen->onPollTick();
         const qint64 asked = h.clock.msecs();
+        const int announcedBefore = h.port.announcements();
         QCOMPARE(h.commands(), (QStringList{"skip", "ZONE DATA"}));
         h.clock.advance(50);
         QCoreApplication::processEvents();
@@ -321,10 +332,59 @@ private slots:
         }
         // 516 characters at ten bits each took the line 269 ms, well inside the grace time.
         QVERIFY(h.clock.msecs() >= asked + 269 && h.clock.msecs() < graceStart + 500);
+        if (held)
+            QVERIFY(h.clock.msecs() <= asked + 275 &&
+                    h.port.announcements() - announcedBefore < 12);
         QCOMPARE(screen->growthChart->pointCount(0), 1);
         QVERIFY(screen->zoneRXCount.at(0)->text().toInt() > 0);
         QVERIFY(screen->pollTimer->isActive() && !screen->resetTimer->isActive());
         QCOMPARE(h.commands(), (QStringList{"skip", "ZONE DATA", "ZONE DATA"}));
+    }
+
+    // Characters held back for the rest of a reply come before a timer of the screen looks at
+    // the buffer: an echo alone is no missing reply, and a reply cut short is dropped as before.
+    void heldArrivalsComeBeforeTheScreenLooks() {
+        Harness h;
+        h.connectAndRead();
+        h.port.setHeldArrivals(true);
+        ZoneDataWindow* screen = openZoneData(h);
+        h.clock.advance(200);
+        QCoreApplication::processEvents();
+        screen->onPollTick();    // the skipped zones
+        h.radio.setSilent(true); // the test delivers the reply itself
+        screen->onPollTick();
+        QCOMPARE(h.commands(), (QStringList{"skip", "ZONE DATA"}));
+        const QString whole = everyZone({5, 6, 0});
+        h.port.deliver(whole.left(11).toLatin1());
+        QVERIFY(h.window->state().receiveBuffer.isEmpty());
+        h.clock.advance(screen->pollTimer->remainingTime());
+        QCoreApplication::processEvents();
+        QCOMPARE(h.window->state().receiveBuffer, whole.left(11));
+        screen->onPollTick();
+        QVERIFY(screen->resetTimer->isActive());
+        QCOMPARE(h.commands(), (QStringList{"skip", "ZONE DATA"}));
+
+        // The radio stops after half its reply: what came is in the buffer when the grace
+        // time ends, and the update after it drops it.
+        h.port.deliver(whole.mid(11, 200).toLatin1());
+        QCOMPARE(h.window->state().receiveBuffer, whole.left(211));
+        h.port.deliver(whole.mid(211, 40).toLatin1());
+        QCOMPARE(h.window->state().receiveBuffer, whole.left(211));
+        h.clock.advance(screen->resetTimer->remainingTime());
+        QCoreApplication::processEvents();
+        QCOMPARE(h.window->state().receiveBuffer, whole.left(251));
+        screen->onResetTick();
+        screen->onPollTick();
+        QVERIFY(h.window->state().receiveBuffer.isEmpty());
+        QCOMPARE(screen->zoneRXCount.at(0)->text(), QString("0"));
+
+        // Closing the screen ends a hold: the next arrival is announced at once.
+        screen->onPollTick();
+        h.port.deliver(whole.left(11).toLatin1());
+        screen->reject();
+        QCoreApplication::processEvents();
+        h.port.deliver(QByteArray("x"));
+        QVERIFY(h.window->state().receiveBuffer.endsWith(u'x'));
     }
 
     // What arrives during the grace time is taken only when it is a whole, readable reply;

@@ -23,6 +23,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 class TestPty : public QObject {
     Q_OBJECT
 
@@ -134,7 +138,64 @@ private slots:
         QVERIFY(screen);
         QTRY_VERIFY_WITH_TIMEOUT(screen->zoneRXCount.at(7)->text().toInt() > 0, 15000);
         QVERIFY(s.received().contains("rx: skip\nrx: ZONE DATA\n"));
+        // The system holds each reply's pieces back until the rest is in: a few announcements
+        // a reply, where the radio's pieces are over a hundred.
+        int announced = 0;
+        connect(s.port.get(), &SerialPort::commEvent, this,
+                [&announced](int code) { announced += code == SerialPort::Received; });
+        const qsizetype askedBefore = s.received().count("rx: ZONE DATA\n");
+        QTRY_VERIFY_WITH_TIMEOUT(s.received().count("rx: ZONE DATA\n") >= askedBefore + 4, 15000);
+        const qsizetype asked = s.received().count("rx: ZONE DATA\n") - askedBefore;
+        QVERIFY2(announced < 30 * asked,
+                 qPrintable(QString("%1 announcements for %2 replies").arg(announced).arg(asked)));
         screen->reject();
+    }
+
+    // The port asked for a number of characters announces them once they are all in, or at
+    // its deadline when fewer come; without asking, every arrival is announced.
+    void heldArrivalsOverARealLine() {
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0);
+        QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QString device = QString::fromLocal8Bit(::ptsname(master));
+        DevicePort port([device](int) { return device; });
+        port.setOpen(true);
+        QByteArray received;
+        int announced = 0;
+        connect(&port, &SerialPort::commEvent, this, [&](int code) {
+            if (code != SerialPort::Received)
+                return;
+            ++announced;
+            received += port.readAll();
+        });
+        const auto send = [master](const QByteArray& bytes) {
+            QCOMPARE(::write(master, bytes.constData(), size_t(bytes.size())), bytes.size());
+        };
+
+        port.expectCharacters(60, 5000);
+        for (int piece = 0; piece < 6; ++piece) {
+            send(QByteArray(10, char('a' + piece)));
+            QTest::qWait(5);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(received.size(), 60, 5000);
+        QCOMPARE(announced, 1);
+
+        port.expectCharacters(60, 100);
+        send(QByteArray(20, 'x'));
+        QTRY_COMPARE_WITH_TIMEOUT(received.size(), 80, 5000);
+        QCOMPARE(announced, 2);
+
+        send("y");
+        QTRY_COMPARE_WITH_TIMEOUT(announced, 3, 5000);
+        // Ended early, a wait gives up what it held at once.
+        port.expectCharacters(60, 5000);
+        send("z");
+        QTest::qWait(20);
+        QCOMPARE(announced, 3);
+        port.expectCharacters(0, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(received.right(2), QByteArray("yz"), 1000);
+        port.setOpen(false);
+        ::close(master);
     }
 
     // 3.2.0 to 3.3.0 through the loader at 115200 baud over a real line; the next connection
