@@ -13,9 +13,9 @@ TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWi
     chart->setMargins(QMargins(4, 4, 4, 4));
     time_->setTitleText("Seconds");
     time_->setLabelFormat("%d");
-    time_->setRange(0, 10);
     values_->setLabelFormat("%d");
-    values_->setRange(0, 10);
+    // Marks labelled as whole numbers fall on whole numbers from the start.
+    fitAxes(0, true);
     chart->addAxis(time_, Qt::AlignBottom);
     chart->addAxis(values_, Qt::AlignLeft);
     // Eight colours that tell zones apart; a ninth line starts them again.

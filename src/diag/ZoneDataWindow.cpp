@@ -153,8 +153,9 @@ void ZoneDataWindow::buildPanels() {
     chartRow->addStretch();
     content->addLayout(chartRow);
     content->addWidget(growthChart);
-    // Twelve lines high, enough to read the growth, so that the chart stays on a small screen.
-    growthChart->setMinimumHeight(12 * fontMetrics().lineSpacing());
+    // Sixteen lines high: room for the time axis' marks and title under the title and above
+    // the legend, and still on a small screen.
+    growthChart->setMinimumHeight(16 * fontMetrics().lineSpacing());
     showChartCounter();
     // Room for a scroll bar too: on a screen too low for the chart, the panels keep their width.
     ensurePolished();

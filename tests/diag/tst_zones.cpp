@@ -13,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTest>
+#include <QValueAxis>
 
 namespace {
 
@@ -119,6 +120,22 @@ private slots:
         chart.clear();
         chart.append(0.1, {1, 1});
         QCOMPARE(chart.drawnCount(0), 1);
+    }
+
+    // The marks are labelled as whole numbers: they fall on whole numbers from the start.
+    void chartMarksFallOnWholeNumbers() {
+        TrendChart chart("growth", {"a"}, nullptr);
+        const auto wholeSteps = [&chart] {
+            const QList<QAbstractAxis*> axes = chart.chart()->axes();
+            return !axes.isEmpty() && std::all_of(axes.begin(), axes.end(), [](QAbstractAxis* a) {
+                const auto* axis = qobject_cast<QValueAxis*>(a);
+                const double step = (axis->max() - axis->min()) / (axis->tickCount() - 1);
+                return step == std::floor(step);
+            });
+        };
+        QVERIFY(wholeSteps());
+        chart.append(11, {123});
+        QVERIFY(wholeSteps());
     }
 
     void chartThinsALongRun() {
