@@ -279,7 +279,7 @@ bool floodWhileOpen(RadioSide& radio, MainWindow& window, const Taken& taken, co
     // The closing screens' own exchanges, and any read they ask for, end before the next.
     QElapsedTimer settling;
     settling.start();
-    while (!window.state().gate.free() && settling.elapsed() < 60000)
+    while (!window.state().gate.idle() && settling.elapsed() < 60000)
         runFor(50);
     window.state().refreshRequest = false;
     runFor(300);

@@ -106,7 +106,7 @@ struct Rig {
 
     // Lets what waits for the link run; a reply that never comes expires on the clock.
     void settle() {
-        for (int round = 0; round < 200 && !window->state().gate.free(); ++round) {
+        for (int round = 0; round < 200 && !window->state().gate.idle(); ++round) {
             QCoreApplication::processEvents();
             clock.advance(50);
         }

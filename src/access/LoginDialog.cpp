@@ -17,7 +17,8 @@ constexpr double PromptSeconds = 0.5;
 } // namespace
 
 LoginDialog::LoginDialog(Mode mode, RadioAccess& access, QWidget* parent)
-    : GatedDialog(access.state().gate, parent), mode_(mode), access_(access) {
+    : GatedDialog(access.state().gate, parent), mode_(mode), access_(access),
+      prompts_(access.prompts().askedBy(this)) {
     setObjectName("frmLogin");
     setAttribute(Qt::WA_DeleteOnClose);
     const bool code = mode == Mode::Code;
@@ -116,7 +117,7 @@ void LoginDialog::onUseNone() {
 }
 
 void LoginDialog::tryAgain(const QString& message) {
-    access_.prompts().message(message, "Login");
+    prompts_.message(message, "Login");
     txtPassword->setFocus();
     txtPassword->selectAll();
 }

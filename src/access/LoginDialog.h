@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/GatedDialog.h"
+#include "core/Prompts.h"
 
 class QLabel;
 class QLineEdit;
@@ -47,4 +48,5 @@ private:
 
     Mode mode_;
     RadioAccess& access_;
+    Prompts prompts_;
 };

@@ -18,7 +18,8 @@ constexpr int PauseMs = 100;
 } // namespace
 
 PasswordDialog::PasswordDialog(RadioAccess& access, QWidget* parent)
-    : GatedDialog(access.state().gate, parent), access_(access) {
+    : GatedDialog(access.state().gate, parent), access_(access),
+      prompts_(access.prompts().askedBy(this)) {
     setObjectName("frmSetPass");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Radio Password Setup");
@@ -80,12 +81,11 @@ void PasswordDialog::removePassword() {
     if (console.interrupted())
         return;
     if (verdict == Console::Verdict::Denied) {
-        access_.prompts().message("You must be logged in to disable password protection.", "Error!",
-                                  Prompts::Icon::Critical);
+        prompts_.message("You must be logged in to disable password protection.", "Error!",
+                         Prompts::Icon::Critical);
     } else if (verdict != Console::Verdict::Accepted) {
-        access_.prompts().message("The password was not removed: " + Console::reasonOf(verdict) +
-                                      ".",
-                                  "Error!", Prompts::Icon::Critical);
+        prompts_.message("The password was not removed: " + Console::reasonOf(verdict) + ".",
+                         "Error!", Prompts::Icon::Critical);
     } else {
         // Without a password the radio is open, but the program logs out all the same.
         console.sendLine("PASS NONE");
@@ -100,17 +100,16 @@ void PasswordDialog::removePassword() {
 
 // The new password is in use only once the radio has said so.
 void PasswordDialog::setPassword() {
-    Prompts& prompts = access_.prompts();
     if (Pass1->text() != Pass2->text()) {
-        prompts.message("The two passwords do not match!\rPlease reenter the password.", "Error!",
-                        Prompts::Icon::Critical);
+        prompts_.message("The two passwords do not match!\rPlease reenter the password.", "Error!",
+                         Prompts::Icon::Critical);
         Pass1->setFocus();
         return;
     }
     // "k7q2" with nothing after it would remove the password instead.
     if (Pass1->text().isEmpty()) {
-        prompts.message("Please enter a password of one to four characters.", "Error!",
-                        Prompts::Icon::Critical);
+        prompts_.message("Please enter a password of one to four characters.", "Error!",
+                         Prompts::Icon::Critical);
         Pass1->setFocus();
         return;
     }
@@ -118,9 +117,9 @@ void PasswordDialog::setPassword() {
     if (access_.console().interrupted())
         return;
     if (verdict != Console::Verdict::Accepted) {
-        prompts.message("The radio did not take the new password: " + Console::reasonOf(verdict) +
-                            ".",
-                        "Error!", Prompts::Icon::Critical);
+        prompts_.message("The radio did not take the new password: " + Console::reasonOf(verdict) +
+                             ".",
+                         "Error!", Prompts::Icon::Critical);
         Pass1->setFocus();
         return;
     }

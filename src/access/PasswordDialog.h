@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/GatedDialog.h"
+#include "core/Prompts.h"
 
 #include <QList>
 
@@ -35,4 +36,5 @@ private:
     void setPassword();
 
     RadioAccess& access_;
+    Prompts prompts_;
 };

@@ -8,6 +8,7 @@
 #include "core/ClickableLabel.h"
 #include "core/Clock.h"
 #include "core/LinkGate.h"
+#include "core/ParameterField.h"
 #include "core/ProgressWindow.h"
 #include "core/Prompts.h"
 #include "diag/RssiWindow.h"
@@ -20,7 +21,6 @@
 #include "link/TerminalPane.h"
 #include "program/HelpTexts.h"
 #include "settings/Catalogue.h"
-#include "settings/ParameterField.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,6 +46,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -76,8 +77,8 @@ QPixmap connectionImage(bool connected) {
 
 MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettings& settings,
                        QWidget* parent)
-    : QMainWindow(parent), port_(port), prompts_(prompts), clock_(clock), settings_(settings),
-      console_(port, state_, clock) {
+    : QMainWindow(parent), port_(port), clock_(clock), settings_(settings),
+      prompts_(prompts.onGate(state_.gate).askedBy(this)), console_(port, state_, clock) {
     setObjectName("frmArdentix");
     controls_.window = this;
     buildToolbar();
@@ -110,9 +111,14 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
             [this](const QString& field) { editor_->edit(field); });
     connect(fields_.get(), &SettingsFields::labelClicked, this, &MainWindow::showHelp);
 
-    state_.gate.refused = [this] {
-        controls_.statusPanel->setText("Status: Not now: the radio's firmware is being upgraded.");
+    state_.gate.refused = [this](const QString& why) {
+        controls_.statusPanel->setText("Status: Not now: " + why + ".");
         prompts_.beep();
+    };
+    // What nobody may be asked any more still reaches the user, and a log of standard error.
+    state_.gate.untold = [this](const QString& text) {
+        controls_.statusPanel->setText("Status: " + text);
+        std::fprintf(stderr, "ardentix: %s\n", qPrintable(text));
     };
     connect(&port_, &SerialPort::commEvent, link_.get(), &RadioLink::onPortEvent);
     connect(&port_, &SerialPort::deviceLost, link_.get(), &RadioLink::onDeviceLost);
@@ -196,7 +202,7 @@ void MainWindow::buildMenus() {
     connect(controls_.mnuSetupMode, &QAction::triggered, this,
             [this] { onLink("setup", [this] { enterSetupMode(); }); });
     connect(controls_.mnuConfigRestore, &QAction::triggered, this,
-            [this] { onLink("restore", [this] { openConfigRestore(); }); });
+            &MainWindow::requestConfigRestore);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -448,7 +454,7 @@ template <typename Screen, typename... Extra> void MainWindow::openLiveScreen(Ex
 }
 
 void MainWindow::onRssi() {
-    onLink("rssi", [this] { openLiveScreen<RssiWindow>(); });
+    onLink(LinkKeys::Rssi, [this] { openLiveScreen<RssiWindow>(); });
 }
 
 void MainWindow::onZoneData() {
@@ -501,6 +507,18 @@ void MainWindow::openProperties() {
             link_->connectAction();
     });
     dialog->open();
+}
+
+// The store and restore window takes the radio out of setup mode first: once the setup window
+// has closed, the link is no longer kept for it.
+void MainWindow::requestConfigRestore() {
+    const auto open = [this] { onLink("restore", [this] { openConfigRestore(); }); };
+    if (!setup_) {
+        open();
+        return;
+    }
+    connect(setup_, &QDialog::finished, this, open, Qt::SingleShotConnection);
+    setup_->close();
 }
 
 void MainWindow::openConfigRestore() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "access/RadioAccess.h"
+#include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
 #include "link/LinkControls.h"
@@ -26,7 +27,6 @@ class QToolBar;
 class ClickableLabel;
 struct FirmwareLink;
 class Clock;
-class Prompts;
 class SerialPort;
 class SetupWindow;
 class QSettings;
@@ -86,6 +86,8 @@ public slots:
     void openProperties();
     // The store and restore window, over a port of its own while the main port is closed.
     void openConfigRestore();
+    // The same, as the menu asks for it: out of setup mode first.
+    void requestConfigRestore();
     // Checks a firmware file against the radio and downloads it through the radio's loader.
     void upgradeFirmware();
     // Makes the store and restore window's port: another port object on the same device.
@@ -143,10 +145,11 @@ private:
     static constexpr const char* GeometryKey = "Window/Geometry";
 
     SerialPort& port_;
-    Prompts& prompts_;
     Clock& clock_;
     QSettings& settings_;
     SharedState state_;
+    // The window's questions, counted by the link's gate as waits.
+    Prompts prompts_;
     Console console_;
     LinkControls controls_;
     std::unique_ptr<Terminal> terminal_;

@@ -17,7 +17,7 @@
 
 PropertiesDialog::PropertiesDialog(SerialPort& port, Prompts& prompts, QSettings& settings,
                                    const QStringList& systemPorts, LinkGate& gate, QWidget* parent)
-    : QDialog(parent), port_(port), prompts_(prompts), settings_(settings) {
+    : QDialog(parent), port_(port), prompts_(prompts.askedBy(this)), settings_(settings) {
     setObjectName("frmProperties");
     setWindowTitle("Setup");
     setAttribute(Qt::WA_DeleteOnClose);

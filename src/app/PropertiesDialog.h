@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/Prompts.h"
+
 #include <QDialog>
 #include <functional>
 
 class LinkGate;
-class Prompts;
 class QComboBox;
 class QPushButton;
 class QSettings;
@@ -37,6 +38,6 @@ private:
     bool changePort(int number);
 
     SerialPort& port_;
-    Prompts& prompts_;
+    Prompts prompts_;
     QSettings& settings_;
 };

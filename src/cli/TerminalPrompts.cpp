@@ -14,12 +14,12 @@ QString TerminalPrompts::plain(const QString& text) {
     return lines.trimmed();
 }
 
-Prompts::Answer TerminalPrompts::message(const QString& text, const QString& caption, Icon icon,
-                                         Buttons buttons, std::optional<Answer> defaultAnswer) {
-    const QString shown = caption + ": " + plain(text);
-    switch (buttons) {
+Prompts::Answer TerminalPrompts::showMessage(Question& question) {
+    const QString shown = question.caption + ": " + plain(question.text);
+    const std::optional<Answer> defaultAnswer = question.defaultAnswer;
+    switch (question.buttons) {
     case Buttons::Ok:
-        if (!quiet || icon == Icon::Critical || icon == Icon::Exclamation)
+        if (!quiet || question.icon == Icon::Critical || question.icon == Icon::Exclamation)
             std::fprintf(stderr, "%s\n", qPrintable(shown));
         return Ok;
     case Buttons::YesNo:
@@ -57,14 +57,10 @@ bool TerminalPrompts::ask(const QString& question, bool yesByDefault) {
     return yes;
 }
 
-std::optional<QString> TerminalPrompts::input(const QString&, const QString&, const QString&) {
+std::optional<QString> TerminalPrompts::showInput(Question&) {
     return std::nullopt;
 }
 
-QString TerminalPrompts::openFile(const QString&, const QString&, const QString&, bool) {
-    return std::exchange(file, QString());
-}
-
-QString TerminalPrompts::saveFile(const QString&, const QString&, const QString&, const QString&) {
+QString TerminalPrompts::showFile(Question&) {
     return std::exchange(file, QString());
 }

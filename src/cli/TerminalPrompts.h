@@ -4,8 +4,9 @@
 
 // The prompts of the windows, on a terminal: messages go to standard error; a question is asked
 // on the terminal, answered yes by --yes, and declined when standard input is no terminal.
-class TerminalPrompts : public Prompts {
+class TerminalPrompts : public PromptDisplay, public Prompts {
 public:
+    TerminalPrompts() : Prompts(static_cast<PromptDisplay&>(*this)) {}
     bool assumeYes = false;
     bool quiet = false;
     // The path a file dialog of a session answers with.
@@ -13,15 +14,10 @@ public:
     // A question was answered no (by the user, or for want of a terminal).
     bool declined = false;
 
-    Answer message(const QString& text, const QString& caption, Icon icon, Buttons buttons,
-                   std::optional<Answer> defaultAnswer) override;
-    std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& initial) override;
-    QString openFile(const QString& title, const QString& filter, const QString& fileName,
-                     bool allowCreate) override;
-    QString saveFile(const QString& title, const QString& filter, const QString& fileName,
-                     const QString& defaultSuffix) override;
-    void beep() override {}
+    Answer showMessage(Question& question) override;
+    std::optional<QString> showInput(Question& question) override;
+    QString showFile(Question& question) override;
+    void soundBeep() override {}
 
     // The windows' texts break lines with CR and indent with tabs; a terminal wants neither.
     static QString plain(const QString& text);

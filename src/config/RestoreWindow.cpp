@@ -42,8 +42,8 @@ RestoreWindow::RestoreWindow(std::unique_ptr<SerialPort> port, int portNumber,
                              const QString& settings, SharedState& state, Clock& clock,
                              Prompts& prompts, QWidget* parent)
     : GatedDialog(state.gate, parent), port_(std::move(port)), portNumber_(portNumber),
-      settings_(settings), state_(state), prompts_(prompts),
-      session_(std::make_unique<ConfigSession>(*port_, state, clock, prompts)) {
+      settings_(settings), state_(state), prompts_(prompts.askedBy(this)),
+      session_(std::make_unique<ConfigSession>(*port_, state, clock, prompts_)) {
     setObjectName("frmRestore");
     setWindowTitle("Configuration Store/Restore");
     setAttribute(Qt::WA_DeleteOnClose);

@@ -2,11 +2,11 @@
 
 #include "ConfigSession.h"
 #include "core/GatedDialog.h"
+#include "core/Prompts.h"
 
 #include <memory>
 
 class Clock;
-class Prompts;
 class QAction;
 class QCheckBox;
 class QFrame;
@@ -96,7 +96,7 @@ private:
     int portNumber_;
     QString settings_;
     SharedState& state_;
-    Prompts& prompts_;
+    Prompts prompts_;
     std::unique_ptr<ConfigSession> session_;
     QMap<QString, RowControls> rows_;
     bool readDone_ = false;

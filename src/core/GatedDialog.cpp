@@ -1,5 +1,6 @@
 #include "GatedDialog.h"
 
+#include <QCloseEvent>
 #include <utility>
 
 GatedDialog::GatedDialog(LinkGate& gate, QWidget* parent) : QDialog(parent), gate_(gate) {
@@ -58,10 +59,18 @@ void GatedDialog::done(int result) {
     finishClose(result);
 }
 
+void GatedDialog::closeEvent(QCloseEvent* event) {
+    if (!closed_)
+        reject();
+    // Closed now: the close goes on (and deletes the window); a close the window defers until
+    // its action has returned is ignored until then.
+    event->setAccepted(closed_);
+}
+
 void GatedDialog::onLinkEnding() {
     if (closed_)
         return;
-    if (acting_ > 0) {
+    if (acting_ > 0 || gate_.asks(this)) {
         gate_.interrupt(closeKey(), this, [this] { finishClose(QDialog::Rejected); });
         return;
     }

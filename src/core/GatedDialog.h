@@ -10,6 +10,7 @@
 // (its buttons, Esc, the close box, quitting) while one of its actions waits cancels that
 // action, and the window closes once it has returned: it is never deleted under its own wait.
 // When the link ends (disconnect, reconnect, quit) it closes, leaving the radio as it found it.
+// A question it asked is a wait of its own: the window closes once the question has returned.
 class GatedDialog : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +26,9 @@ public slots:
     void done(int result) override;
 
 protected:
+    // Every close goes through done(), even one of a window hidden behind its own display,
+    // which Qt would otherwise accept (and delete) at once.
+    void closeEvent(QCloseEvent* event) override;
     // The window really closes now: it sends what leaves the radio as the window found it.
     // These commands go out even after an interruption.
     virtual void closing(int result);

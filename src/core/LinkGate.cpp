@@ -6,7 +6,8 @@
 #include <exception>
 
 bool LinkGate::exclusive() const {
-    return std::any_of(scopes_.begin(), scopes_.end(), [](const Scope* s) { return s->exclusive; });
+    return std::any_of(scopes_.begin(), scopes_.end(),
+                       [](const Scope* s) { return !s->exclusiveBecause.isEmpty(); });
 }
 
 bool LinkGate::runsFor(const QObject* owner) const {
@@ -14,16 +15,26 @@ bool LinkGate::runsFor(const QObject* owner) const {
                                 [owner](const Scope* s) { return s->owner == owner; });
 }
 
+bool LinkGate::asks(const QObject* window) const {
+    return window && std::any_of(questions_.begin(), questions_.end(),
+                                 [window](const Question* q) { return q->asker == window; });
+}
+
 LinkGate::Outcome LinkGate::request(const QString& key, QObject* context,
                                     std::function<void()> action) {
     if (shuttingDown_)
         return Outcome::Refused;
-    if (exclusive()) {
+    const auto refuse = [this](const QString& why) {
         if (refused)
-            refused();
+            refused(why);
         return Outcome::Refused;
-    }
-    if (free() || askedByTheRunningAction()) {
+    };
+    for (const Scope* scope : std::as_const(scopes_))
+        if (!scope->exclusiveBecause.isEmpty())
+            return refuse(scope->exclusiveBecause);
+    if (reservedAgainst(key, context))
+        return refuse(reservation_.refusal);
+    if (idle() || askedByTheRunningAction(context)) {
         runAsAction(context, action);
         return Outcome::Ran;
     }
@@ -35,12 +46,24 @@ LinkGate::Outcome LinkGate::request(const QString& key, QObject* context,
     return Outcome::Held;
 }
 
-bool LinkGate::askedByTheRunningAction() const {
-    return busy() && waits_ == 0 && !scopes_.last()->onCancel;
+bool LinkGate::askedByTheRunningAction(const QObject* context) const {
+    if (!busy() || waits_ > 0)
+        return false;
+    const Scope* top = scopes_.last();
+    return !top->onCancel || (context && top->owner == context);
+}
+
+bool LinkGate::reservedAgainst(const QString& key, const QObject* context) const {
+    return reservation_.owner && context != reservation_.owner &&
+           !reservation_.admitted.contains(key);
+}
+
+void LinkGate::reserve(QObject* owner, const QStringList& admitted, const QString& refusal) {
+    reservation_ = {owner, admitted, refusal};
 }
 
 void LinkGate::interrupt(const QString& key, QObject* context, std::function<void()> then) {
-    if (free()) {
+    if (idle()) {
         runAsAction(context, then);
         return;
     }
@@ -62,6 +85,8 @@ void LinkGate::cancel() {
         if (loop)
             loop->quit();
     QList<std::function<void()>> enders;
+    for (const Question* question : std::as_const(questions_))
+        enders << question->answer;
     for (const Scope* scope : std::as_const(scopes_))
         if (scope->onCancel)
             enders << scope->onCancel;
@@ -71,6 +96,8 @@ void LinkGate::cancel() {
 
 void LinkGate::forget(const QObject* context) {
     queue_.removeIf([context](const Entry& e) { return e.context == context; });
+    if (context && reservation_.owner == context)
+        reservation_ = {};
 }
 
 void LinkGate::announceWait(Wait kind, const QString& label) {
@@ -125,16 +152,38 @@ void LinkGate::runHeld() {
         const Entry entry = queue_.takeFirst();
         if (entry.bound && entry.context.isNull())
             continue;
+        // Held before the radio went into a mode of its own: it no longer fits.
+        if (!entry.interruption && reservedAgainst(entry.key, entry.context))
+            continue;
         runAsAction(entry.context, entry.run);
     }
     running_ = false;
 }
 
-LinkBusy::LinkBusy(LinkGate& gate, QObject* owner, bool exclusive, std::function<void()> onCancel)
-    : gate_(gate), scope_{owner, exclusive, std::move(onCancel)} {
+LinkBusy::LinkBusy(LinkGate& gate, QObject* owner, const QString& exclusiveBecause,
+                   std::function<void()> onCancel)
+    : gate_(gate), scope_{owner, exclusiveBecause, std::move(onCancel)} {
     gate_.enter(&scope_);
 }
 
 LinkBusy::~LinkBusy() {
     gate_.leave(&scope_);
+}
+
+OpenQuestion::OpenQuestion(LinkGate& gate, QObject* asker, const QString& label,
+                           std::function<void()> answer)
+    : gate_(gate), hold_(gate, asker), question_{asker, [this, answer = std::move(answer)] {
+                                                     if (answered_)
+                                                         return;
+                                                     answered_ = true;
+                                                     answer();
+                                                 }} {
+    gate_.announceWait(LinkGate::Wait::Question, label);
+    gate_.questions_.append(&question_);
+    gate_.enterWait(nullptr);
+}
+
+OpenQuestion::~OpenQuestion() {
+    gate_.leaveWait(nullptr);
+    gate_.questions_.removeOne(&question_);
 }

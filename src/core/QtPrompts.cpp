@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 
@@ -91,55 +92,86 @@ QString shown(const QString& text) {
     return lines;
 }
 
+// A modal dialog of the program's: run until answered or dismissed, then the focus goes back
+// to the window that asked.
+int runModal(QDialog& dialog, Prompts::Question& question, QWidget* owner) {
+    const QPointer<QWidget> asked = owner ? owner->window() : nullptr;
+    question.dismiss = [&dialog, &question] {
+        question.dismissed = true;
+        dialog.reject();
+    };
+    const int result = dialog.exec();
+    question.dismiss = nullptr;
+    if (asked && asked->isVisible())
+        asked->activateWindow();
+    return result;
+}
+
 } // namespace
 
-Prompts::Answer QtPrompts::message(const QString& text, const QString& caption, Icon icon,
-                                   Buttons buttons, std::optional<Answer> defaultAnswer) {
-    QMessageBox box(boxIcon(icon), caption, shown(text), standardButtons(buttons), parent_);
-    if (defaultAnswer)
-        box.setDefaultButton(standardButtonOf(*defaultAnswer));
-    return answerOf(box.exec());
+QWidget* QtPrompts::ownerOf(const Question& question) const {
+    if (auto* widget = qobject_cast<QWidget*>(question.asker))
+        return widget->window();
+    return parent_;
 }
 
-std::optional<QString> QtPrompts::input(const QString& prompt, const QString& title,
-                                        const QString& initial) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(parent_, title, shown(prompt), QLineEdit::Normal, initial, &ok);
-    if (!ok)
+Prompts::Answer QtPrompts::showMessage(Question& question) {
+    QWidget* owner = ownerOf(question);
+    QMessageBox box(boxIcon(question.icon), question.caption, shown(question.text),
+                    standardButtons(question.buttons), owner);
+    if (question.defaultAnswer)
+        box.setDefaultButton(standardButtonOf(*question.defaultAnswer));
+    return answerOf(runModal(box, question, owner));
+}
+
+std::optional<QString> QtPrompts::showInput(Question& question) {
+    QWidget* owner = ownerOf(question);
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(question.caption);
+    dialog.setLabelText(shown(question.text));
+    dialog.setTextValue(question.initial);
+    if (runModal(dialog, question, owner) != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
-QString QtPrompts::openFile(const QString& title, const QString& filter, const QString& fileName,
-                            bool allowCreate) {
-    QFileDialog dialog(parent_, title, fileName, dialogFilter(filter));
+QString QtPrompts::showFile(Question& question) {
+    QWidget* owner = ownerOf(question);
+    return question.kind == Question::Kind::Open ? openFile(question, owner)
+                                                 : saveFile(question, owner);
+}
+
+QString QtPrompts::openFile(Question& question, QWidget* owner) {
+    QFileDialog dialog(owner, question.caption, question.initial, dialogFilter(question.filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(allowCreate ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(question.allowCreate ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    while (runModal(dialog, question, owner) == QDialog::Accepted &&
+           !dialog.selectedFiles().isEmpty() && !question.dismissed) {
         const QString path = dialog.selectedFiles().constFirst();
         if (QFileInfo::exists(path))
             return path;
-        const auto create = QMessageBox::question(
-            parent_, title,
-            QFileInfo(path).fileName() + "\nThis file does not exist.\nCreate the file?");
-        if (create == QMessageBox::Yes)
+        QMessageBox create(QMessageBox::Question, question.caption,
+                           QFileInfo(path).fileName() +
+                               "\nThis file does not exist.\nCreate the file?",
+                           QMessageBox::Yes | QMessageBox::No, owner);
+        if (runModal(create, question, owner) == QMessageBox::Yes)
             return path;
+        if (question.dismissed)
+            break;
     }
     return QString();
 }
 
-QString QtPrompts::saveFile(const QString& title, const QString& filter, const QString& fileName,
-                            const QString& defaultSuffix) {
-    QFileDialog dialog(parent_, title, fileName, dialogFilter(filter));
+QString QtPrompts::saveFile(Question& question, QWidget* owner) {
+    QFileDialog dialog(owner, question.caption, question.initial, dialogFilter(question.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    dialog.setDefaultSuffix(question.defaultSuffix);
+    if (runModal(dialog, question, owner) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
 }
 
-void QtPrompts::beep() {
+void QtPrompts::soundBeep() {
     QApplication::beep();
 }

@@ -4,21 +4,24 @@
 
 class QWidget;
 
-// The prompts as the windows show them: message boxes, input and file dialogs.
-class QtPrompts : public Prompts {
+// The prompts as the windows show them: message boxes, input and file dialogs, each owned by
+// the window that asked (the main window when none is named), which has the focus back once
+// the question is answered.
+class QtPrompts : public PromptDisplay, public Prompts {
 public:
-    explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit QtPrompts(QWidget* parent = nullptr)
+        : Prompts(static_cast<PromptDisplay&>(*this)), parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    Answer message(const QString& text, const QString& caption, Icon icon, Buttons buttons,
-                   std::optional<Answer> defaultAnswer) override;
-    std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& initial) override;
-    QString openFile(const QString& title, const QString& filter, const QString& fileName,
-                     bool allowCreate) override;
-    QString saveFile(const QString& title, const QString& filter, const QString& fileName,
-                     const QString& defaultSuffix) override;
-    void beep() override;
+
+    Answer showMessage(Question& question) override;
+    std::optional<QString> showInput(Question& question) override;
+    QString showFile(Question& question) override;
+    void soundBeep() override;
 
 private:
+    QWidget* ownerOf(const Question& question) const;
+    QString openFile(Question& question, QWidget* owner);
+    QString saveFile(Question& question, QWidget* owner);
+
     QWidget* parent_;
 };

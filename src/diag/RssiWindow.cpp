@@ -27,7 +27,7 @@ constexpr double ReadingScale = 3.0;
 RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
     : QDialog(parent), console_(console),
       // An interrupted link (a lost device, quitting) closes the monitor.
-      busy_(std::make_unique<LinkBusy>(state.gate, this, false, [this] {
+      busy_(std::make_unique<LinkBusy>(state.gate, this, QString(), [this] {
           QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
       })) {
     setObjectName("frmRSSI");

@@ -2,6 +2,7 @@
 
 #include "core/ClickableLabel.h"
 #include "core/DialogParts.h"
+#include "core/ParameterField.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
@@ -29,20 +30,17 @@ QString direction(const QString& keyword) {
 SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
                          QPushButton& rssiButton, std::function<QString()> modeText,
                          QWidget* parent)
-    : GatedDialog(state.gate, parent), console_(console), state_(state), prompts_(prompts),
-      rssiButton_(rssiButton), modeText_(std::move(modeText)) {
+    : GatedDialog(state.gate, parent), console_(console), state_(state),
+      prompts_(prompts.askedBy(this)), rssiButton_(rssiButton), modeText_(std::move(modeText)) {
     setObjectName("frmSetup");
     setWindowTitle("Setup Mode");
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     const auto field = [this](const char* name) {
-        auto* made = new ClickableLabel("n/a", this);
-        made->setObjectName(name);
-        made->setFrameShape(QFrame::Panel);
-        made->setFrameShadow(QFrame::Sunken);
+        auto* made = new ParameterField(name, 1, this);
+        made->setText("n/a");
         made->setMinimumWidth(90);
-        made->setCursor(Qt::PointingHandCursor);
-        made->setFocusPolicy(Qt::StrongFocus);
+        made->viewport()->setCursor(Qt::PointingHandCursor);
         return made;
     };
     const auto label = [this](const char* name, const QString& text) {
@@ -56,14 +54,10 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
     TxFrequency = field("TxFrequency");
     RxLabel = label("RxLabel", "Rx. Frequency");
     TxLabel = label("TxLabel", "Tx. Frequency");
-    // Each field is named by its label, and the label hands the keyboard to its field.
-    for (auto [caption, field] :
-         {std::pair(RxLabel, RxFrequency), std::pair(TxLabel, TxFrequency)}) {
-        caption->setBuddy(field);
-        caption->setFocusProxy(field);
-        // A label's own name is its text (the frequency): it is named by its caption instead.
-        field->setAccessibleName(caption->text());
-    }
+    // Each field is named by its label. The labels take no focus of their own: one that handed
+    // it to its field would send Tab back from the last field to the first.
+    RxLabel->setBuddy(RxFrequency);
+    TxLabel->setBuddy(TxFrequency);
     Key = DialogParts::button(this, "Key", "Key");
     Key->setToolTip("Enables the transmitter");
     DKey = DialogParts::button(this, "DKey", "De-Key");
@@ -90,15 +84,15 @@ SetupWindow::SetupWindow(Console& console, SharedState& state, Prompts& prompts,
     layout->addWidget(Label1);
     layout->addLayout(DialogParts::buttonRow({ExitButton}));
 
-    connect(RxFrequency, &ClickableLabel::clicked, this, [this] { programFrequency("rx"); });
-    connect(TxFrequency, &ClickableLabel::clicked, this, [this] { programFrequency("tx"); });
+    connect(RxFrequency, &ParameterField::clicked, this, [this] { programFrequency("rx"); });
+    connect(TxFrequency, &ParameterField::clicked, this, [this] { programFrequency("tx"); });
     connect(RxLabel, &ClickableLabel::clicked, this, [this] { showHelp("rx"); });
     connect(TxLabel, &ClickableLabel::clicked, this, [this] { showHelp("tx"); });
     // F1 on a frequency or its label is the label's click.
-    for (ClickableLabel* helped : {RxLabel, RxFrequency})
-        connect(helped, &ClickableLabel::helpRequested, this, [this] { showHelp("rx"); });
-    for (ClickableLabel* helped : {TxLabel, TxFrequency})
-        connect(helped, &ClickableLabel::helpRequested, this, [this] { showHelp("tx"); });
+    connect(RxLabel, &ClickableLabel::helpRequested, this, [this] { showHelp("rx"); });
+    connect(RxFrequency, &ParameterField::helpRequested, this, [this] { showHelp("rx"); });
+    connect(TxLabel, &ClickableLabel::helpRequested, this, [this] { showHelp("tx"); });
+    connect(TxFrequency, &ParameterField::helpRequested, this, [this] { showHelp("tx"); });
     connect(Key, &QPushButton::clicked, this, [this] { setKeyed(true); });
     connect(DKey, &QPushButton::clicked, this, [this] { setKeyed(false); });
     connect(ExitButton, &QPushButton::clicked, this, &SetupWindow::accept);
@@ -142,6 +136,10 @@ bool SetupWindow::enter(Console& console, SharedState& state, Prompts& prompts) 
 }
 
 void SetupWindow::start() {
+    // The radio answers with its setup prompt now: nothing else may talk to it but the
+    // terminal and the RSSI monitor, which belong to the bench test.
+    gate_.reserve(this, {LinkKeys::TypedKeys, LinkKeys::Rssi},
+                  QStringLiteral("the radio is in setup mode: leave it first (Exit Setup Mode)"));
     runAction(QStringLiteral("open"), [this] {
         showKeyed(false);
         readFrequency("rx");
@@ -150,7 +148,7 @@ void SetupWindow::start() {
     });
 }
 
-ClickableLabel* SetupWindow::fieldOf(const QString& keyword) const {
+ParameterField* SetupWindow::fieldOf(const QString& keyword) const {
     return keyword == "rx" ? RxFrequency : TxFrequency;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/GatedDialog.h"
+#include "core/Prompts.h"
 
 #include <functional>
 
 class ClickableLabel;
 class Console;
-class Prompts;
+class ParameterField;
 class QLabel;
 class QPushButton;
 struct SharedState;
@@ -36,8 +37,8 @@ public:
     // Runs when a command fails on the port.
     std::function<void()> onLinkFailure;
 
-    ClickableLabel* RxFrequency;
-    ClickableLabel* TxFrequency;
+    ParameterField* RxFrequency;
+    ParameterField* TxFrequency;
     ClickableLabel* RxLabel;
     ClickableLabel* TxLabel;
     QPushButton* Key;
@@ -55,7 +56,7 @@ private:
     // Reads "rx" or "tx" into its field.
     void readFrequency(const QString& keyword);
     void program(const QString& keyword);
-    ClickableLabel* fieldOf(const QString& keyword) const;
+    ParameterField* fieldOf(const QString& keyword) const;
     // Exactly one of Key and De-Key is enabled.
     void showKeyed(bool keyed);
     void showHelp(const QString& keyword);
@@ -63,7 +64,7 @@ private:
 
     Console& console_;
     SharedState& state_;
-    Prompts& prompts_;
+    Prompts prompts_;
     QPushButton& rssiButton_;
     std::function<QString()> modeText_;
 };

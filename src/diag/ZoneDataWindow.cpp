@@ -35,7 +35,8 @@ const Counter AllCounters[] = {Counter::Transmitted, Counter::Received, Counter:
 
 ZoneDataWindow::ZoneDataWindow(Console& console, SharedState& state, Prompts& prompts,
                                QWidget* parent)
-    : ZoneScreen(console, state, "frmZoneData", "Zone Data", 2000, parent), prompts_(prompts) {
+    : ZoneScreen(console, state, "frmZoneData", "Zone Data", 2000, parent),
+      prompts_(prompts.askedBy(this)) {
     buildMenu();
     buildPanels();
     redrawBars();

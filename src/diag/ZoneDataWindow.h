@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ZoneQualityWindow.h"
+#include "core/Prompts.h"
 
 #include <QPointer>
 #include <array>
 
 class LevelBar;
-class Prompts;
 class QComboBox;
 class QLabel;
 class QVBoxLayout;
@@ -76,5 +76,5 @@ private:
     std::optional<std::array<ZoneReply::Counts, ZoneReply::Zones>> chartBase_;
     qint64 chartStartMs_ = 0;
     QPointer<ZoneQualityWindow> quality_;
-    Prompts& prompts_;
+    Prompts prompts_;
 };

@@ -15,7 +15,7 @@ ZoneScreen::ZoneScreen(Console& console, SharedState& state, const QString& name
     : QDialog(parent), pollTimer(new QTimer(this)), resetTimer(new QTimer(this)), console_(console),
       state_(state),
       // An interrupted link (a lost device, quitting) closes the screen.
-      busy_(std::make_unique<LinkBusy>(state.gate, this, false, [this] {
+      busy_(std::make_unique<LinkBusy>(state.gate, this, QString(), [this] {
           QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
       })) {
     setObjectName(name);
@@ -25,8 +25,15 @@ ZoneScreen::ZoneScreen(Console& console, SharedState& state, const QString& name
     pollTimer->setInterval(pollMs);
     resetTimer->setObjectName("resetTimer");
     resetTimer->setInterval(500);
-    connect(pollTimer, &QTimer::timeout, this, &ZoneScreen::onPollTick);
-    connect(resetTimer, &QTimer::timeout, this, &ZoneScreen::onResetTick);
+    // While a question is open nothing may talk to the radio: the updates rest.
+    connect(pollTimer, &QTimer::timeout, this, [this] {
+        if (!resting())
+            onPollTick();
+    });
+    connect(resetTimer, &QTimer::timeout, this, [this] {
+        if (!resting())
+            onResetTick();
+    });
     // Connected after the main window's receive path, so the arrival is in the buffer already.
     connect(&console.port(), &SerialPort::commEvent, this, &ZoneScreen::onPortEvent);
 }
@@ -70,7 +77,19 @@ void ZoneScreen::enablePolling() {
         pollTimer->start();
 }
 
+bool ZoneScreen::resting() const {
+    return state_.gate.waitDepth() > 0;
+}
+
 void ZoneScreen::done(int result) {
+    if (closed_)
+        return;
+    // Closed under its own question (the link interrupted): once the question has returned.
+    if (state_.gate.asks(this)) {
+        state_.gate.interrupt(objectName() + ":close", this, [this, result] { done(result); });
+        return;
+    }
+    closed_ = true;
     pollTimer->stop();
     resetTimer->stop();
     console_.port().expectCharacters(0, 0);
@@ -97,7 +116,7 @@ bool ZoneScreen::askedForCounters() {
 // Waiting out the grace time for a reply that is already whole would slow the updates to a
 // third of what the line carries.
 void ZoneScreen::onPortEvent(int code) {
-    if (code != SerialPort::Received || !resetTimer->isActive() ||
+    if (code != SerialPort::Received || !resetTimer->isActive() || resting() ||
         console_.buffer().contains(QStringLiteral("zone clear")))
         return;
     if (!tookWholeReply()) {

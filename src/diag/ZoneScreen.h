@@ -82,6 +82,8 @@ protected:
 private:
     void onPortEvent(int code);
     void expectRestOfReply();
+    bool resting() const;
 
     std::unique_ptr<LinkBusy> busy_;
+    bool closed_ = false;
 };

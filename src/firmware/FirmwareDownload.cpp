@@ -32,7 +32,8 @@ FirmwareDownload::FirmwareDownload(Console& console, SharedState& state, Prompts
 
 bool FirmwareDownload::run(const QString& path, const QString& newVersion,
                            const QString& currentVersion) {
-    const LinkBusy busy(state_.gate, nullptr, true);
+    const LinkBusy busy(state_.gate, nullptr,
+                        QStringLiteral("the radio's firmware is being upgraded"));
     bool stored = false;
     try {
         const Entry entry = console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive)

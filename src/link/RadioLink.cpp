@@ -283,7 +283,12 @@ void RadioLink::showErrorEvent(const QString& message) {
 // Said once; the waiting action then gives way at once, and the disconnected state follows
 // once it has.
 void RadioLink::onDeviceLost() {
+    // The loss reported again while its message is open is the same loss.
+    if (tellingLoss_)
+        return;
+    tellingLoss_ = true;
     reportCommunicationError();
+    tellingLoss_ = false;
     requestDisconnect();
 }
 
@@ -301,7 +306,7 @@ bool RadioLink::typeKey(const QString& character) {
     if (character.isEmpty())
         return true;
     typeAhead_ += character.toLatin1();
-    if (state_.gate.request(QStringLiteral("keys"), this, [this] { sendTypedKeys(); }) ==
+    if (state_.gate.request(LinkKeys::TypedKeys, this, [this] { sendTypedKeys(); }) ==
         LinkGate::Outcome::Refused)
         typeAhead_.clear();
     return true;

@@ -85,4 +85,5 @@ private:
     QRandomGenerator random_;
     // Keys typed while another action held the link, sent once it is free.
     QByteArray typeAhead_;
+    bool tellingLoss_ = false;
 };

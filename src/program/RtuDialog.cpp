@@ -10,7 +10,7 @@ RtuDialog::RtuDialog(Console& console, Prompts& prompts, const QString& fieldTex
     : SwitchDialog(console, "frmRTUOptions", "Software RTU Options",
                    "Select if software RTU should be enabled,\nand what RTU id should be used.",
                    "Software RTU", fieldText, parent),
-      prompts_(prompts) {
+      prompts_(prompts.askedBy(this)) {
     auto* idLabel = new QLabel("Enter the RTU ID (0 - 80):", this);
     RTUID = new QLineEdit(idOf(fieldText), this);
     RTUID->setObjectName("RTUID");

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "OptionDialog.h"
+#include "core/Prompts.h"
 
 class QLineEdit;
-class Prompts;
 
 // The software RTU: on or off, and its RTU identifier 0 to 80.
 class RtuDialog : public SwitchDialog {
@@ -21,5 +21,5 @@ public slots:
     void programSettings() override;
 
 private:
-    Prompts& prompts_;
+    Prompts prompts_;
 };

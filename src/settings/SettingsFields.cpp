@@ -1,8 +1,8 @@
 #include "SettingsFields.h"
 
 #include "Catalogue.h"
-#include "ParameterField.h"
 #include "core/ClickableLabel.h"
+#include "core/ParameterField.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -104,7 +104,7 @@ void settle(Cell& cell) {
     for (int round = 0; round < 50; ++round) {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (cell.state().gate.free())
+        if (cell.state().gate.idle())
             break;
         QTest::qWait(1);
     }

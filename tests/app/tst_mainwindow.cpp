@@ -2,9 +2,9 @@
 #include "app/SplashWindow.h"
 #include "core/AppSettings.h"
 #include "core/ClickableLabel.h"
+#include "core/ParameterField.h"
 #include "core/ProgressWindow.h"
 #include "core/QuitSignals.h"
-#include "settings/ParameterField.h"
 
 #include <QAccessible>
 #include <QAction>

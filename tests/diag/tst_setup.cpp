@@ -1,6 +1,7 @@
 #include "Harness.h"
 #include "config/RestoreWindow.h"
 #include "core/ClickableLabel.h"
+#include "core/ParameterField.h"
 #include "diag/SetupWindow.h"
 #include "settings/SettingsFields.h"
 
@@ -31,8 +32,9 @@ class TestSetup : public QObject {
     }
 
 private slots:
-    // The frequencies are named by their labels, work from the keyboard as by the mouse, and
-    // F1 on either shows the label's help.
+    // The frequencies are named by their labels and read out as their values, work from the
+    // keyboard as by the mouse, F1 on either shows the label's help, and Tab reaches every
+    // control of the window.
     void frequenciesByKeyboardAndName() {
         Harness h;
         h.connectAndRead();
@@ -40,12 +42,24 @@ private slots:
         QVERIFY(setup);
         setup->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(setup));
-        for (ClickableLabel* field : {setup->RxFrequency, setup->TxFrequency})
-            QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name),
-                     field == setup->RxFrequency ? QString("Rx. Frequency")
-                                                 : QString("Tx. Frequency"));
-        setup->RxLabel->setFocus();
-        QCOMPARE(QApplication::focusWidget(), setup->RxFrequency);
+        for (ParameterField* field : {setup->RxFrequency, setup->TxFrequency}) {
+            QAccessibleInterface* read = QAccessible::queryAccessibleInterface(field);
+            QCOMPARE(read->text(QAccessible::Name), field == setup->RxFrequency
+                                                        ? QString("Rx. Frequency")
+                                                        : QString("Tx. Frequency"));
+            QCOMPARE(read->text(QAccessible::Value), field->text());
+        }
+        QCOMPARE(setup->RxFrequency->text(), QString("915.000"));
+        setup->RxFrequency->setFocus();
+        QList<QWidget*> reached;
+        for (int press = 0; press < 8; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached << QApplication::focusWidget();
+        }
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{setup->TxFrequency, setup->Key, setup->ExitButton})
+            QVERIFY2(reached.contains(control), qPrintable(control->objectName()));
+        setup->RxFrequency->setFocus();
         h.radio.clearLines();
         h.prompts.calls.clear();
         h.prompts.texts = {QString("916.000")};

@@ -7,8 +7,8 @@
 #include "access/LoginDialog.h"
 #include "app/MainWindow.h"
 #include "config/RestoreWindow.h"
-#include "core/ClickableLabel.h"
 #include "core/Clock.h"
+#include "core/ParameterField.h"
 #include "core/Prompts.h"
 #include "diag/RssiWindow.h"
 #include "diag/SetupWindow.h"
@@ -186,7 +186,7 @@ struct Session {
     bool settle() {
         // A live screen holds the link for as long as it is open.
         const auto rests = [this] {
-            return window->state().gate.free() || shown<RssiWindow>() || shown<ZoneDataWindow>();
+            return window->state().gate.idle() || shown<RssiWindow>() || shown<ZoneDataWindow>();
         };
         const bool free = QTest::qWaitFor(rests, 60000);
         QCoreApplication::processEvents();
@@ -212,7 +212,7 @@ struct Session {
         for (QDialog* dialog : window->findChildren<QDialog*>())
             if (!dialog->isHidden())
                 dialog->close();
-        QVERIFY(QTest::qWaitFor([this] { return window->state().gate.free(); }, 20000));
+        QVERIFY(QTest::qWaitFor([this] { return window->state().gate.idle(); }, 20000));
         QCoreApplication::processEvents();
     }
     QString writeFile(const QString& name, const QByteArray& bytes) {

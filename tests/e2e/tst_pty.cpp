@@ -3,12 +3,12 @@
 #include "app/MainWindow.h"
 #include "core/ClickableLabel.h"
 #include "core/Clock.h"
+#include "core/ParameterField.h"
 #include "core/Prompts.h"
 #include "diag/SetupWindow.h"
 #include "diag/ZoneDataWindow.h"
 #include "link/DevicePort.h"
 #include "link/TerminalPane.h"
-#include "settings/ParameterField.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsFields.h"
 

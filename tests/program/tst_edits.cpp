@@ -1,6 +1,6 @@
 #include "Harness.h"
+#include "core/ParameterField.h"
 #include "program/ParameterEditor.h"
-#include "settings/ParameterField.h"
 #include "settings/SettingsFields.h"
 
 #include <QLabel>

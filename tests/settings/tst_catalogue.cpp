@@ -1,7 +1,7 @@
 #include "Harness.h"
 #include "core/ClickableLabel.h"
+#include "core/ParameterField.h"
 #include "settings/Catalogue.h"
-#include "settings/ParameterField.h"
 #include "settings/SettingsFields.h"
 #include <QGroupBox>
 

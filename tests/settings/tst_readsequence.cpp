@@ -1,7 +1,7 @@
 #include "Harness.h"
 #include "core/ClickableLabel.h"
+#include "core/ParameterField.h"
 #include "link/ConsoleText.h"
-#include "settings/ParameterField.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsFields.h"
 

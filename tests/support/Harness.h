@@ -53,7 +53,7 @@ struct Harness {
     QString message() const { return prompts.lastMessage(); }
     // Lets what was held for the link, and the interruptions, run.
     void settle() {
-        QVERIFY(QTest::qWaitFor([this] { return window->state().gate.free(); }, 10000));
+        QVERIFY(QTest::qWaitFor([this] { return window->state().gate.idle(); }, 10000));
         QCoreApplication::processEvents();
     }
 

@@ -1,6 +1,6 @@
 #include "ParameterField.h"
 
-#include "core/FieldKeys.h"
+#include "FieldKeys.h"
 
 #include <QMouseEvent>
 

@@ -2,9 +2,10 @@
 
 #include <QPlainTextEdit>
 
-// A field of the main window that shows one parameter exactly as the radio reported it, line
-// breaks included, and reports clicks. It takes the keyboard focus: Enter or Space is its click,
-// F1 asks for its label's help.
+// A read-only field of a window's (a parameter, a test frequency) that shows a value exactly as
+// the radio reported it, line breaks included, and reports clicks. It takes the keyboard focus:
+// Enter or Space is its click, F1 asks for its label's help. Its label names it to assistive
+// technology, and its text is the value.
 class ParameterField : public QPlainTextEdit {
     Q_OBJECT
 public:
