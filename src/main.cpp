@@ -12,10 +12,13 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QSettings>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 
 namespace {
+
+constexpr int QuitBoundMs = 5000;
 
 struct StartOptions {
     std::optional<int> exitCode; // set when the program ends before any window
@@ -80,7 +83,14 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<QSettings> settings = openAppSettings();
     PortNames::numberAdapters(*settings, PortNames::systemAdapters());
-    const auto devicePath = [&](int number) { return PortNames::devicePath(*settings, number); };
+    // A port named on the command line holds for this run; the stored ones are left as they were.
+    PortNames::RunPort runPort;
+    if (!options.port.isEmpty()) {
+        PortNaming::Named named;
+        PortNaming::parse(PortNaming::systemScheme(), options.port, named);
+        runPort = PortNames::forRun(*settings, named);
+    }
+    const auto devicePath = [&](int number) { return runPort.deviceOf(*settings, number); };
     DevicePort port(devicePath);
     SystemClock clock;
     QtPrompts prompts;
@@ -90,15 +100,20 @@ int main(int argc, char* argv[]) {
 
     MainWindow window(port, prompts, clock, *settings);
     window.setPortMaker([&] { return std::make_unique<DevicePort>(devicePath); });
-    // A port named on the command line holds for this run; the stored one is left as it was.
-    if (!options.port.isEmpty()) {
-        PortNaming::Named named;
-        PortNaming::parse(PortNaming::systemScheme(), options.port, named);
-        port.setPortNumber(PortNames::numberOf(*settings, named));
-    }
+    if (runPort.number > 0)
+        port.setPortNumber(runPort.number);
     prompts.setParent(&window);
     const QuitSignals quitSignals;
-    QObject::connect(&quitSignals, &QuitSignals::received, &window, &MainWindow::quitBySignal);
+    QObject::connect(&quitSignals, &QuitSignals::received, &window, [&window](int number) {
+        window.quitBySignal();
+        // Nothing the quit waits for lasts this long; should it hang all the same, the
+        // program still ends.
+        QTimer::singleShot(QuitBoundMs, &window, [number] {
+            std::fprintf(stderr, "ardentix: signal %d: the quit did not finish; ending now.\n",
+                         number);
+            QCoreApplication::exit(128 + number);
+        });
+    });
     window.show();
     return app.exec();
 }

@@ -25,14 +25,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -46,7 +43,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -118,7 +114,7 @@ MainWindow::MainWindow(SerialPort& port, Prompts& prompts, Clock& clock, QSettin
     // What nobody may be asked any more still reaches the user, and a log of standard error.
     state_.gate.untold = [this](const QString& text) {
         controls_.statusPanel->setText("Status: " + text);
-        std::fprintf(stderr, "ardentix: %s\n", qPrintable(text));
+        qInfo("ardentix: %s", qPrintable(text));
     };
     connect(&port_, &SerialPort::commEvent, link_.get(), &RadioLink::onPortEvent);
     connect(&port_, &SerialPort::deviceLost, link_.get(), &RadioLink::onDeviceLost);
@@ -638,6 +634,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
+    // Quitting already: a signal meanwhile ends what the quit waits for (quitBySignal).
     if (state_.gate.shuttingDown())
         return;
     if (state_.upgradeCommitted && !quitBySignal_ && !stopUpgradeToQuit())
@@ -669,15 +666,12 @@ void MainWindow::quitNow() {
     QTimer::singleShot(0, this, &QWidget::close);
 }
 
-// A signal quits as File, Exit does, but asks nothing: questions that wait for an answer are
-// answered No.
+// A signal quits as File, Exit does, but nobody is there to answer: the open questions get
+// their safe answers, nothing asks any more, and a quit already under way stops waiting.
 void MainWindow::quitBySignal() {
     quitBySignal_ = true;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() &&
-            (qobject_cast<QMessageBox*>(window) || qobject_cast<QInputDialog*>(window) ||
-             qobject_cast<QFileDialog*>(window)))
-            static_cast<QDialog*>(window)->reject();
+    state_.gate.silence();
+    state_.gate.cancel();
     close();
 }
 

@@ -39,7 +39,8 @@ void fail(const QString& text) {
 
 RadioCommands::RadioCommands(Options options, TerminalPrompts& prompts)
     : options_(std::move(options)), prompts_(prompts), settings_(openAppSettings()),
-      port_([this](int number) { return PortNames::devicePath(*settings_, number); }),
+      runPort_(runPort()),
+      port_([this](int number) { return runPort_.deviceOf(*settings_, number); }),
       session_(port_, state_, clock_, prompts_) {
     PortNames::numberAdapters(*settings_, PortNames::systemAdapters());
 }
@@ -53,17 +54,20 @@ void RadioCommands::interrupt() {
         onInterrupt_();
 }
 
-int RadioCommands::portNumber() const {
-    if (options_.port.isEmpty())
-        return settings_->value("Properties/CommPort", "1").toString().trimmed().toInt();
+PortNames::RunPort RadioCommands::runPort() const {
     PortNaming::Named named;
-    if (!PortNaming::parse(PortNaming::systemScheme(), options_.port, named))
-        return 0;
-    return PortNames::numberOf(*settings_, named);
+    if (options_.port.isEmpty() ||
+        !PortNaming::parse(PortNaming::systemScheme(), options_.port, named))
+        return {settings_->value("Properties/CommPort", "1").toString().trimmed().toInt(), {}};
+    return PortNames::forRun(*settings_, named);
+}
+
+int RadioCommands::portNumber() const {
+    return runPort_.number;
 }
 
 QString RadioCommands::device() const {
-    return PortNames::devicePath(*settings_, portNumber());
+    return runPort_.deviceOf(*settings_, runPort_.number);
 }
 
 void RadioCommands::say(const QString& text) const {

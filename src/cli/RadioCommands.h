@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/SharedState.h"
 #include "link/DevicePort.h"
+#include "link/PortNames.h"
 
 #include <QSettings>
 #include <QStringList>
@@ -51,10 +52,13 @@ private:
     void endProgress() const;
     QString device() const;
     int portNumber() const;
+    // The port of --port, for this run only; without it, the window's stored port.
+    PortNames::RunPort runPort() const;
 
     Options options_;
     TerminalPrompts& prompts_;
     std::unique_ptr<QSettings> settings_;
+    PortNames::RunPort runPort_;
     SystemClock clock_;
     SharedState state_;
     DevicePort port_;

@@ -231,7 +231,9 @@ bool ScriptedPrompts::stayOpen(Question& question) {
         loop.quit();
     };
     QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    askers.append(question.asker);
     loop.exec();
+    askers.removeLast();
     question.dismiss = nullptr;
     return !question.dismissed;
 }

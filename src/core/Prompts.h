@@ -130,12 +130,14 @@ public:
     QList<Call> calls;
     // Runs while a message is shown, before it is answered: what happens behind the box.
     std::function<void(const Call&)> whileShown;
+    // The windows that asked the questions open now, innermost last.
+    QList<const QObject*> askers;
 
     QList<Call> messages() const;
     QString lastMessage() const;
 
 private:
     // True when the question was left open to the end, false when it was dismissed.
-    static bool stayOpen(Question& question);
+    bool stayOpen(Question& question);
     static Answer firstButton(Buttons buttons);
 };

@@ -52,16 +52,19 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
         stored = transfer(path) && judge();
         if (stored)
             console_.sendSafeLine("EXIT");
-        if (console_.interrupted()) {
-            restoreLine();
-        } else {
+        if (!console_.interrupted()) {
             if (stored)
                 prompts_.message("Radio programming was successful.", "Programmed OK",
                                  Prompts::Icon::Information);
             else
                 sayFailed(prompts_);
-            finish(stored);
         }
+        // Interrupted, even while the verdict was shown (a Disconnect): the interruption has
+        // the link next, and no reconnection comes before it.
+        if (console_.interrupted())
+            restoreLine();
+        else
+            finish(stored);
     } catch (const SerialError& error) {
         // The radio is somewhere between its console and its loader: say so, and leave the
         // window disconnected at the console's speed.
@@ -191,7 +194,10 @@ void FirmwareDownload::leaveLoaderUnchanged(const QString& currentVersion) {
                              : QStringLiteral("The upgrade was cancelled. The radio stays in its "
                                               "loader: upgrade it again to bring it back."),
                      "Firmware Upgrade", Prompts::Icon::Information);
-    finish(running);
+    if (console_.interrupted())
+        restoreLine();
+    else
+        finish(running);
 }
 
 void FirmwareDownload::synchronise() {

@@ -88,16 +88,23 @@ QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts) 
     return ports;
 }
 
-int numberOf(QSettings& settings, const PortNaming::Named& named) {
+RunPort forRun(QSettings& settings, const PortNaming::Named& named) {
     if (named.device.isEmpty())
-        return named.number;
+        return {named.number, QString()};
     if (const int builtIn = PortNaming::builtInNumber(systemScheme(), named.device))
-        return builtIn;
-    // A mistyped path is not kept in the settings.
-    if (!QFileInfo::exists(named.device))
-        return mappedPorts(settings).key(named.device, 0);
-    numberAdapters(settings, {named.device});
-    return mappedPorts(settings).key(named.device, 0);
+        return {builtIn, QString()};
+    const QMap<int, QString> mapped = mappedPorts(settings);
+    if (const int known = mapped.key(named.device, 0))
+        return {known, QString()};
+    int number = 1;
+    while (mapped.contains(number) ||
+           QFileInfo::exists(PortNaming::builtInDevice(systemScheme(), number)))
+        ++number;
+    return {number, named.device};
+}
+
+QString RunPort::deviceOf(QSettings& settings, int n) const {
+    return n == number && !device.isEmpty() ? device : devicePath(settings, n);
 }
 
 QString describe(const Port& port) {

@@ -30,10 +30,16 @@ struct Port {
 // The ports that exist, by number: those the "Ports" group maps to a device that exists, and
 // the system's own serial ports (/dev/ttyS<n-1>, COMn) that have no mapping. Nothing is opened.
 QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts);
-// The number of a port named by number or device: a device the "Ports" group does not map yet
-// (and that is no built-in port) is given the lowest free number, written back; 0 for a
-// device that neither exists nor is mapped.
-int numberOf(QSettings& settings, const PortNaming::Named& named);
+// A port named for one run (the command line's --port), by number or by device. A device the
+// settings know keeps its number; another one is this run's own, under a number no stored port
+// uses, and nothing is written: the stored ports stay as they were.
+struct RunPort {
+    int number = 0;
+    QString device; // this run's own device; empty when the settings map the number
+    // The device of port number n for this run.
+    QString deviceOf(QSettings& settings, int n) const;
+};
+RunPort forRun(QSettings& settings, const PortNaming::Named& named);
 // "Com3 (/dev/ttyUSB0)", marked when another program holds the port.
 QString describe(const Port& port);
 

@@ -328,9 +328,10 @@ bool RadioLink::shutdown(bool mayAsk) {
     const LinkBusy busy(state_.gate);
     state_.gate.announceEnding();
     if (state_.logoutOnQuit && !logOutAtQuit())
-        prompts_.message("There was an error communicating with the radio. You may not have "
-                         "logged out completely.",
-                         "Error", Prompts::Icon::Exclamation);
+        prompts_.messageAtQuit("There was an error communicating with the radio. You may not have "
+                               "logged out completely.",
+                               "Error", Prompts::Icon::Exclamation, Prompts::Buttons::Ok,
+                               Prompts::Ok);
     try {
         if (port_.isOpen()) {
             if (!drainOutput(mayAsk))
@@ -363,9 +364,10 @@ bool RadioLink::drainOutput(bool mayAsk) {
         if (console_.drain(DrainMs / 1000.0, QStringLiteral("quit")) || console_.interrupted() ||
             !port_.isOpen() || !mayAsk)
             return true;
-        const auto answer =
-            prompts_.message("Data cannot be sent", Prompts::applicationTitle(),
-                             Prompts::Icon::Question, Prompts::Buttons::AbortRetryIgnore);
+        // Nobody there to answer (a quit signal): the output is given up and the program ends.
+        const auto answer = prompts_.messageAtQuit(
+            "Data cannot be sent", Prompts::applicationTitle(), Prompts::Icon::Question,
+            Prompts::Buttons::AbortRetryIgnore, Prompts::Ignore);
         if (answer == Prompts::Abort)
             return false;
         if (answer == Prompts::Ignore)

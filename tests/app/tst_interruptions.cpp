@@ -9,6 +9,7 @@
 #include "access/LoginDialog.h"
 #include "access/PasswordDialog.h"
 #include "config/RestoreWindow.h"
+#include "core/ClickableLabel.h"
 #include "core/GatedDialog.h"
 #include "core/ProgressWindow.h"
 #include "diag/RssiWindow.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -75,6 +77,9 @@ struct Cell {
     bool setupAtStart = false; // the radio was in setup mode before the program acted
     LinkGate::Wait last = LinkGate::Wait::Yield;
     qsizetype linesAt = -1;
+    qsizetype callsAt = -1;
+    // What reached the radio while it was in setup mode, and does not belong there.
+    QStringList intoSetupMode;
     QStringList problems;
     QString file; // a file the flow writes, with OldFile in it before
     QList<QObject*> watched;
@@ -111,11 +116,11 @@ void settle(Cell& cell) {
     QCoreApplication::processEvents();
 }
 
-QString writeFirmware(Cell& cell) {
+QString writeFirmware(Cell& cell, const QString& release = QStringLiteral("3.3.0")) {
     const QString path = cell.h.dir.filePath("fw.s28");
     QFile file(path);
     file.open(QIODevice::WriteOnly);
-    file.write(SRecord::makeFirmware("3.3.0", 1500));
+    file.write(SRecord::makeFirmware(release, 1500));
     return path;
 }
 
@@ -130,6 +135,10 @@ QString writeConfig(Cell& cell, const QByteArray& bytes) {
 const QByteArray FullFile = "Created by Quenlar Ardentix Configuration Software Version 2.3.3\r\n"
                             "UNIT 14567\r\nOWN PUMP 4\r\nMODE M\r\nPWR 25\r\nBAUD 9600 8N1\r\n"
                             "FEC OFF\r\nBUFF OFF\r\nDLINK 9600\r\nDLINK ON\r\n";
+
+// A file that meets every notice of a load: a release line of the oldest firmware, a line no
+// setting is that long, and no setting at all.
+const QByteArray NoticeFile = "08-2727\r\n1.9.0\r\n" + QByteArray(300, 'x') + "\r\n";
 
 // Closes the flow's window by its close box (the progress window by its Cancel).
 template <typename T> bool closeShown(Cell& cell, bool cancel = false) {
@@ -150,8 +159,13 @@ RestoreWindow* openRestore(Cell& cell) {
     return cell.h.window->findChild<RestoreWindow*>();
 }
 
+// Its close box, even while the window hides behind its "Saving..." display.
 bool closeRestore(Cell& cell) {
-    return closeShown<RestoreWindow>(cell);
+    auto* window = cell.h.window->findChild<RestoreWindow*>();
+    if (!window)
+        return false;
+    window->close();
+    return true;
 }
 
 // A radio that takes its time over a write, so that a wait sees the echo before the answer.
@@ -251,7 +265,7 @@ QList<Flow> flows() {
                 },
                 [](Cell& c) { return closeShown<XmapDialog>(c); }};
     all << Flow{"store and restore read", slowStore(), [](Cell& c) { c.h.connectAndRead(); },
-                [](Cell& c) { c.h.window->openConfigRestore(); }, closeRestore};
+                [](Cell& c) { c.h.window->controls().mnuConfigRestore->trigger(); }, closeRestore};
     all << Flow{"store and restore save", slowStore(),
                 [](Cell& c) {
                     c.h.connectAndRead();
@@ -292,6 +306,17 @@ QList<Flow> flows() {
                         window->toolbarButton("ProgramRadio")->trigger();
                 },
                 closeRestore};
+    all << Flow{"store and restore load notices", slowStore(),
+                [](Cell& c) {
+                    c.h.connectAndRead();
+                    openRestore(c);
+                },
+                [](Cell& c) {
+                    c.h.prompts.files = {writeConfig(c, NoticeFile)};
+                    if (auto* window = c.h.window->findChild<RestoreWindow*>())
+                        window->toolbarButton("OpenConfig")->trigger();
+                },
+                closeRestore};
     all << Flow{"firmware upgrade",
                 {},
                 [](Cell& c) {
@@ -305,6 +330,45 @@ QList<Flow> flows() {
                 },
                 [](Cell& c) { return closeShown<ProgressWindow>(c, true); },
                 {"EXIT", "CLOS", "OPEN"}};
+    all << Flow{"firmware upgrade to an older release",
+                {},
+                [](Cell& c) {
+                    c.h.connectAndRead();
+                    c.h.port.setPacedOutput(true);
+                },
+                [](Cell& c) {
+                    c.h.prompts.files = {writeFirmware(c, "3.1.0")};
+                    c.h.window->controls().mnuSendText->trigger();
+                },
+                [](Cell& c) { return closeShown<ProgressWindow>(c, true); },
+                {"EXIT", "CLOS", "OPEN"}};
+    all << Flow{"help box",
+                {},
+                [](Cell& c) { c.h.connectAndRead(); },
+                [](Cell& c) { c.h.window->showHelp("PowerLevel"); }};
+    all << Flow{"communication error message",
+                {},
+                [](Cell& c) { c.h.connectAndRead(); },
+                [](Cell& c) { c.h.port.vanish(); }};
+    all << Flow{"opening a log",
+                {},
+                [](Cell& c) { c.h.connectAndRead(); },
+                [](Cell& c) {
+                    c.h.prompts.files = {c.h.dir.filePath("traffic.log")};
+                    c.h.window->controls().mnuOpenLog->trigger();
+                }};
+    all << Flow{"a log that cannot be written",
+                {},
+                [](Cell& c) {
+                    c.h.connectAndRead();
+                    c.h.prompts.files = {QStringLiteral("/dev/full")};
+                    c.h.prompts.answers = {Prompts::No}; // appended to, not replaced
+                    c.h.window->controls().mnuOpenLog->trigger();
+                },
+                [](Cell& c) {
+                    c.h.prompts.answers = {Prompts::Retry, Prompts::Cancel};
+                    c.h.window->terminal().append("from the radio");
+                }};
     RadioOptions remote;
     remote.mode = u'R';
     all << Flow{"RSSI monitor", remote, [](Cell& c) { c.h.connectAndRead(); },
@@ -317,6 +381,18 @@ QList<Flow> flows() {
                     c.h.window->onZoneData();
                     if (auto* zones = c.shown<ZoneDataWindow>())
                         zones->onPollTick();
+                },
+                [](Cell& c) { return closeShown<ZoneDataWindow>(c); }};
+    all << Flow{"reset zone data",
+                {},
+                [](Cell& c) {
+                    c.h.connectAndRead();
+                    c.h.window->onZoneData();
+                },
+                [](Cell& c) {
+                    c.h.prompts.answers = {Prompts::Yes};
+                    if (auto* zones = c.shown<ZoneDataWindow>())
+                        zones->mnuResetZoneData->trigger();
                 },
                 [](Cell& c) { return closeShown<ZoneDataWindow>(c); }};
     all << Flow{"setup mode", slowStore(), [](Cell& c) { c.h.connectAndRead(); },
@@ -340,11 +416,24 @@ QList<Flow> flows() {
                         setup->programFrequency("rx");
                 },
                 [](Cell& c) { return closeShown<SetupWindow>(c); }};
+    all << Flow{"setup help box", slowStore(),
+                [](Cell& c) {
+                    c.h.connectAndRead();
+                    c.h.prompts.answers = {Prompts::Yes};
+                    c.h.window->controls().mnuSetupMode->trigger();
+                },
+                [](Cell& c) {
+                    // Clicked as a person clicks: the label's own handler is on the stack.
+                    if (auto* setup = c.shown<SetupWindow>())
+                        QTest::mouseClick(setup->RxLabel, Qt::LeftButton);
+                },
+                [](Cell& c) { return closeShown<SetupWindow>(c); }};
     return all;
 }
 
 void interrupt(Cell& cell, const Flow& flow, Way way) {
     cell.linesAt = cell.h.radio.lines().size();
+    cell.callsAt = cell.h.prompts.calls.size();
     MainWindow& window = *cell.h.window;
     switch (way) {
     case Way::OwnClose:
@@ -395,6 +484,8 @@ void watchWindows(Cell& cell) {
         QObject::connect(window, &QObject::destroyed, [&cell, name](QObject* gone) {
             if (cell.state().gate.runsFor(gone) && cell.state().gate.waitDepth() > 0)
                 cell.problem(name + " was freed under its own wait");
+            if (cell.h.prompts.askers.contains(gone))
+                cell.problem(name + " was freed under its own question");
         });
     }
 }
@@ -428,6 +519,31 @@ void checkCommands(Cell& cell, const Flow& flow, Way way) {
     for (const QString& command : std::as_const(sent))
         if (!allowed.contains(command))
             cell.problem("\"" + command + "\" reached the radio after the interruption");
+}
+
+// Once interrupted, a flow asks nothing more; a lost device is told once, and quitting tells
+// nothing. What the flow's own close says is the flow's.
+void checkQuestions(Cell& cell, Way way) {
+    if (cell.callsAt < 0 || way == Way::SecondAction || way == Way::OwnClose)
+        return;
+    int losses = 0;
+    for (const ScriptedPrompts::Call& call : cell.h.prompts.calls.mid(cell.callsAt)) {
+        if (call.kind == "beep")
+            continue;
+        if (way == Way::DeviceLost && call.text == Console::communicationError() && !losses++)
+            continue;
+        // The port was gone before the flow opened it.
+        if (way == Way::DeviceLost && call.text.startsWith("The selected COM port is not"))
+            continue;
+        // Quitting during an upgrade asks whether to stop it, before the quit begins.
+        if (way == Way::MainClose && call.caption == "Quit")
+            continue;
+        // Connected again, the radio is found where the flow left it: in its loader.
+        if (way == Way::PortOpen && call.caption == "Radio Error")
+            continue;
+        cell.problem(QString("asked after the interruption: %1 \"%2\"")
+                         .arg(call.kind, call.text.left(60).replace(u'\r', u' ')));
+    }
 }
 
 void checkWindow(Cell& cell) {
@@ -468,6 +584,11 @@ void checkTruth(Cell& cell, Way way) {
         cell.problem("the transmitter is keyed with no way to de-key it");
     if (cell.h.radio.inSetupMode() && !setup && !cell.state().gate.busy() && !cell.setupAtStart)
         cell.problem("the radio stays in setup mode with no setup window");
+    if (cell.state().setupMode && !setup && !cell.state().gate.busy() &&
+        !cell.h.radio.inSetupMode())
+        cell.problem("the setup-mode flag stays set with no setup window");
+    for (const QString& command : std::as_const(cell.intoSetupMode))
+        cell.problem("\"" + command + "\" reached the radio in setup mode");
     if (!cell.h.radio.echo())
         cell.problem("the console's echo was left off");
     if (!cell.file.isEmpty()) {
@@ -479,12 +600,28 @@ void checkTruth(Cell& cell, Way way) {
     }
 }
 
-void checkQuit(Cell& cell) {
-    cell.h.window->close();
+// After a lost device, the quit comes by a signal, with nobody to answer: it asks nothing.
+void checkQuit(Cell& cell, Way way) {
+    const qsizetype calls = cell.h.prompts.calls.size();
+    if (way == Way::DeviceLost && !cell.h.window->ended())
+        cell.h.window->quitBySignal();
+    else
+        cell.h.window->close();
     if (!QTest::qWaitFor([&] { return cell.h.window->ended(); }, 10000))
         cell.problem("the program did not quit");
     if (cell.h.port.settings() != "19200,N,8,1")
         cell.problem("the port was left at " + cell.h.port.settings() + " at quit");
+    if (way == Way::DeviceLost)
+        for (const ScriptedPrompts::Call& call : cell.h.prompts.calls.mid(calls))
+            if (call.kind != "beep")
+                cell.problem("asked after a quit signal: " + call.text.left(60));
+}
+
+// The commands a radio in setup mode takes: its own, the terminal's RSSI, and the way out.
+bool belongsToSetupMode(const QString& line) {
+    static const QStringList Words = {"rx",   "tx",    "key",  "dkey", "quit",
+                                      "rssi", "setup", "eeco", "pass"};
+    return line.isEmpty() || Words.contains(line.section(u' ', 0, 0).toLower());
 }
 
 // One cell: the flow, interrupted from inside its wait number target (none: a whole run).
@@ -497,6 +634,14 @@ QStringList runCell(const Flow& flow, Way way, int target, int* waits = nullptr)
     cell.h.prompts.calls.clear();
     cell.target = target;
     cell.setupAtStart = cell.h.radio.inSetupMode();
+    cell.h.radio.setLineHook([&cell](const QString& line) {
+        if (cell.h.radio.inSetupMode() && !cell.setupAtStart && !belongsToSetupMode(line))
+            cell.intoSetupMode << line;
+        // Held actions run from the top of the event loop; one sent from inside another's wait
+        // or question ran within it.
+        if (line == SecondCommand && QThread::currentThread()->loopLevel() > 0)
+            cell.problem("the second action ran inside the flow's wait");
+    });
     collectedWarnings.clear();
     const QtMessageHandler before = qInstallMessageHandler(keepWarnings);
     cell.state().gate.waitHook = [&](LinkGate::Wait kind, const QString&, int) {
@@ -521,9 +666,10 @@ QStringList runCell(const Flow& flow, Way way, int target, int* waits = nullptr)
         *waits = cell.waits;
     if (target >= 0) {
         checkCommands(cell, flow, way);
+        checkQuestions(cell, way);
         checkTruth(cell, way);
     }
-    checkQuit(cell);
+    checkQuit(cell, target >= 0 ? way : Way::MainClose);
     qInstallMessageHandler(before);
     cell.problems << collectedWarnings;
     return cell.problems;

@@ -49,26 +49,28 @@ private slots:
         QVERIFY(!PortNaming::parse(Scheme::Unix, "  ", named));
     }
 
-    // A device named on the command line keeps the number it has, or is given a free one.
-    void namedDevicesAreNumberedThroughTheSettings() {
+    // A device named on the command line keeps the number it has, or is this run's own under a
+    // free number; nothing is written to the settings either way.
+    void namedDevicesHoldForTheRun() {
         QTemporaryDir dir;
         QSettings settings(dir.filePath("ports.ini"), QSettings::IniFormat);
         const QString radioB = dir.filePath("radio-b");
         QFile device(radioB);
         QVERIFY(device.open(QIODevice::WriteOnly));
         settings.setValue("Ports/Com3", "/tmp/radio-a");
-        QCOMPARE(PortNames::numberOf(settings, {0, "/tmp/radio-a"}), 3);
-        const int fresh = PortNames::numberOf(settings, {0, radioB});
-        QVERIFY(fresh > 0 && fresh != 3);
-        QCOMPARE(settings.value(QStringLiteral("Ports/Com%1").arg(fresh)).toString(), radioB);
-        QCOMPARE(PortNames::numberOf(settings, {0, radioB}), fresh);
-        // A path that names nothing gets no number, and leaves no trace in the settings.
-        QCOMPARE(PortNames::numberOf(settings, {0, dir.filePath("mistyped")}), 0);
+        QCOMPARE(PortNames::forRun(settings, {0, "/tmp/radio-a"}).number, 3);
+        QVERIFY(PortNames::forRun(settings, {0, "/tmp/radio-a"}).device.isEmpty());
+        for (const QString& named : {radioB, dir.filePath("mistyped")}) {
+            const PortNames::RunPort run = PortNames::forRun(settings, {0, named});
+            QVERIFY(run.number > 0 && run.number != 3);
+            QCOMPARE(run.deviceOf(settings, run.number), named);
+            QCOMPARE(run.deviceOf(settings, 3), QString("/tmp/radio-a"));
+        }
         settings.beginGroup("Ports");
-        QCOMPARE(settings.childKeys().size(), 2);
+        QCOMPARE(settings.childKeys(), QStringList{"Com3"});
         settings.endGroup();
-        QCOMPARE(PortNames::numberOf(settings, {0, "/dev/ttyS4"}), 5);
-        QCOMPARE(PortNames::numberOf(settings, {6, QString()}), 6);
+        QCOMPARE(PortNames::forRun(settings, {0, "/dev/ttyS4"}).number, 5);
+        QCOMPARE(PortNames::forRun(settings, {6, QString()}).number, 6);
     }
 };
 
