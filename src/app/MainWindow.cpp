@@ -155,23 +155,23 @@ void MainWindow::buildMenus() {
     QAction* refresh = menuItem(commPort, "mnuRefresh", "&Refresh");
     refresh->setShortcut(Qt::Key_F5);
     commPort->addSeparator();
-    QAction* properties = menuItem(commPort, "mnuProperties", "Setup...");
+    QAction* properties = menuItem(commPort, "mnuProperties", "&Setup...");
 
     QMenu* special = menuBar()->addMenu("&Special");
-    QAction* preferences = menuItem(special, "mnuPreferences", "Application Preferences...");
-    QMenu* passwords = special->addMenu("Radio Passwords...");
+    QAction* preferences = menuItem(special, "mnuPreferences", "Application &Preferences...");
+    QMenu* passwords = special->addMenu("Radio Pass&words...");
     controls_.mnuRadioPassSub = passwords->menuAction();
     controls_.mnuRadioPassSub->setObjectName("mnuRadioPassSub");
     controls_.mnuRadioPassSub->setEnabled(false);
     controls_.mnuSetPass =
-        menuItem(passwords, "mnuSetPass", "Set Radio's Customer Password...", false);
+        menuItem(passwords, "mnuSetPass", "&Set Radio's Customer Password...", false);
     controls_.mnuAccessCode =
-        menuItem(passwords, "mnuAccessCode", "Enter Radio Password...", false);
+        menuItem(passwords, "mnuAccessCode", "&Enter Radio Password...", false);
     controls_.mnuEncryptCode =
-        menuItem(special, "mnuEncryptCode", "Enter Encryption Code...", false);
-    controls_.mnuSetupMode = menuItem(special, "mnuSetupMode", "Enter Setup Mode...", false);
+        menuItem(special, "mnuEncryptCode", "Enter &Encryption Code...", false);
+    controls_.mnuSetupMode = menuItem(special, "mnuSetupMode", "Enter Setup &Mode...", false);
     controls_.mnuConfigRestore =
-        menuItem(special, "mnuConfigRestore", "Open Configuration Store/Restore Window...", false);
+        menuItem(special, "mnuConfigRestore", "Open Configuration Store/&Restore Window...", false);
 
     QAction* about = menuBar()->addAction("&About");
     about->setObjectName("mnuAbout");

@@ -21,7 +21,7 @@
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -51,6 +51,7 @@ RestoreWindow::RestoreWindow(std::unique_ptr<SerialPort> port, int portNumber,
     buildRows();
     layOutForVersion();
     fitToScreen(*this, QSize(1000, 560));
+    placeToolbarButtons();
 }
 
 RestoreWindow::~RestoreWindow() = default;
@@ -61,25 +62,53 @@ QLabel* RestoreWindow::infoLabel(const QString& text) {
     return label;
 }
 
+// The toolbar's buttons are in the Tab order and have shortcuts and mnemonics; on a narrow
+// screen (a large scale) they take two rows rather than hiding behind an extension arrow.
 void RestoreWindow::buildToolbar() {
-    Toolbar = new QToolBar(this);
+    Toolbar = new QWidget(this);
     Toolbar->setObjectName("Toolbar");
+    auto* grid = new QGridLayout(Toolbar);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(2);
     const struct {
         const char* key;
         const char* caption;
+        QKeySequence shortcut;
         void (RestoreWindow::*run)();
     } buttons[] = {
-        {"OpenConfig", "Open A Configuration File", &RestoreWindow::openConfig},
-        {"SaveConfig", "Save Current Settings To A File", &RestoreWindow::saveConfig},
-        {"ProgramRadio", "Program Selected Settings To The Radio", &RestoreWindow::programRadio},
-        {"Refresh", "Refresh Radio Settings", &RestoreWindow::requestRead}};
+        {"OpenConfig", "&Open A Configuration File", QKeySequence::Open,
+         &RestoreWindow::openConfig},
+        {"SaveConfig", "&Save Current Settings To A File", QKeySequence::Save,
+         &RestoreWindow::saveConfig},
+        {"ProgramRadio", "&Program Selected Settings To The Radio",
+         QKeySequence(Qt::CTRL | Qt::Key_P), &RestoreWindow::programRadio},
+        {"Refresh", "&Refresh Radio Settings", QKeySequence::Refresh, &RestoreWindow::requestRead}};
     for (const auto& button : buttons) {
-        QAction* action = Toolbar->addAction(button.caption);
+        auto* action = new QAction(button.caption, Toolbar);
         action->setObjectName(button.key);
+        action->setShortcut(button.shortcut);
+        action->setToolTip(QString(button.caption).remove(u'&') + " (" +
+                           button.shortcut.toString(QKeySequence::NativeText) + ")");
         connect(action, &QAction::triggered, this, button.run);
+        auto* shown = new QToolButton(Toolbar);
+        shown->setDefaultAction(action);
+        shown->setAutoRaise(true);
+        shown->setFocusPolicy(Qt::StrongFocus);
+        toolbarButtons_ << shown;
     }
     toolbarButton("ProgramRadio")->setEnabled(false);
     toolbarButton("SaveConfig")->setEnabled(false);
+}
+
+void RestoreWindow::placeToolbarButtons() {
+    auto* grid = static_cast<QGridLayout*>(Toolbar->layout());
+    int row = 0;
+    for (const QToolButton* button : std::as_const(toolbarButtons_))
+        row += button->sizeHint().width() + grid->spacing();
+    const int columns = row <= width() - 2 * layout()->contentsMargins().left() ? 4 : 2;
+    for (int i = 0; i < toolbarButtons_.size(); ++i)
+        grid->addWidget(toolbarButtons_.at(i), i / columns, i % columns);
+    grid->setColumnStretch(columns, 1);
 }
 
 QAction* RestoreWindow::toolbarButton(const QString& key) const {
@@ -155,9 +184,9 @@ void RestoreWindow::buildRows() {
     StatusLabel = new QLabel(this);
     StatusLabel->setObjectName("StatusLabel");
     progress->addWidget(StatusLabel);
-    CheckAllButton = DialogParts::button(this, "CheckAllButton", "Check All");
-    UncheckAllButton = DialogParts::button(this, "UncheckAllButton", "Uncheck All");
-    CloseButton = DialogParts::button(this, "CloseButton", "Close Window");
+    CheckAllButton = DialogParts::button(this, "CheckAllButton", "Check &All");
+    UncheckAllButton = DialogParts::button(this, "UncheckAllButton", "&Uncheck All");
+    CloseButton = DialogParts::button(this, "CloseButton", "&Close Window");
     connect(CheckAllButton, &QPushButton::clicked, this, [this] { checkAll(true); });
     connect(UncheckAllButton, &QPushButton::clicked, this, [this] { checkAll(false); });
     connect(CloseButton, &QPushButton::clicked, this, &RestoreWindow::closeWindow);

@@ -14,7 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class QToolBar;
+class QToolButton;
 class SerialPort;
 struct SharedState;
 
@@ -35,7 +35,7 @@ public:
 
     QTabWidget* TabStrip;
     QList<QWidget*> RadSet;
-    QToolBar* Toolbar;
+    QWidget* Toolbar;
     QLabel* FileSettingsLabel;
     QLabel* DiagWarnLabel;
     QLabel* ProgressLabel;
@@ -73,6 +73,8 @@ private:
     };
     void buildRows();
     void buildToolbar();
+    // One row of buttons where the window is wide enough, else two.
+    void placeToolbarButtons();
     void layOutForVersion();
     void runRead();
     void showProgress(int percent);
@@ -99,6 +101,7 @@ private:
     Prompts prompts_;
     std::unique_ptr<ConfigSession> session_;
     QMap<QString, RowControls> rows_;
+    QList<QToolButton*> toolbarButtons_;
     bool readDone_ = false;
     bool fileLoaded_ = false;
     ConfigSession::Programmed programmed_;

@@ -223,15 +223,25 @@ Prompts::Answer ScriptedPrompts::firstButton(Buttons buttons) {
     return Ok;
 }
 
-// A dialog's event loop, cut short: what was posted before it, or from inside it, runs.
+// A dialog's event loop, cut short: what was posted before it, or from inside it, runs, and so
+// do the deferred deletes that this posts in turn, as a box that stays up a moment would let.
 bool ScriptedPrompts::stayOpen(Question& question) {
     QEventLoop loop;
     question.dismiss = [&] {
         question.dismissed = true;
         loop.quit();
     };
-    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    int rounds = 0;
+    QTimer round;
+    round.setInterval(0);
+    QObject::connect(&round, &QTimer::timeout, &loop, [&] {
+        if (++rounds == 3)
+            loop.quit();
+    });
+    round.start();
     askers.append(question.asker);
+    if (whileShown && question.kind == Question::Kind::Message)
+        whileShown(calls.constLast());
     loop.exec();
     askers.removeLast();
     question.dismiss = nullptr;
@@ -241,8 +251,6 @@ bool ScriptedPrompts::stayOpen(Question& question) {
 Prompts::Answer ScriptedPrompts::showMessage(Question& question) {
     calls.append({"message", question.text, question.caption, question.icon, question.buttons,
                   question.defaultAnswer});
-    if (whileShown)
-        whileShown(calls.constLast());
     if (!stayOpen(question))
         return safeAnswer(question.buttons);
     return answers.isEmpty() ? firstButton(question.buttons) : answers.takeFirst();

@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -113,8 +114,21 @@ private slots:
              {"mnuCloseLog", "mnuSendText", "mnuRadioPassSub", "mnuSetPass", "mnuAccessCode",
               "mnuEncryptCode", "mnuSetupMode", "mnuConfigRestore"})
             QVERIFY2(action(h, name) && !action(h, name)->isEnabled(), name);
-        QCOMPARE(action(h, "mnuConfigRestore")->text(),
+        QCOMPARE(action(h, "mnuConfigRestore")->text().remove(u'&'),
                  QString("Open Configuration Store/Restore Window..."));
+        // Every menu item can be chosen by its letter, a different one within each menu.
+        for (const QMenu* menu : h.window->menuBar()->findChildren<QMenu*>()) {
+            QSet<QChar> letters;
+            for (const QAction* item : menu->actions()) {
+                if (item->isSeparator())
+                    continue;
+                const qsizetype at = item->text().indexOf(u'&');
+                QVERIFY2(at >= 0 && at + 1 < item->text().size(), qPrintable(item->text()));
+                const QChar letter = item->text().at(at + 1).toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(item->text()));
+                letters << letter;
+            }
+        }
         for (const char* key :
              {"Login", "Logout", "Disconnect", "TransmitTextFile", "CloseLogFile"})
             QVERIFY2(!h.window->toolbarButton(key)->isEnabled(), key);
@@ -482,6 +496,23 @@ private slots:
         std::raise(SIGTERM);
         QTRY_VERIFY(h.window->ended());
         QCOMPARE(h.commands().last(), QString("PASS NONE"));
+    }
+
+    // A window is not deleted under its own question, even one that does not hold back its own
+    // close: closed from inside the question's event loop, it goes once the question returned.
+    void aWindowOutlivesItsQuestion() {
+        Harness h;
+        QPointer<QDialog> window = new QDialog(h.window.get());
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        Prompts asked = h.prompts.onGate(h.window->state().gate).askedBy(window);
+        h.prompts.whileShown = [&](const ScriptedPrompts::Call&) {
+            QTimer::singleShot(0, window, &QWidget::close);
+        };
+        asked.message("Still there?", "Question");
+        h.prompts.whileShown = nullptr;
+        QVERIFY(window);
+        QTRY_VERIFY(!window);
     }
 
     void progressCancelRaisesTheFlag() {

@@ -2,6 +2,7 @@
 #include "config/RestoreWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -524,6 +526,40 @@ private slots:
         QCOMPARE(window->fileField("pwr")->accessibleName(), QString("Power Level in the file"));
         const QSize available = window->screen()->availableGeometry().size();
         QVERIFY(window->width() <= available.width() && window->height() <= available.height());
+        window->closeWindow();
+        QTRY_VERIFY(!window);
+    }
+
+    // Tab reaches every toolbar button, each has its shortcut, and none hides behind the
+    // toolbar's edge, however narrow the screen makes the window.
+    void toolbarByTheKeyboard() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<RestoreWindow> window = openRestore(h);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        window->TabStrip->setFocus();
+        QSet<QString> reached;
+        for (int press = 0; press < 120 && reached.size() < 3 && QApplication::focusWidget();
+             ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (auto* button = qobject_cast<QToolButton*>(QApplication::focusWidget()))
+                if (button->defaultAction())
+                    reached << button->defaultAction()->objectName();
+        }
+        QCOMPARE(reached, (QSet<QString>{"OpenConfig", "SaveConfig", "Refresh"}));
+        for (const auto& [key, kind] :
+             {std::pair(Qt::Key_O, "open"), std::pair(Qt::Key_S, "save")}) {
+            h.prompts.calls.clear();
+            QTest::keyClick(window->TabStrip, key, Qt::ControlModifier);
+            h.settle();
+            QCOMPARE(h.prompts.calls.value(0).kind, QString(kind));
+        }
+        for (QToolButton* button : window->Toolbar->findChildren<QToolButton*>()) {
+            QVERIFY(button->isVisible());
+            QVERIFY(
+                window->rect().contains(QRect(button->mapTo(window, QPoint()), button->size())));
+        }
         window->closeWindow();
         QTRY_VERIFY(!window);
     }

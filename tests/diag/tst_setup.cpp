@@ -2,6 +2,7 @@
 #include "config/RestoreWindow.h"
 #include "core/ClickableLabel.h"
 #include "core/ParameterField.h"
+#include "core/QtPrompts.h"
 #include "diag/SetupWindow.h"
 #include "settings/SettingsFields.h"
 
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 class TestSetup : public QObject {
     Q_OBJECT
@@ -110,6 +112,54 @@ private slots:
         QVERIFY(!h.window->state().setupMode);
         QVERIFY(h.window->state().refreshRequest);
         QVERIFY(!h.window->ButtonRSSI->isEnabled());
+    }
+
+    // While the radio is in setup mode only the setup window, the terminal and the RSSI monitor
+    // talk to it: Refresh waits until setup mode is left, a field's edit is refused with the
+    // reason; a box the window asks is its own, and the focus comes back to the window.
+    void setupModeKeepsTheLinkAndTheFocus() {
+        Harness h;
+        h.connectAndRead();
+        QPointer<SetupWindow> setup = enter(h);
+        h.radio.clearLines();
+        h.window->ButtonRefresh->click();
+        h.window->onTick();
+        h.window->editor().edit("PowerLevel");
+        h.settle();
+        QVERIFY(h.commands().isEmpty());
+        QCOMPARE(h.window->controls().statusPanel->text(),
+                 QString("Status: Not now: the radio is in setup mode: leave it first (Exit Setup "
+                         "Mode)."));
+        QVERIFY(h.window->txtTerm->sendKey("rx\r"));
+        QCOMPARE(h.commands(), QStringList{"rx"});
+
+        const QObject* asker = nullptr;
+        h.prompts.whileShown = [&](const ScriptedPrompts::Call&) {
+            asker = h.prompts.askers.value(0);
+        };
+        QCOMPARE(program(h, setup, "rx", "930"), QString("rx 930"));
+        QVERIFY(h.message().contains("INVALID ENTRY"));
+        QCOMPARE(asker, setup.data());
+        h.prompts.whileShown = nullptr;
+
+        QtPrompts shown(h.window.get());
+        Prompts asked = shown.askedBy(setup);
+        h.window->show();
+        setup->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(setup));
+        setup->TxFrequency->setFocus();
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        asked.message("The radio did not take it.", "Program Rx Frequency");
+        QTRY_COMPARE(QApplication::activeWindow(), setup.data());
+        QCOMPARE(QApplication::focusWidget(), setup->TxFrequency);
+        setup->ExitButton->click();
+        QTRY_VERIFY(!setup);
+        h.radio.clearLines();
+        h.window->onTick();
+        QVERIFY(h.commands().contains("unit"));
     }
 
     void programsWhatTheUserTyped() {

@@ -234,6 +234,41 @@ private slots:
         QVERIFY(!stuck.port.isOpen());
     }
 
+    // A quit signal ends the program whatever the quit waits for, and nobody is asked: output
+    // stuck in the port (File, Exit asked already, or is still draining it), or a device gone so
+    // that the logout cannot be sent, which the status bar and standard error then tell.
+    void aQuitSignalEndsEveryQuit_data() {
+        QTest::addColumn<QString>("when");
+        for (const char* when : {"drain question", "drain wait", "device gone"})
+            QTest::newRow(when) << QString(when);
+    }
+    void aQuitSignalEndsEveryQuit() {
+        QFETCH(QString, when);
+        Harness h;
+        h.connectRadio();
+        if (when == "device gone") {
+            h.port.vanish();
+            h.settle();
+            h.port.setMissing(true);
+            h.prompts.calls.clear();
+            h.window->quitBySignal();
+        } else {
+            h.port.setStuckOutput(10);
+            h.prompts.whileShown = [&](const ScriptedPrompts::Call&) { h.window->quitBySignal(); };
+            h.window->state().gate.waitHook = [&](LinkGate::Wait, const QString& label, int) {
+                if (label == "quit" && when == "drain wait")
+                    QTimer::singleShot(0, h.window.get(), [&] { h.window->quitBySignal(); });
+            };
+            h.window->close();
+        }
+        QTRY_VERIFY(h.window->ended());
+        h.window->state().gate.waitHook = nullptr;
+        QCOMPARE(h.prompts.messages().size(), when == "drain question" ? 1 : 0);
+        if (when == "device gone")
+            QVERIFY(h.window->controls().statusPanel->text().contains(
+                "You may not have logged out completely"));
+    }
+
     void quitWithoutLogoutLeavesTheClosedPortAlone() {
         Harness h({}, {{"Preferences/LogoutOnQuit", "False"}});
         QVERIFY(h.window->link().shutdown());
