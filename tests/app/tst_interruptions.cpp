@@ -116,7 +116,7 @@ void settle(Cell& cell) {
     QCoreApplication::processEvents();
 }
 
-QString writeFirmware(Cell& cell, const QString& release = QStringLiteral("3.3.0")) {
+QString writeFirmware(Cell& cell, const QString& release) {
     const QString path = cell.h.dir.filePath("fw.s28");
     QFile file(path);
     file.open(QIODevice::WriteOnly);
@@ -185,6 +185,38 @@ RadioOptions withPassword() {
     RadioOptions options = late();
     options.password = "ab12";
     return options;
+}
+
+// A file loaded into the store and restore window.
+Flow loadFlow(const QString& name, const QByteArray& file) {
+    return {name, slowStore(),
+            [](Cell& c) {
+                c.h.connectAndRead();
+                openRestore(c);
+            },
+            [file](Cell& c) {
+                c.h.prompts.files = {writeConfig(c, file)};
+                if (auto* window = c.h.window->findChild<RestoreWindow*>())
+                    window->toolbarButton("OpenConfig")->trigger();
+            },
+            closeRestore};
+}
+
+// An upgrade to a file of this release; the radio runs 3.2.0.
+Flow upgradeFlow(const QString& name, const QString& release) {
+    return {name,
+            {},
+            [](Cell& c) {
+                c.h.connectAndRead();
+                // The pieces take their time on the line, so that the transfer waits.
+                c.h.port.setPacedOutput(true);
+            },
+            [release](Cell& c) {
+                c.h.prompts.files = {writeFirmware(c, release)};
+                c.h.window->controls().mnuSendText->trigger();
+            },
+            [](Cell& c) { return closeShown<ProgressWindow>(c, true); },
+            {"EXIT", "CLOS", "OPEN"}};
 }
 
 QList<Flow> flows() {
@@ -281,17 +313,7 @@ QList<Flow> flows() {
                         window->toolbarButton("SaveConfig")->trigger();
                 },
                 closeRestore};
-    all << Flow{"store and restore load", slowStore(),
-                [](Cell& c) {
-                    c.h.connectAndRead();
-                    openRestore(c);
-                },
-                [](Cell& c) {
-                    c.h.prompts.files = {writeConfig(c, FullFile)};
-                    if (auto* window = c.h.window->findChild<RestoreWindow*>())
-                        window->toolbarButton("OpenConfig")->trigger();
-                },
-                closeRestore};
+    all << loadFlow("store and restore load", FullFile);
     all << Flow{"store and restore programming", slowStore(),
                 [](Cell& c) {
                     c.h.connectAndRead();
@@ -306,42 +328,9 @@ QList<Flow> flows() {
                         window->toolbarButton("ProgramRadio")->trigger();
                 },
                 closeRestore};
-    all << Flow{"store and restore load notices", slowStore(),
-                [](Cell& c) {
-                    c.h.connectAndRead();
-                    openRestore(c);
-                },
-                [](Cell& c) {
-                    c.h.prompts.files = {writeConfig(c, NoticeFile)};
-                    if (auto* window = c.h.window->findChild<RestoreWindow*>())
-                        window->toolbarButton("OpenConfig")->trigger();
-                },
-                closeRestore};
-    all << Flow{"firmware upgrade",
-                {},
-                [](Cell& c) {
-                    c.h.connectAndRead();
-                    // The pieces take their time on the line, so that the transfer waits.
-                    c.h.port.setPacedOutput(true);
-                },
-                [](Cell& c) {
-                    c.h.prompts.files = {writeFirmware(c)};
-                    c.h.window->controls().mnuSendText->trigger();
-                },
-                [](Cell& c) { return closeShown<ProgressWindow>(c, true); },
-                {"EXIT", "CLOS", "OPEN"}};
-    all << Flow{"firmware upgrade to an older release",
-                {},
-                [](Cell& c) {
-                    c.h.connectAndRead();
-                    c.h.port.setPacedOutput(true);
-                },
-                [](Cell& c) {
-                    c.h.prompts.files = {writeFirmware(c, "3.1.0")};
-                    c.h.window->controls().mnuSendText->trigger();
-                },
-                [](Cell& c) { return closeShown<ProgressWindow>(c, true); },
-                {"EXIT", "CLOS", "OPEN"}};
+    all << loadFlow("store and restore load notices", NoticeFile);
+    all << upgradeFlow("firmware upgrade", "3.3.0");
+    all << upgradeFlow("firmware upgrade to an older release", "3.1.0");
     all << Flow{"help box",
                 {},
                 [](Cell& c) { c.h.connectAndRead(); },

@@ -66,6 +66,17 @@ class TestCli : public QObject {
 
     QString path(const QString& name) const { return home_.filePath(name); }
 
+    // The process has a handler of its own for the signal (Linux's view of it).
+    static bool catches(qint64 pid, int number) {
+        QFile status(QString("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("SigCgt:"))
+                return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (number - 1)) & 1;
+        return false;
+    }
+
 private slots:
     // The command line as the tool understands it, before any command runs: what runs, and
     // what is refused with which words.
@@ -228,6 +239,29 @@ private slots:
         QVERIFY(tool.waitForFinished(20000));
         QCOMPARE(tool.exitCode(), 130);
         QCOMPARE(cli({"--quiet", "--port", radio.device, "read"}).code, 0);
+    }
+
+    // The window ends within seconds of SIGTERM, SIGHUP (its terminal closed) or SIGINT, with
+    // nobody to answer: the port's device is missing, so the logout at quit fails, and that is
+    // said on standard error rather than in a box nobody closes.
+    void theWindowEndsAtASignal() {
+        for (const int number : {SIGTERM, SIGHUP, SIGINT}) {
+            QProcess window;
+            QProcessEnvironment env = environment();
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+            window.setProcessEnvironment(env);
+            window.start(GUI_PATH, {"--port", path("unplugged")});
+            QVERIFY(window.waitForStarted());
+            // Up once it catches the signal: its handler is set after the splash.
+            QTRY_VERIFY_WITH_TIMEOUT(catches(window.processId(), number), 20000);
+            ::kill(pid_t(window.processId()), number);
+            QVERIFY2(window.waitForFinished(10000), "still running 10 s after the signal");
+            // Ended by its own quit, not by the bound that ends a quit that hangs (128 + n).
+            QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(window.exitCode(), 0);
+            QVERIFY(QString::fromLocal8Bit(window.readAllStandardError())
+                        .contains("You may not have logged out completely"));
+        }
     }
 
     void signalStrengthForSomeSeconds() {
