@@ -8,9 +8,11 @@
 namespace {
 
 void checkRun(const Arguments& arguments) {
-    // A comparison never runs without its two files.
+    // A command runs only with the arguments it takes: a comparison with its two files.
     FuzzInput::require(arguments.command != "diff" || arguments.args.size() == 2);
+    FuzzInput::require(arguments.command != "read" || arguments.args.isEmpty());
     FuzzInput::require(arguments.options.seconds >= 0);
+    FuzzInput::require(!arguments.options.json || arguments.command == "read");
     for (const QString& query : arguments.options.only)
         FuzzInput::require(ConfigFormat::row(query) != nullptr);
 }
@@ -30,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (arguments.outcome == Arguments::Outcome::Run)
         checkRun(arguments);
     else
-        FuzzInput::require(!arguments.runnable());
+        FuzzInput::require(arguments.outcome != Arguments::Outcome::Usage ||
+                           !arguments.text.isEmpty());
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <algorithm>
 #include <csignal>
@@ -34,11 +35,13 @@ void endOnSignal(int) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("ardentix-radio-sim");
+    QCoreApplication::setApplicationVersion(ARDENTIX_VERSION);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "A simulated Ardentix radio console on a pseudo-terminal. Prints the device path, then "
         "one line for every command line the radio receives.");
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption firmware("firmware", "Firmware release X.Y.Z (default 3.2.0).",
                                       "release", "3.2.0");
     const QCommandLineOption mode("mode", "Radio mode M, R or X (default M).", "mode", "M");
@@ -70,11 +73,25 @@ int main(int argc, char* argv[]) {
         "release");
     const QCommandLineOption size("size", "Size of the firmware file made, in bytes.", "bytes",
                                   "65536");
-    parser.addPositionalArgument("FILE", "The firmware file to write (with --make-firmware).");
+    parser.addPositionalArgument("FILE", "With --make-firmware only: the firmware file to write.",
+                                 "[FILE]");
     parser.addOptions({firmware, mode, password, setup, loader, link, latency, store, silent, noise,
                        cut, control, quiet, makeFirmware, size});
     parser.process(app);
 
+    // A release is five characters, X.Y.Z, each a digit or a pre-release letter.
+    const QRegularExpression release("^[0-9A-Z]\\.[0-9A-Z]\\.[0-9A-Z]$");
+    for (const QCommandLineOption* named : {&firmware, &makeFirmware})
+        if (parser.isSet(*named) && !release.match(parser.value(*named)).hasMatch()) {
+            QTextStream(stderr) << "--" << named->names().constFirst()
+                                << " takes a release X.Y.Z (such as 3.3.0), not '"
+                                << parser.value(*named) << "'\n";
+            return 2;
+        }
+    if (!parser.positionalArguments().isEmpty() && !parser.isSet(makeFirmware)) {
+        QTextStream(stderr) << "a FILE is only taken with --make-firmware\n";
+        return 2;
+    }
     if (parser.isSet(makeFirmware)) {
         QFile file(parser.positionalArguments().value(0));
         if (file.fileName().isEmpty() || !file.open(QIODevice::WriteOnly)) {

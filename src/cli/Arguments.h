@@ -8,7 +8,7 @@
 // What a command line asks the tool to do, understood without doing any of it.
 struct Arguments {
     enum class Outcome {
-        Run,     // the command below
+        Run,     // the command below, with its arguments and options in order
         Help,    // print text, exit 0
         Version, // print the version, exit 0
         Usage,   // text says what could not be understood; exit 2
@@ -19,10 +19,12 @@ struct Arguments {
     QStringList args;
     RadioCommands::Options options;
     bool assumeYes = false;
-
-    // The command is one this tool runs, with the number of arguments it takes.
-    bool runnable() const;
+    // --password-file: the password is the file's first line.
+    QString passwordFile;
 };
 
 // The whole command line, the program's name first.
 Arguments parseArguments(const QStringList& arguments);
+
+// The commands, a line each, for the tool's help.
+QString commandSummary();

@@ -30,6 +30,11 @@ constexpr double RssiSilenceSeconds = 5.0;
 // Piped keys end; the radio's answer to the last line still comes to the terminal.
 constexpr double LastAnswerSeconds = 1.0;
 constexpr char LeaveKey = 0x1d; // Ctrl+]
+// A terminal's Backspace is DEL; the radio's console, as the window's pane, takes BS.
+constexpr char TerminalBackspace = 0x7f;
+constexpr char ConsoleBackspace = 0x08;
+// A radio that answers none of these wake-up attempts (under ten seconds) is not there.
+constexpr int WakeAttempts = 6;
 
 void fail(const QString& text) {
     std::fprintf(stderr, "ardentix-cli: %s\n", qPrintable(text));
@@ -47,7 +52,16 @@ RadioCommands::RadioCommands(Options options, TerminalPrompts& prompts)
 
 RadioCommands::~RadioCommands() = default;
 
+// Once the radio was told to leave for its loader, the first interruption stops the upgrade as
+// the window's Cancel does (the radio brought back, or left in its loader for the next upgrade);
+// a second one stops at once.
 void RadioCommands::interrupt() {
+    if (state_.upgradeCommitted && !stopRequested_) {
+        stopRequested_ = true;
+        say("Stopping the upgrade where the radio can be left safely (Ctrl+C again stops at "
+            "once).");
+        return;
+    }
     interrupted_ = true;
     state_.gate.cancel();
     if (onInterrupt_)
@@ -108,7 +122,8 @@ void RadioCommands::endProgress() const {
 int RadioCommands::finish(int code) {
     endProgress();
     if (interrupted_)
-        fail("interrupted.");
+        fail(interruptedAt_.isEmpty() ? QStringLiteral("interrupted.")
+                                      : "interrupted: " + interruptedAt_ + ".");
     if (loggedIn_)
         session_.logOut();
     loggedIn_ = false;
@@ -116,19 +131,41 @@ int RadioCommands::finish(int code) {
     return interrupted_ ? Interrupted : code;
 }
 
-// Opened, the console answering, its release known.
-int RadioCommands::connect() {
+// Opened, the console answering, its release known. A radio that runs only its loader is said
+// so and nothing more is done with it, unless it is to be given firmware.
+int RadioCommands::connect(AtLoader atLoader) {
     const int number = portNumber();
     if (number <= 0) {
         fail("'" + options_.port + "' names no serial port here.");
         return NoRadio;
     }
-    detail("Opening " + device() + " (port " + QString::number(number) + ")");
     if (!session_.open(number, ConsoleSettings))
         return NoRadio;
-    if (!session_.wakeUp()) {
+    say("Waking the radio on " + device() + " ...");
+    const bool terminal = TerminalIo::isTerminal(stderr) && !options_.quiet;
+    const bool awake = session_.wakeUp(
+        [terminal](int) {
+            if (terminal) {
+                std::fputc('.', stderr);
+                std::fflush(stderr);
+            }
+        },
+        WakeAttempts);
+    if (terminal)
+        std::fputc('\n', stderr);
+    if (!awake) {
         if (!interrupted_)
-            fail("the radio on " + device() + " does not answer.");
+            fail(QString("the radio on %1 does not answer (no prompt after %2 tries).")
+                     .arg(device())
+                     .arg(WakeAttempts));
+        return NotAnswering;
+    }
+    if (session_.atLoader()) {
+        atLoader_ = true;
+        if (atLoader == AtLoader::Upgrade)
+            return Done;
+        fail("the radio waits in its loader: run `ardentix-cli upgrade FILE` to give it "
+             "firmware.");
         return NotAnswering;
     }
     if (!session_.learnVersion()) {
@@ -174,24 +211,37 @@ int RadioCommands::logIn() {
     return NotAnswering;
 }
 
+// The radio first (the inventory a script keeps per site), then every setting's value; JSON
+// keeps each reply as the radio worded it beside its value.
 int RadioCommands::read() {
     const LinkBusy busy(state_.gate);
-    if (const int code = connectAndRead(); code != Done)
+    if (const int code = connect(); code != Done)
         return finish(code);
+    const QString serial = session_.serialNumber().value_or(QString());
+    if (const int code = readSettings("Reading"); code != Done)
+        return finish(code);
+    const QString mode = ConfigFormat::valueOf("mode", session_.value("mode"));
     QJsonArray settings;
+    if (!options_.json)
+        std::printf("serial\t%s\nfirmware\t%s\n", qPrintable(serial),
+                    qPrintable(state_.currentVersion));
     for (const ConfigFormat::Row& row : ConfigFormat::rows()) {
         if (!ConfigFormat::hasRow(row, session_.versionNumber()))
             continue;
-        const QString value = session_.value(row.query);
+        const QString reply = session_.value(row.query);
+        const QString value = ConfigFormat::valueOf(row.query, reply);
         if (options_.json)
-            settings.append(
-                QJsonObject{{"keyword", row.query}, {"name", row.name}, {"value", value}});
+            settings.append(QJsonObject{
+                {"keyword", row.query}, {"name", row.name}, {"value", value}, {"reply", reply}});
         else
             std::printf("%s\t%s\n", row.query, qPrintable(value));
     }
     if (options_.json) {
-        const QJsonObject radio{
-            {"port", device()}, {"firmware", state_.currentVersion}, {"settings", settings}};
+        const QJsonObject radio{{"port", device()},
+                                {"serial", serial},
+                                {"firmware", state_.currentVersion},
+                                {"mode", mode},
+                                {"settings", settings}};
         std::printf("%s", QJsonDocument(radio).toJson().constData());
     }
     return finish(Done);
@@ -237,7 +287,12 @@ int RadioCommands::restore(const QString& path) {
     const std::optional<QByteArray> bytes = configurationBytes(path);
     if (!bytes)
         return FileProblem;
-    if (const int code = connectAndRead(); code != Done)
+    // A wrong password is found before the whole radio is read.
+    if (const int code = connect(); code != Done)
+        return finish(code);
+    if (const int code = logIn(); code != Done)
+        return finish(code);
+    if (const int code = readSettings("Reading"); code != Done)
         return finish(code);
     ConfigFormat::Reader reader(session_.versionNumber(), session_.value("mode"));
     const ConfigFormat::Loaded loaded = reader.read(ConfigFormat::decode(*bytes));
@@ -249,11 +304,18 @@ int RadioCommands::restore(const QString& path) {
     for (const QString& query : loaded.enabled)
         if (options_.only.isEmpty() || options_.only.contains(query))
             ticked << query;
-    if (const int code = logIn(); code != Done)
-        return finish(code);
-    const ConfigSession::Programmed run = session_.program(ticked, loaded.values);
+    const auto sent = [this](int done, int total) {
+        interruptedAt_ = QString("%1 of %2 settings were sent").arg(done).arg(total);
+        progress("Sending", total > 0 ? done * 100 / total : 100);
+    };
+    interruptedAt_ = QStringLiteral("no setting was sent");
+    progress("Sending", 0);
+    const ConfigSession::Programmed run = session_.program(ticked, loaded.values, sent);
+    endProgress();
     switch (run.end) {
     case ConfigSession::Programmed::End::Done:
+        interruptedAt_ =
+            QString("all %1 settings were sent, before they were read back").arg(run.sent);
         break;
     case ConfigSession::Programmed::End::NoAnswer:
         fail(QString("the radio stopped answering: %1 of %2 settings were sent.")
@@ -293,72 +355,42 @@ int RadioCommands::restore(const QString& path) {
     return finish(Done);
 }
 
-namespace {
-
-QString rejection(FirmwareChecks::Verdict verdict) {
-    switch (verdict) {
-    case FirmwareChecks::Verdict::Missing:
-        return QStringLiteral("there is no such file");
-    case FirmwareChecks::Verdict::Unreadable:
-        return QStringLiteral("it cannot be read");
-    case FirmwareChecks::Verdict::NoVersion:
-        return QStringLiteral("its header holds no release");
-    case FirmwareChecks::Verdict::NotFirmware:
-        return QStringLiteral("its header is not a firmware file's");
-    case FirmwareChecks::Verdict::Accepted:
-    case FirmwareChecks::Verdict::Declined:
-        break;
-    }
-    return QString();
-}
-
-} // namespace
-
+// The file is read and checked whole before any radio is asked anything: one that fails is
+// refused whatever --yes says, which answers only the routine questions (an older, the same or
+// a pre-release, the erase). A radio at its loader's prompt is given the firmware at once: it
+// has no release to compare, and its loader asks for no password.
 int RadioCommands::upgrade(const QString& path) {
     const LinkBusy busy(state_.gate);
-    int code = connect();
-    if (code == Done)
+    if (const std::optional<QString> fault = FirmwareChecks::fileFault(path)) {
+        fail(path + " was rejected: " + *fault + ".");
+        return FirmwareRejected;
+    }
+    int code = connect(AtLoader::Upgrade);
+    if (code == Done && !atLoader_)
         code = logIn();
     if (code != Done)
         return finish(code);
-    const QString current = state_.currentVersion;
+    const QString current = atLoader_ ? QString() : state_.currentVersion;
     const FirmwareChecks::Examined examined = FirmwareChecks::examine(prompts_, path, current);
     if (examined.verdict == FirmwareChecks::Verdict::Declined)
         return finish(Declined);
     if (!examined.choice) {
-        fail(path + " was rejected: " + rejection(examined.verdict) + ".");
+        fail(path + " was rejected: its header is not a firmware file's.");
         return finish(FirmwareRejected);
     }
     const QString next = examined.choice->newVersion;
-    say("Upgrading the radio on " + device() + " from " + current + " to " + next + ".");
-    FirmwareLink link;
-    const int number = portNumber();
-    link.disconnect = [this] { session_.close(); };
-    link.portOpen = [this, number] { session_.open(number, ConsoleSettings); };
-    link.connect = [this, number] {
-        if (session_.open(number, ConsoleSettings) && session_.wakeUp())
-            session_.learnVersion();
-    };
-    link.reportCommunicationError = [] { fail(Console::communicationError()); };
-    link.showEvents = [](bool) {};
-    FirmwareDisplay display;
-    display.progress = [this](const QString& caption, const QString&, int percent) {
-        progress(caption.section(u' ', 0, 0).remove(u'.'), percent);
-    };
-    display.hideProgress = [this] { endProgress(); };
-    display.paneText = [this](const QString& text) {
-        if (!text.isEmpty())
-            detail(text);
-    };
-    display.paneAppend = [](const QString&) {};
-    display.settingsText = [this](const QString& text) { detail(text); };
-    display.statusBarEnabled = [](bool) {};
-    state_.currentVersion.clear();
-    const bool stored = FirmwareDownload(session_.console(), state_, prompts_, link, display)
+    const bool stored = FirmwareDownload(session_.console(), state_, prompts_, firmwareLink(),
+                                         firmwareDisplay(current, next))
                             .run(path, next, current);
-    if (interrupted_) {
-        fail("if the firmware was being erased, the radio now waits in its loader: run the "
-             "upgrade again to bring it back.");
+    if (interrupted_ || stopRequested_) {
+        interrupted_ = true;
+        interruptedAt_ = stopRequested_ && !erased_
+                             ? QStringLiteral("the radio was not erased and runs its firmware as "
+                                              "before")
+                         : erased_
+                             ? QStringLiteral("the radio waits in its loader: run the upgrade "
+                                              "again to bring it back")
+                             : QString();
         return finish(Interrupted);
     }
     if (prompts_.declined)
@@ -375,6 +407,59 @@ int RadioCommands::upgrade(const QString& path) {
     }
     say("The radio runs release " + next + ".");
     return finish(Done);
+}
+
+// The link the download takes and gives back: this session's port, opened and woken again.
+FirmwareLink RadioCommands::firmwareLink() {
+    FirmwareLink link;
+    const int number = portNumber();
+    link.disconnect = [this] { session_.close(); };
+    link.portOpen = [this, number] { session_.open(number, ConsoleSettings); };
+    link.connect = [this, number] {
+        state_.currentVersion.clear();
+        if (session_.open(number, ConsoleSettings) && session_.wakeUp({}, WakeAttempts))
+            session_.learnVersion();
+    };
+    link.reportCommunicationError = [] { fail(Console::communicationError()); };
+    link.showEvents = [](bool) {};
+    link.stopped = [this] { return stopRequested_; };
+    return link;
+}
+
+// Each stage by its true name; the upgrade is said once the radio has been told to go.
+FirmwareDisplay RadioCommands::firmwareDisplay(const QString& current, const QString& next) {
+    using Stage = FirmwareDisplay::Stage;
+    FirmwareDisplay display;
+    display.stage = [this, current, next](Stage stage) {
+        erased_ = erased_ || stage == Stage::Erasing;
+        static const QMap<Stage, QString> Names = {{Stage::Restarting, "Restarting"},
+                                                   {Stage::Erasing, "Erasing"},
+                                                   {Stage::Sending, "Sending"},
+                                                   {Stage::Verifying, "Verifying"}};
+        if (stage == Stage::Restarting || (stage == Stage::Erasing && current.isEmpty()))
+            say(current.isEmpty() ? "Upgrading the radio on " + device() + " to " + next + "."
+                                  : "Upgrading the radio on " + device() + " from " + current +
+                                        " to " + next + ".");
+        endProgress();
+        stage_ = Names.value(stage);
+        // The restart and the sending take their time in steps; the erase and the verdict do not.
+        if (stage == Stage::Restarting || stage == Stage::Sending)
+            progress(stage_, 0);
+        else
+            say(stage_ + " ...");
+    };
+    display.progress = [this](const QString&, const QString&, int percent) {
+        progress(stage_, percent);
+    };
+    display.hideProgress = [this] { endProgress(); };
+    display.paneText = [this](const QString& text) {
+        if (!text.isEmpty())
+            detail(text);
+    };
+    display.paneAppend = [](const QString&) {};
+    display.settingsText = [this](const QString& text) { detail(text); };
+    display.statusBarEnabled = [](bool) {};
+    return display;
 }
 
 // Readings until the time is up or the user interrupts; a CR ends the radio's report.
@@ -437,9 +522,15 @@ int RadioCommands::console() {
     const bool keys = TerminalIo::isTerminal(stdin);
     say("Connected to " + device() + (keys ? "; Ctrl+] leaves." : "."));
     QEventLoop loop;
-    const auto show = [this] {
+    bool loaderSaid = false;
+    const auto show = [&] {
         std::fputs(state_.receiveBuffer.toLatin1().constData(), stdout);
         std::fflush(stdout);
+        // The console is a way to look at a loader by hand; firmware it takes from upgrade.
+        if (!loaderSaid && session_.atLoader()) {
+            loaderSaid = true;
+            fail("the radio waits in its loader: `ardentix-cli upgrade FILE` gives it firmware.");
+        }
         state_.receiveBuffer.clear();
     };
     QObject::connect(&port_, &SerialPort::commEvent, &loop, [&](int code) {
@@ -466,6 +557,8 @@ int RadioCommands::console() {
             typed.truncate(typed.indexOf(LeaveKey));
             loop.exit(Done);
         }
+        if (keys)
+            typed.replace(TerminalBackspace, ConsoleBackspace);
         // A line from a pipe ends with LF; the console takes CR.
         if (!keys)
             typed.replace('\n', '\r');

@@ -3,6 +3,7 @@
 #include "config/ConfigSession.h"
 #include "core/Clock.h"
 #include "core/SharedState.h"
+#include "firmware/FirmwareDownload.h"
 #include "link/DevicePort.h"
 #include "link/PortNames.h"
 
@@ -23,8 +24,8 @@ public:
         bool quiet = false;
         bool verbose = false;
         bool json = false;
-        QStringList only; // query keywords a restore is limited to
-        int seconds = 0;  // how long the signal strength is shown; 0 until interrupted
+        QStringList only;   // query keywords a restore is limited to
+        double seconds = 0; // how long the signal strength is shown; 0 until interrupted
     };
     RadioCommands(Options options, TerminalPrompts& prompts);
     ~RadioCommands() override;
@@ -40,7 +41,11 @@ public:
     void interrupt();
 
 private:
-    int connect();
+    // What a radio at its loader's prompt is good for: only the upgrade gives it firmware.
+    enum class AtLoader { Refuse, Upgrade };
+    int connect(AtLoader atLoader = AtLoader::Refuse);
+    FirmwareLink firmwareLink();
+    FirmwareDisplay firmwareDisplay(const QString& current, const QString& next);
     int readSettings(const QString& step);
     int connectAndRead();
     int logIn();
@@ -65,6 +70,13 @@ private:
     ConfigSession session_;
     bool interrupted_ = false;
     bool loggedIn_ = false;
+    bool atLoader_ = false;
+    // The upgrade: the user stopped it, the firmware was erased.
+    bool stopRequested_ = false;
+    bool erased_ = false;
+    QString stage_;
+    // How far a command got, for the word it ends with when interrupted.
+    QString interruptedAt_;
     std::function<void()> onInterrupt_;
     // The progress step and tenth last shown.
     mutable QString shownStep_;

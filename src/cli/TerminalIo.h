@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 #include <cstdio>
 
@@ -14,5 +15,7 @@ void restoreMode();
 int inputDescriptor();
 // What standard input holds now, up to size bytes; 0 at its end, below 0 on a failure.
 qint64 readInput(char* into, qint64 size);
+// A line typed on the terminal with its echo off (a password), without its line end.
+QByteArray readHiddenLine();
 
 } // namespace TerminalIo

@@ -21,4 +21,13 @@ qint64 readInput(char* into, qint64 size) {
     return ::_read(0, into, unsigned(size));
 }
 
+QByteArray readHiddenLine() {
+    QByteArray line;
+    char c = 0;
+    while (::_read(0, &c, 1) == 1 && c != '\n')
+        if (c != '\r')
+            line += c;
+    return line;
+}
+
 } // namespace TerminalIo

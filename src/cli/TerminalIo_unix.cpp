@@ -39,4 +39,23 @@ qint64 readInput(char* into, qint64 size) {
     return ::read(STDIN_FILENO, into, size_t(size));
 }
 
+QByteArray readHiddenLine() {
+    termios before{};
+    const bool terminal = ::tcgetattr(STDIN_FILENO, &before) == 0;
+    if (terminal) {
+        termios hidden = before;
+        hidden.c_lflag &= ~tcflag_t(ECHO);
+        hidden.c_lflag |= ECHONL;
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &hidden);
+    }
+    QByteArray line;
+    char c = 0;
+    while (::read(STDIN_FILENO, &c, 1) == 1 && c != '\n')
+        if (c != '\r')
+            line += c;
+    if (terminal)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &before);
+    return line;
+}
+
 } // namespace TerminalIo

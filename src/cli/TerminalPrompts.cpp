@@ -14,9 +14,9 @@ QString TerminalPrompts::plain(const QString& text) {
     return lines.trimmed();
 }
 
+// The window's captions ("Warning!", "Error") say nothing on a terminal: the tool's name does.
 Prompts::Answer TerminalPrompts::showMessage(Question& question) {
-    const QString shown = question.caption + ": " + plain(question.text);
-    const std::optional<Answer> defaultAnswer = question.defaultAnswer;
+    const QString shown = "ardentix-cli: " + plain(question.text);
     switch (question.buttons) {
     case Buttons::Ok:
         if (!quiet || question.icon == Icon::Critical || question.icon == Icon::Exclamation)
@@ -24,35 +24,37 @@ Prompts::Answer TerminalPrompts::showMessage(Question& question) {
         return Ok;
     case Buttons::YesNo:
     case Buttons::YesNoCancel:
-        return ask(shown, defaultAnswer != No) ? Yes : No;
+        return ask(shown) ? Yes : No;
     case Buttons::OkCancel:
-        return ask(shown, defaultAnswer != Cancel) ? Ok : Cancel;
+        return ask(shown) ? Ok : Cancel;
     case Buttons::RetryCancel:
-        return ask(shown, defaultAnswer != Cancel) ? Retry : Cancel;
+        return ask(shown) ? Retry : Cancel;
     case Buttons::AbortRetryIgnore:
-        return ask(shown, false) ? Retry : Abort;
+        return ask(shown) ? Retry : Abort;
     }
     return Cancel;
 }
 
 // Only a person answers a question: without a terminal, and without --yes, it is declined.
-bool TerminalPrompts::ask(const QString& question, bool yesByDefault) {
+// Every question of the tool risks the radio, so Enter alone answers no.
+bool TerminalPrompts::ask(const QString& question) {
     if (assumeYes) {
         if (!quiet)
             std::fprintf(stderr, "%s yes (--yes)\n", qPrintable(question));
         return true;
     }
     if (!TerminalIo::isTerminal(stdin)) {
-        std::fprintf(stderr, "%s\nDeclined: no terminal to ask on (--yes answers yes).\n",
+        std::fprintf(stderr,
+                     "%s\nardentix-cli: declined: no terminal to ask on (--yes answers "
+                     "yes).\n",
                      qPrintable(question));
         declined = true;
         return false;
     }
-    std::fprintf(stderr, "%s %s ", qPrintable(question), yesByDefault ? "[Y/n]" : "[y/N]");
+    std::fprintf(stderr, "%s [y/N] ", qPrintable(question));
     std::fflush(stderr);
     QTextStream in(stdin);
-    const QString answer = in.readLine().trimmed().toLower();
-    const bool yes = answer.isEmpty() ? yesByDefault : answer.startsWith(u'y');
+    const bool yes = in.readLine().trimmed().toLower().startsWith(u'y');
     declined = declined || !yes;
     return yes;
 }

@@ -23,5 +23,5 @@ public:
     static QString plain(const QString& text);
 
 private:
-    bool ask(const QString& question, bool yesByDefault);
+    bool ask(const QString& question);
 };

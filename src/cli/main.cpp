@@ -2,41 +2,49 @@
 #include "ExitCode.h"
 #include "FileDiff.h"
 #include "RadioCommands.h"
+#include "TerminalIo.h"
 #include "TerminalPrompts.h"
 #include "core/QuitSignals.h"
+#include "link/SerialPort.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 namespace {
 
-const char* const Commands = R"(Commands:
-  read [--json]                 every setting, one "keyword<TAB>value" per line (or JSON)
-  save FILE                     the radio's configuration to FILE
-  restore FILE [--only KW,KW]   program the radio from FILE, then verify by reading back
-  upgrade FIRMWARE.s28 [--yes]  firmware upgrade through the radio's loader
-  rssi [--seconds N]            signal strength readings, "seconds<TAB>dBm" a line
-  console                       the radio's console on this terminal (Ctrl+] leaves)
-  diff FILE1 FILE2              two configuration files, setting by setting (no radio)
-
-Exit status:
-  0    done (and verified); diff: the files hold the same settings
-  1    diff: the files differ
-  2    the command line could not be understood
-  3    no radio: the port is missing, in use, or not permitted
-  4    the radio does not answer
-  5    not logged in: the password is missing or was refused
-  6    settings refused by the radio (each named on standard error)
-  7    file unreadable, unwritable, or holding no settings
-  8    firmware file rejected (the check that failed is named)
-  9    firmware transfer failed
-  10   declined: a question was answered no, or needs --yes without a terminal
-  130  interrupted (SIGINT, SIGTERM): stopped cleanly, the line left at 19200 baud
-)";
-
-int usage(const QString& text) {
-    std::fprintf(stderr, "ardentix-cli: %s\nTry 'ardentix-cli --help'.\n", qPrintable(text));
+int usage(const Arguments& arguments) {
+    const QString more =
+        arguments.command.isEmpty() ? QStringLiteral("--help") : "help " + arguments.command;
+    std::fprintf(stderr, "ardentix-cli: %s\nTry 'ardentix-cli %s'.\n", qPrintable(arguments.text),
+                 qPrintable(more));
     return Usage;
+}
+
+// The radio's password: the command line, a file, the environment, or asked for on a terminal
+// with its echo off, for the commands that change the radio. Nothing when none was given.
+std::optional<QString> password(const Arguments& arguments, bool& unreadable) {
+    if (!arguments.options.password.isEmpty())
+        return arguments.options.password;
+    if (!arguments.passwordFile.isEmpty()) {
+        QFile file(arguments.passwordFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "ardentix-cli: the password file %s cannot be read: %s\n",
+                         qPrintable(arguments.passwordFile), qPrintable(file.errorString()));
+            unreadable = true;
+            return std::nullopt;
+        }
+        return QString::fromLocal8Bit(file.readLine()).trimmed();
+    }
+    if (qEnvironmentVariableIsSet("ARDENTIX_PASSWORD"))
+        return qEnvironmentVariable("ARDENTIX_PASSWORD");
+    if ((arguments.command == "restore" || arguments.command == "upgrade") &&
+        TerminalIo::isTerminal(stdin)) {
+        std::fputs("Password of the radio (Enter for none): ", stderr);
+        std::fflush(stderr);
+        return QString::fromLocal8Bit(TerminalIo::readHiddenLine());
+    }
+    return std::nullopt;
 }
 
 int diff(const QStringList& files, bool quiet) {
@@ -64,9 +72,9 @@ int main(int argc, char* argv[]) {
     const Arguments arguments = parseArguments(QCoreApplication::arguments());
     switch (arguments.outcome) {
     case Arguments::Outcome::Usage:
-        return usage(arguments.text);
+        return usage(arguments);
     case Arguments::Outcome::Help:
-        std::printf("%s\n%s", qPrintable(arguments.text), Commands);
+        std::printf("%s", qPrintable(arguments.text));
         return Done;
     case Arguments::Outcome::Version:
         std::printf("ardentix-cli %s\n", ARDENTIX_VERSION);
@@ -82,13 +90,16 @@ int main(int argc, char* argv[]) {
     TerminalPrompts prompts;
     prompts.assumeYes = arguments.assumeYes;
     prompts.quiet = arguments.options.quiet;
+    setOtherPortAdvice(QStringLiteral("name another port with --port"));
 
-    RadioCommands radio(arguments.options, prompts);
+    RadioCommands::Options options = arguments.options;
+    bool unreadable = false;
+    options.password = password(arguments, unreadable).value_or(QString());
+    if (unreadable)
+        return FileProblem;
+    RadioCommands radio(options, prompts);
     const QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::received, &radio, &RadioCommands::interrupt);
-    if (!arguments.runnable())
-        return usage("'" + (QStringList(command) + args).join(u' ') +
-                     "' is no command this tool knows.");
     if (command == "read")
         return radio.read();
     if (command == "save")

@@ -281,6 +281,16 @@ const Row* rowOfLine(const QString& line) {
 
 } // namespace
 
+QString valueOf(const QString& query, const QString& reply) {
+    const Row* found = row(query);
+    const QString keyword = !found             ? QString()
+                            : query == "amask" ? QStringLiteral("MASK:")
+                                               : keywordOf(*found);
+    if (keyword.isEmpty() || !reply.startsWith(keyword + u' '))
+        return reply;
+    return reply.mid(keyword.size() + 1).trimmed();
+}
+
 QString Reader::dispatch(const QString& line) {
     const Row* found = rowOfLine(line);
     if (!found)

@@ -61,6 +61,9 @@ bool holdsValue(const QString& fileValue);
 // Two values of a setting say the same, letter case and runs of blanks aside (as the radio
 // reads them back).
 bool sameSetting(const QString& first, const QString& second);
+// A setting's value without the reply's own keyword: "PWR 27" is 27, "MASK: 0F0F FFFF" is
+// 0F0F FFFF; a reply that starts with no keyword of its row (an owner's name) is the value.
+QString valueOf(const QString& query, const QString& reply);
 
 struct Loaded {
     QMap<QString, QString> values; // file values by query keyword; missing rows stay "n/a"

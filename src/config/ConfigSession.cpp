@@ -100,14 +100,19 @@ void ConfigSession::onDeviceLost() {
     state_.gate.cancel();
 }
 
-bool ConfigSession::wakeUp() {
+bool ConfigSession::wakeUp(const std::function<void(int)>& shown, int attempts) {
     if (!port_.isOpen())
         return false;
     const LinkBusy busy(state_.gate);
     state_.receiveBuffer = QStringLiteral(" ");
     try {
         return console_.wakeUp(
-                   random_, [] { return false; }, [](int) {}, true) == Console::WakeUp::Prompt;
+                   random_, [] { return false; },
+                   [&](int dots) {
+                       if (shown)
+                           shown(dots);
+                   },
+                   true, attempts) == Console::WakeUp::Prompt;
     } catch (const SerialError&) {
         if (!console_.interrupted())
             prompts_.message(Console::communicationError(), "Error", Prompts::Icon::Exclamation);
@@ -134,6 +139,15 @@ bool ConfigSession::learnVersion() {
     return true;
 }
 
+std::optional<QString> ConfigSession::serialNumber() {
+    const LinkBusy busy(state_.gate);
+    try {
+        return ask("ser");
+    } catch (const SerialError&) {
+        return std::nullopt;
+    }
+}
+
 ConfigSession::Login ConfigSession::logIn(const QString& password) {
     const LinkBusy busy(state_.gate);
     try {
@@ -158,10 +172,15 @@ ConfigSession::Login ConfigSession::logIn(const QString& password) {
     }
 }
 
+// The radio's answer is awaited, so that it does not greet the next session on this port.
 void ConfigSession::logOut() {
     try {
-        if (port_.isOpen())
-            console_.sendSafeLine("PASS NONE");
+        if (!port_.isOpen())
+            return;
+        console_.resetBuffer();
+        console_.sendSafeLine("PASS NONE");
+        console_.waitUntil([this] { return console_.buffer().endsWith(u'>'); }, PromptSeconds,
+                           QStringLiteral("logout"));
     } catch (const SerialError&) {
         // The port is gone: there is nothing left to log out of.
     }
@@ -298,7 +317,8 @@ QString ConfigSession::save(const QString& path, const QString& date) {
 }
 
 ConfigSession::Programmed ConfigSession::program(const QStringList& ticked,
-                                                 const QMap<QString, QString>& fileValues) {
+                                                 const QMap<QString, QString>& fileValues,
+                                                 const std::function<void(int, int)>& sent) {
     const LinkBusy busy(state_.gate);
     Programmed run;
     QStringList rows;
@@ -337,6 +357,8 @@ ConfigSession::Programmed ConfigSession::program(const QStringList& ticked,
                 run.answers.remove(query);
             run.rows << query;
             ++run.sent;
+            if (sent)
+                sent(run.sent, run.total);
         }
     } catch (const SerialError&) {
         run.end = Programmed::End::PortClosed;

@@ -30,7 +30,11 @@ public:
     // Opens the port as the main window's was set up; false (the failure said) when it fails.
     bool open(int portNumber, const QString& settings);
     void close();
-    bool wakeUp();
+    // Wakes the console; shown(dots) as it tries, attempts as Console::wakeUp takes them. True
+    // once it answered with a prompt, its loader's included (atLoader()).
+    bool wakeUp(const std::function<void(int dots)>& shown = {},
+                int attempts = Console::WakeAttempts);
+    bool atLoader() const { return console_.atLoader(); }
 
     // The radio's replies by query keyword, "n/a" until read.
     QMap<QString, QString> current;
@@ -38,6 +42,8 @@ public:
     // Asks the radio for its firmware release, which decides the rows it has; without a main
     // window's read before it, a session learns it here. False when the radio did not answer.
     bool learnVersion();
+    // The radio's serial number, or nothing when it did not say.
+    std::optional<QString> serialNumber();
 
     // Logs in with the radio's password, the console echo off meanwhile.
     enum class Login { Accepted, Refused, NoAnswer };
@@ -68,8 +74,10 @@ public:
         static QString confirmation() { return QStringLiteral("PROGRAMMED OK"); }
     };
     // Programs the rows named, in the fixed order, from the file values; a row that holds no
-    // value is never sent. It stops at the first failure of the link.
-    Programmed program(const QStringList& ticked, const QMap<QString, QString>& fileValues);
+    // value is never sent. It stops at the first failure of the link. sent(done, total) after
+    // each row.
+    Programmed program(const QStringList& ticked, const QMap<QString, QString>& fileValues,
+                       const std::function<void(int sent, int total)>& sent = {});
     // The programmed rows whose radio value (after a read) is not the file's.
     QStringList notTaken(const QStringList& programmed,
                          const QMap<QString, QString>& fileValues) const;

@@ -16,6 +16,24 @@ QString part(const QString& version, int n) {
     return version.mid(n - 1, 1).toUpper();
 }
 
+// One S-record: "S", its type, then hex pairs: the count of the pairs after it, the address,
+// the data and a checksum that makes the count, address and data add up to 0xFF.
+bool wholeRecord(const QByteArray& line) {
+    if (line.size() < 4 || (line[0] != 'S' && line[0] != 's') || !std::isdigit(uchar(line[1])))
+        return false;
+    const QByteArray hex = line.mid(2);
+    if (hex.size() % 2 != 0 ||
+        !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(uchar(c)); }))
+        return false;
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    if (uchar(bytes[0]) != bytes.size() - 1)
+        return false;
+    int sum = 0;
+    for (const char byte : bytes)
+        sum += uchar(byte);
+    return (sum & 0xff) == 0xff;
+}
+
 bool yes(Prompts& prompts, const QString& text, const QString& caption, Prompts::Icon icon) {
     return prompts.message(text, caption, icon, Prompts::Buttons::YesNo) == Prompts::Yes;
 }
@@ -141,4 +159,35 @@ FirmwareChecks::Examined FirmwareChecks::examine(Prompts& prompts, const QString
              "Warning!", Prompts::Icon::Exclamation))
         return {Verdict::Declined, std::nullopt};
     return {Verdict::Accepted, Choice{path, *next}};
+}
+
+std::optional<QString> FirmwareChecks::fileFault(const QString& path) {
+    QFile file(path);
+    if (!file.exists())
+        return QStringLiteral("there is no such file");
+    if (!file.open(QIODevice::ReadOnly))
+        return "it cannot be read (" + file.errorString() + ")";
+    return recordsFault(file.readAll());
+}
+
+std::optional<QString> FirmwareChecks::recordsFault(const QByteArray& bytes) {
+    if (headerFaults(bytes.left(HeaderBytes)) > 0)
+        return QStringLiteral("its first record is not the header of a firmware file");
+    if (!newVersion(bytes.left(HeaderBytes)))
+        return QStringLiteral("its header names no release");
+    int number = 0;
+    QByteArray last;
+    for (const QByteArray& line : bytes.split('\n')) {
+        ++number;
+        const QByteArray record = line.trimmed();
+        if (record.isEmpty())
+            continue;
+        if (!wholeRecord(record))
+            return QString("line %1 is not a whole S-record (its count or checksum is wrong)")
+                .arg(number);
+        last = record;
+    }
+    if (last.size() < 2 || !QByteArrayLiteral("789").contains(last[1]))
+        return QStringLiteral("it has no end record: the file was cut short");
+    return std::nullopt;
 }

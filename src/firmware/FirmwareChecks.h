@@ -35,6 +35,13 @@ public:
     // The checks and questions on one file, for the choice above and for any other front end.
     static Examined examine(Prompts& prompts, const QString& path, const QString& currentVersion);
 
+    // The whole file, read and checked record by record before anything goes to a radio: why it
+    // is no firmware file (the first fault found, in words), or nothing when it is one. Each
+    // line is an S-record whose count and checksum agree, the first the firmware header with
+    // a release, the last an end record.
+    static std::optional<QString> fileFault(const QString& path);
+    static std::optional<QString> recordsFault(const QByteArray& bytes);
+
     // The checks on the first 60 bytes of a file, for the choice above and for tests.
     static int headerFaults(const QByteArray& head); // 0, 1 or 2 validity questions
     static std::optional<QString> newVersion(const QByteArray& head);

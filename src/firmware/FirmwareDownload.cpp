@@ -47,6 +47,12 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
             state_.upgradeCommitted = false;
             return false;
         }
+        // Stopped at the loader's prompt: nothing was erased yet.
+        if (stopped()) {
+            leaveLoaderUnchanged(currentVersion);
+            state_.upgradeCommitted = false;
+            return false;
+        }
         synchronise();
         // A transfer cut short cannot have stored anything: no need to wait for the loader.
         stored = transfer(path) && judge();
@@ -97,7 +103,7 @@ FirmwareDownload::Entry FirmwareDownload::enterLoader(const QString& newVersion,
         return Entry::Interrupted;
     if (!wakeLoader())
         return Entry::Interrupted;
-    if (!erasing)
+    if (!erasing || stopped())
         return Entry::Cancelled;
     if (!console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive)) {
         prompts_.message("The radio did not answer with its loader's prompt. It may still be "
@@ -139,12 +145,22 @@ bool FirmwareDownload::requestProgram(const QString& newVersion, const QString& 
 }
 
 bool FirmwareDownload::userCancelled() const {
-    return state_.cancelRequested && !console_.interrupted();
+    return (state_.cancelRequested || stopped()) && !console_.interrupted();
+}
+
+bool FirmwareDownload::stopped() const {
+    return link_.stopped && link_.stopped();
+}
+
+void FirmwareDownload::enter(FirmwareDisplay::Stage stage) {
+    if (display_.stage)
+        display_.stage(stage);
 }
 
 // The radio restarts into its loader meanwhile; Cancel is honoured once it answers there.
 bool FirmwareDownload::showErasing() {
     state_.cancelRequested = false;
+    enter(FirmwareDisplay::Stage::Restarting);
     display_.progress("Erasing...", QString(), 0);
     console_.sleep(1000, Label);
     bool cancelled = false;
@@ -214,6 +230,7 @@ void FirmwareDownload::synchronise() {
 // Sends the file piece by piece, each once the last has left; false when it was cut short.
 bool FirmwareDownload::transfer(const QString& path) {
     console_.sendLine("ERASE");
+    enter(FirmwareDisplay::Stage::Erasing);
     display_.paneText(QString());
     console_.resetBuffer();
     QFile file(path);
@@ -228,11 +245,12 @@ bool FirmwareDownload::transfer(const QString& path) {
     display_.progress(caption, text, 0);
     const qint64 length = file.size();
     console_.sleep(2000, Label);
+    enter(FirmwareDisplay::Stage::Sending);
     console_.sendLine("PROGRAM");
     display_.statusBarEnabled(false);
     link_.showEvents(false);
     qint64 pieces = 0;
-    while (!file.atEnd() && !state_.cancelRequested && !console_.interrupted()) {
+    while (!file.atEnd() && !state_.cancelRequested && !stopped() && !console_.interrupted()) {
         if (length - file.pos() > PieceSize) {
             const int percent = int(pieces * PieceSize * 100 / length);
             display_.progress(caption, text, percent);
@@ -256,6 +274,7 @@ void FirmwareDownload::drain() {
 }
 
 bool FirmwareDownload::judge() {
+    enter(FirmwareDisplay::Stage::Verifying);
     console_.waitUntil(
         [this] {
             return console_.holds("PROGRAMMED OK") || console_.holds("FAILED") ||

@@ -12,6 +12,10 @@ struct SharedState;
 // What the download shows, given by its front end: the main window shows it in its progress
 // window, terminal pane and status bar; another front end may print it.
 struct FirmwareDisplay {
+    // The stages after the radio was told to go: it restarts into its loader, the loader erases
+    // the firmware, the file is sent, the loader's verdict is awaited.
+    enum class Stage { Restarting, Erasing, Sending, Verifying };
+    std::function<void(Stage stage)> stage;
     std::function<void(const QString& caption, const QString& text, int percent)> progress;
     std::function<void()> hideProgress;
     std::function<void(const QString& text)> paneText;
@@ -32,6 +36,10 @@ struct FirmwareLink {
     std::function<void()> reportCommunicationError;
     // Whether line events are shown while the file is sent.
     std::function<void(bool shown)> showEvents;
+    // The front end stops the upgrade (a Ctrl+C) as the progress window's Cancel would: before
+    // the erase the radio is brought back with the firmware it had; after it, the sending
+    // stops and the radio waits in its loader for the next upgrade.
+    std::function<bool()> stopped;
 };
 
 // Takes the radio into its loader, has it erase its firmware, sends the firmware file at
@@ -68,6 +76,8 @@ private:
     void restoreLine();
     void finish(bool stored);
     bool userCancelled() const;
+    bool stopped() const;
+    void enter(FirmwareDisplay::Stage stage);
 
     Console& console_;
     SharedState& state_;

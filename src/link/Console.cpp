@@ -149,10 +149,10 @@ void Console::sleepUntilEvent(qint64 ms, const QString& label) {
 }
 
 Console::WakeUp Console::wakeUp(QRandomGenerator& random, const std::function<bool()>& stopped,
-                                const std::function<void(int)>& shown, bool yieldBeforeLook) {
-    constexpr int Attempts = 30;
+                                const std::function<void(int)>& shown, bool yieldBeforeLook,
+                                int attempts) {
     const QString label = QStringLiteral("wake-up");
-    for (int attempt = 0; attempt < Attempts; ++attempt) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         yieldOnce(label);
         if (interrupted())
             return WakeUp::Stopped;
@@ -171,6 +171,10 @@ Console::WakeUp Console::wakeUp(QRandomGenerator& random, const std::function<bo
             return WakeUp::Prompt;
     }
     return WakeUp::NoPrompt;
+}
+
+bool Console::atLoader() const {
+    return holds(QStringLiteral("LOADER>"));
 }
 
 void Console::msWait(int ms, const QString& label) {

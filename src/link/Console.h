@@ -58,14 +58,19 @@ public:
     // Reset, send, and wait for the markers; true when every marker arrived in time.
     bool exchange(const QString& command, const QStringList& markers, double seconds);
 
-    // Wakes the console: up to 30 attempts of ESC CR LF, a random pause of 400 to 1100 ms and
-    // four pairs of carriage returns 100 ms apart, until the buffer ends with the prompt.
-    // stopped() is asked before each pair (an interruption stops it too); shown(dots) after
-    // it. Received text comes in at the yield that starts each attempt and, when asked, at one
-    // more before each look.
+    // Wakes the console: up to 30 attempts (or as many as asked) of ESC CR LF, a random pause
+    // of 400 to 1100 ms and four pairs of carriage returns 100 ms apart, until the buffer ends
+    // with the prompt. stopped() is asked before each pair (an interruption stops it too);
+    // shown(dots) after it. Received text comes in at the yield that starts each attempt and,
+    // when asked, at one more before each look.
     enum class WakeUp { Prompt, Stopped, NoPrompt };
+    static constexpr int WakeAttempts = 30;
     WakeUp wakeUp(QRandomGenerator& random, const std::function<bool()>& stopped,
-                  const std::function<void(int dots)>& shown, bool yieldBeforeLook);
+                  const std::function<void(int dots)>& shown, bool yieldBeforeLook,
+                  int attempts = WakeAttempts);
+    // The console answered with its loader's prompt: the radio runs no firmware, only the
+    // loader that takes it. Every session that opens asks this first.
+    bool atLoader() const;
 
     // Blocking waits: no events, no received characters are handled meanwhile. An interrupted
     // action does not wait at all.

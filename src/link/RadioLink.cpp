@@ -153,7 +153,7 @@ void RadioLink::openAndGreet() {
                        QStringLiteral("connected"));
     if (console_.interrupted())
         return;
-    if (console_.holds("LOADER>")) {
+    if (console_.atLoader()) {
         prompts_.message(
             "ERROR - This radio needs software!\r\rUse the 'Radio Firmware Upgrade' option to "
             "upload a .s28 firmware file to the radio.\r\rVisit Quenlar's FTP site to obtain the "

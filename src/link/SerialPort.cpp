@@ -1,12 +1,22 @@
 #include "SerialPort.h"
 
+namespace {
+QString otherPortAdvice = QStringLiteral("choose another port (CommPort, Setup...)");
+} // namespace
+
+void setOtherPortAdvice(const QString& advice) {
+    otherPortAdvice = advice;
+}
+
 QString openFailureText(int number, const QString& device, OpenFailure failure,
                         const QString& systemReason) {
     const QString port = QStringLiteral("Com%1 (%2): ").arg(number).arg(device);
     switch (failure) {
     case OpenFailure::Missing:
-        return port + "the device does not exist. Check that the serial adapter is plugged in, "
-                      "or choose another port (CommPort, Setup...).";
+        return port +
+               "the device does not exist. Check that the serial adapter is plugged in, "
+               "or " +
+               otherPortAdvice + ".";
     case OpenFailure::PermissionDenied:
         return port + "permission denied. On Linux the user must be a member of the \"dialout\" "
                       "group: sudo usermod -aG dialout $USER, then log out and in again.";

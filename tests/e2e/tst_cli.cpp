@@ -3,7 +3,9 @@
 #include "cli/Arguments.h"
 
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,11 +16,17 @@ class TestCli : public QObject {
 
     // A simulated radio on a pseudo-terminal of its own.
     struct Radio {
-        explicit Radio(const QStringList& options = {}) {
-            sim.start(SIM_PATH, QStringList{"--quiet"} + options);
+        // Not quiet, it says each command line it receives.
+        explicit Radio(const QStringList& options = {}, bool quiet = true) {
+            sim.start(SIM_PATH, (quiet ? QStringList{"--quiet"} : QStringList()) + options);
             if (sim.waitForStarted() && sim.waitForReadyRead(5000))
                 device = QString::fromLocal8Bit(sim.readLine()).trimmed();
         }
+        bool heard(const QByteArray& line) {
+            received += sim.readAllStandardOutput();
+            return received.contains("rx: " + line + "\n");
+        }
+        QByteArray received;
         ~Radio() {
             sim.kill();
             sim.waitForFinished();
@@ -46,9 +54,12 @@ class TestCli : public QObject {
     }
 
     Run run(const QString& program, const QStringList& args, const QByteArray& input = {},
-            int ms = 120000) {
+            int ms = 120000, const QMap<QString, QString>& extra = {}) {
         QProcess tool;
-        tool.setProcessEnvironment(environment());
+        QProcessEnvironment env = environment();
+        for (auto it = extra.cbegin(); it != extra.cend(); ++it)
+            env.insert(it.key(), it.value());
+        tool.setProcessEnvironment(env);
         tool.start(program, args);
         if (!tool.waitForStarted())
             return {};
@@ -65,6 +76,13 @@ class TestCli : public QObject {
     }
 
     QString path(const QString& name) const { return home_.filePath(name); }
+
+    QByteArray makeFirmware(const QString& release) {
+        const QString made = path("made.s28");
+        run(SIM_PATH, {"--make-firmware", release, made});
+        QFile file(made);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     // The process has a handler of its own for the signal (Linux's view of it).
     static bool catches(qint64 pid, int number) {
@@ -83,50 +101,60 @@ private slots:
     void argumentsUnderstood_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("outcome");
-        QTest::addColumn<bool>("runnable");
         QTest::addColumn<QString>("said");
         const int run = int(Arguments::Outcome::Run);
         const int usage = int(Arguments::Outcome::Usage);
-        QTest::newRow("read") << "read --json --port 3" << run << true << "";
-        QTest::newRow("help") << "--help" << int(Arguments::Outcome::Help) << false << "--port";
-        QTest::newRow("version") << "--version" << int(Arguments::Outcome::Version) << false << "";
-        QTest::newRow("nothing") << "" << usage << false << "no command given.";
-        QTest::newRow("unknown option") << "--bogus read" << usage << false << "bogus";
-        QTest::newRow("unknown command") << "frobnicate" << run << false << "";
-        QTest::newRow("extra argument") << "read extra" << run << false << "";
-        QTest::newRow("restore only") << "restore a.cfg --only unit,PWR" << run << true << "";
+        const int help = int(Arguments::Outcome::Help);
+        QTest::newRow("read") << "read --json --port 3" << run << "";
+        QTest::newRow("help") << "--help" << help << "Usage: ardentix-cli [options] COMMAND";
+        QTest::newRow("help lists the commands") << "--help" << help << "  upgrade [--yes]";
+        QTest::newRow("a command's help") << "read --help" << help << "read [--json]: every";
+        QTest::newRow("help with a command") << "help restore" << help << "ARDENTIX_PASSWORD";
+        QTest::newRow("help with no command") << "help frob" << usage << "'frob' is no command";
+        QTest::newRow("version") << "--version" << int(Arguments::Outcome::Version) << "";
+        QTest::newRow("nothing") << "" << usage << "no command given.";
+        QTest::newRow("unknown option") << "--bogus read" << usage << "bogus";
+        QTest::newRow("unknown command") << "frobnicate" << usage << "'frobnicate' is no command";
+        QTest::newRow("extra argument") << "read extra" << usage << "read takes no arguments";
+        QTest::newRow("save without its file") << "save" << usage << "save needs FILE";
+        QTest::newRow("restore only") << "restore a.cfg --only unit,PWR" << run << "";
         QTest::newRow("only an unknown setting")
-            << "restore a.cfg --only unit,bogus" << usage << false << "--only names a setting";
-        QTest::newRow("only nothing") << "restore a.cfg --only ," << usage << false << "--only";
-        QTest::newRow("seconds zero") << "rssi --seconds 0" << usage << false << "--seconds";
-        QTest::newRow("seconds word") << "rssi --seconds x" << usage << false << "--seconds";
-        QTest::newRow("diff ignores radio options") << "diff a b --seconds x" << run << true << "";
-        QTest::newRow("diff of one file") << "diff a" << usage << false << "diff needs two files.";
+            << "restore a.cfg --only unit,BOGUS" << usage << "'BOGUS' is no setting";
+        QTest::newRow("only nothing") << "restore a.cfg --only ," << usage << "--only needs";
+        QTest::newRow("another command's option")
+            << "read --only PWR" << usage << "--only is an option of restore, not of read.";
+        QTest::newRow("json for save") << "save a.txt --json" << usage << "not of save";
+        QTest::newRow("seconds zero") << "rssi --seconds 0" << usage << "--seconds";
+        QTest::newRow("seconds word") << "rssi --seconds x" << usage << "--seconds";
+        QTest::newRow("seconds and a half") << "rssi --seconds 1.5" << run << "";
+        QTest::newRow("diff takes the radio's options") << "diff a b --port 3" << run << "";
+        QTest::newRow("diff of one file") << "diff a" << usage << "diff needs FILE1 and FILE2";
     }
     void argumentsUnderstood() {
         QFETCH(QString, line);
         QFETCH(int, outcome);
-        QFETCH(bool, runnable);
         QFETCH(QString, said);
         const Arguments arguments =
             parseArguments(QStringList{"ardentix-cli"} + line.split(u' ', Qt::SkipEmptyParts));
         QCOMPARE(int(arguments.outcome), outcome);
-        QCOMPARE(arguments.runnable(), runnable);
         QVERIFY2(arguments.text.contains(said), qPrintable(arguments.text));
     }
     void argumentsGiveTheOptions() {
-        Arguments arguments = parseArguments({"ardentix-cli", "-q", "--verbose", "restore", "a.cfg",
-                                              "--only", " unit, PWR ", "--yes", "--password",
-                                              "ab12", "--port", "/dev/ttyUSB0"});
+        Arguments arguments =
+            parseArguments({"ardentix-cli", "-q", "--verbose", "restore", "a.cfg", "--only",
+                            " unit, PWR ", "--password", "ab12", "--port", "/dev/ttyUSB0"});
         QCOMPARE(arguments.command, QString("restore"));
         QCOMPARE(arguments.args, QStringList{"a.cfg"});
         QCOMPARE(arguments.options.only, QStringList({"unit", "pwr"}));
-        QVERIFY(arguments.options.quiet && !arguments.options.verbose && arguments.assumeYes);
+        QVERIFY(arguments.options.quiet && !arguments.options.verbose && !arguments.assumeYes);
         QCOMPARE(arguments.options.password, QString("ab12"));
         QCOMPARE(arguments.options.port, QString("/dev/ttyUSB0"));
-        arguments = parseArguments({"ardentix-cli", "rssi", "--seconds", "12", "--json"});
-        QCOMPARE(arguments.options.seconds, 12);
-        QVERIFY(arguments.options.json && !arguments.assumeYes);
+        arguments = parseArguments({"ardentix-cli", "rssi", "--seconds", "1.5"});
+        QCOMPARE(arguments.options.seconds, 1.5);
+        arguments = parseArguments(
+            {"ardentix-cli", "upgrade", "fw.s28", "--yes", "--password-file", "secret.txt"});
+        QVERIFY(arguments.assumeYes);
+        QCOMPARE(arguments.passwordFile, QString("secret.txt"));
     }
 
     void helpAndVersionNeedNoDisplay() {
@@ -141,9 +169,16 @@ private slots:
         }
         const Run help = cli({"--help"});
         QVERIFY(help.out.contains("130  interrupted"));
+        QVERIFY(!help.out.contains(CLI_PATH));
+        QCOMPARE(run(SIM_PATH, {"--version"}).out, QString("ardentix-radio-sim 2.3.3\n"));
+        QCOMPARE(run(SIM_PATH, {"--make-firmware", "banana", path("x.s28")}).code, 2);
+        QVERIFY(!QFile::exists(path("x.s28")));
         QCOMPARE(cli({}).code, 2);
         QCOMPARE(cli({"frobnicate"}).code, 2);
-        QCOMPARE(cli({"restore", "x", "--only", "nosuch"}).code, 2);
+        const Run refused = cli({"restore", "x", "--only", "nosuch"});
+        QCOMPARE(refused.code, 2);
+        QCOMPARE(refused.err, QString("ardentix-cli: --only: 'nosuch' is no setting of a "
+                                      "configuration file.\nTry 'ardentix-cli help restore'.\n"));
     }
 
     // Save from one radio, restore into a second that held other values: both then read the
@@ -160,6 +195,11 @@ private slots:
             cli({"--quiet", "--port", second.device, "console"}, "pass ab12\npwr 20\nunit 22222\n");
         QCOMPARE(typed.code, 0);
         QVERIFY2(typed.out.contains("PROGRAMMED OK"), qPrintable(typed.out));
+        // Its logout's answer was taken in by it, not by the next session on the port.
+        const Run next = cli({"--quiet", "--port", second.device, "console"}, "\n");
+        QVERIFY2(next.out.count("PASS NONE") == 1 && next.out.trimmed().endsWith(">") &&
+                     !next.out.trimmed().startsWith("PASS NONE"),
+                 qPrintable(next.out));
         const QString before = path("radio14.txt");
         QCOMPARE(cli({"--quiet", "--port", second.device, "save", before}).code, 0);
         const Run differs = cli({"diff", file, before});
@@ -182,15 +222,118 @@ private slots:
         const Run a = cli({"--quiet", "--port", first.device, "read"});
         const Run b = cli({"--quiet", "--port", second.device, "read"});
         QCOMPARE(a.code, 0);
-        QVERIFY(a.out.contains("pwr\tPWR 30\n"));
+        // The radio first, then each setting's value without the reply's own keyword.
+        QVERIFY2(a.out.startsWith("serial\t01234567\nfirmware\t3.2.0\nunit\t14567\n"),
+                 qPrintable(a.out));
+        for (const char* line : {"\nmode\tM\n", "\npwr\t30\n", "\namask\tFFFF FFFF\n",
+                                 "\nown\tQUENLAR FIELD RADIO\n", "\ndlink\t19200 (ON)\n"})
+            QVERIFY2(a.out.contains(line), line);
         QCOMPARE(b.out, a.out);
+        const Run json = cli({"--quiet", "--port", first.device, "read", "--json"});
+        for (const char* field : {"\"serial\": \"01234567\"", "\"mode\": \"M\"",
+                                  "\"reply\": \"PWR 30\"", "\"value\": \"30\""})
+            QVERIFY2(json.out.contains(field), field);
         QCOMPARE(cli({"diff", file, file}).code, 0);
     }
 
+    // The password from the environment or a file, never on the command line, and checked
+    // before the radio is read: a wrong one ends the restore at once.
+    void passwordsOffTheCommandLine() {
+        Radio first;
+        Radio second({"--password", "ab12"});
+        const QString file = path("site9.txt");
+        QCOMPARE(cli({"--quiet", "--port", first.device, "save", file}).code, 0);
+        QFile secret(path("secret.txt"));
+        QVERIFY(secret.open(QIODevice::WriteOnly));
+        secret.write("ab12\n");
+        secret.close();
+        const Run fromFile = cli({"--port", second.device, "--password-file", secret.fileName(),
+                                  "restore", file, "--only", "pwr"});
+        QCOMPARE(fromFile.code, 0);
+        QVERIFY2(fromFile.err.contains("Sending 100%"), qPrintable(fromFile.err));
+        const Run fromEnvironment =
+            run(CLI_PATH, {"--quiet", "--port", second.device, "restore", file, "--only", "pwr"},
+                {}, 120000, {{"ARDENTIX_PASSWORD", "ab12"}});
+        QCOMPARE(fromEnvironment.code, 0);
+        const Run wrong = run(CLI_PATH, {"--port", second.device, "restore", file}, {}, 120000,
+                              {{"ARDENTIX_PASSWORD", "zz99"}});
+        QCOMPARE(wrong.code, 5);
+        QVERIFY2(!wrong.err.contains("Reading"), qPrintable(wrong.err));
+        QCOMPARE(
+            cli({"--port", second.device, "--password-file", path("none.txt"), "restore", file})
+                .code,
+            7);
+    }
+
+    // On a terminal the password is asked for, its echo off, and the questions that risk the
+    // radio answer no to Enter; Backspace in the console erases as the window's pane does.
+    void onATerminal() {
+        Radio radio({"--password", "ab12"});
+        const QString file = path("site10.txt");
+        QCOMPARE(cli({"--quiet", "--port", radio.device, "--password", "ab12", "save", file}).code,
+                 0);
+        QProcess terminal;
+        terminal.setProcessEnvironment(environment());
+        terminal.start(
+            "script",
+            {"-qfec",
+             QString("%1 --port %2 restore %3 --only pwr").arg(CLI_PATH, radio.device, file),
+             "/dev/null"});
+        QByteArray seen;
+        QTRY_VERIFY_WITH_TIMEOUT((seen += terminal.readAll()).contains("Password of the radio"),
+                                 20000);
+        terminal.write("ab12\r");
+        QVERIFY(terminal.waitForFinished(60000));
+        seen += terminal.readAll();
+        QCOMPARE(terminal.exitCode(), 0);
+        QVERIFY2(!seen.contains("ab12"), seen.constData());
+
+        const QString older = path("fw300.s28");
+        QCOMPARE(run(SIM_PATH, {"--make-firmware", "3.0.0", older}).code, 0);
+        terminal.start(
+            "script",
+            {"-qfec",
+             QString("%1 --port %2 --password ab12 upgrade %3").arg(CLI_PATH, radio.device, older),
+             "/dev/null"});
+        seen.clear();
+        QTRY_VERIFY_WITH_TIMEOUT((seen += terminal.readAll()).contains("[y/N]"), 20000);
+        terminal.write("\r");
+        QVERIFY(terminal.waitForFinished(60000));
+        QCOMPARE(terminal.exitCode(), 10);
+        QVERIFY(!seen.contains("Upgrading"));
+
+        Radio console({}, false);
+        terminal.start(
+            "script",
+            {"-qfec", QString("%1 --port %2 console").arg(CLI_PATH, console.device), "/dev/null"});
+        seen.clear();
+        QTRY_VERIFY_WITH_TIMEOUT((seen += terminal.readAll()).contains("Ctrl+] leaves"), 20000);
+        terminal.write("unti\x7f\x7fit\r");
+        QTRY_VERIFY_WITH_TIMEOUT(console.heard("unit"), 20000);
+        terminal.write("\x1d");
+        QVERIFY(terminal.waitForFinished(20000));
+    }
+
+    // What is not there is said at once, in the tool's own words, and a port with nothing on
+    // it is given up within seconds; a port named with --port is not kept in the settings.
     void filesAndPortsThatAreNotThere() {
-        QCOMPARE(cli({"--port", path("no-such-device"), "read"}).code, 3);
+        const Run missing = cli({"--port", path("no-such-device"), "read"});
+        QCOMPARE(missing.code, 3);
+        QVERIFY2(missing.err.startsWith("ardentix-cli: ") &&
+                     missing.err.contains("name another port with --port") &&
+                     !missing.err.contains("CommPort"),
+                 qPrintable(missing.err));
         Radio silent({"--silent"});
-        QCOMPARE(cli({"--quiet", "--port", silent.device, "read"}).code, 4);
+        for (const QStringList& command :
+             {QStringList{"read"}, QStringList{"rssi", "--seconds", "2"}}) {
+            const Run given =
+                run(CLI_PATH, QStringList{"--port", silent.device} + command, {}, 10000);
+            QCOMPARE(given.code, 4);
+            QVERIFY2(given.err.startsWith("Waking the radio on " + silent.device + " ...\n"),
+                     qPrintable(given.err));
+        }
+        QFile settings(home_.filePath("config/Quenlar/Quenlar Ardentix Configuration.conf"));
+        QVERIFY(!settings.open(QIODevice::ReadOnly) || !settings.readAll().contains("/dev/pts"));
         Radio radio;
         QCOMPARE(cli({"--quiet", "--port", radio.device, "restore", path("missing.txt")}).code, 7);
         QFile junk(path("junk.txt"));
@@ -200,6 +343,38 @@ private slots:
         QCOMPARE(cli({"--quiet", "--port", radio.device, "restore", junk.fileName()}).code, 7);
         QCOMPARE(cli({"diff", junk.fileName(), junk.fileName()}).code, 7);
         QCOMPARE(cli({"--quiet", "--port", radio.device, "upgrade", junk.fileName()}).code, 8);
+        const Run absent = cli({"--port", radio.device, "upgrade", path("nofile.s28")});
+        QCOMPARE(absent.code, 8);
+        QCOMPARE(absent.err,
+                 "ardentix-cli: " + path("nofile.s28") + " was rejected: there is no such file.\n");
+    }
+
+    // A file that fails the firmware checks is refused whatever --yes says, before any radio
+    // is asked anything: one without its header, one cut short, one with a garbled record.
+    void firmwareChecksAreNotQuestions_data() {
+        QTest::addColumn<QByteArray>("cut");
+        QTest::addColumn<QString>("said");
+        const QByteArray whole = makeFirmware("3.3.0");
+        QTest::newRow("no header")
+            << whole.mid(whole.indexOf('\n') + 1) << "its first record is not the header";
+        QTest::newRow("cut short") << whole.left(whole.size() / 2 - 3) << "is not a whole S-record";
+        QByteArray garbled = whole;
+        garbled[garbled.size() / 2] = garbled[garbled.size() / 2] == 'A' ? 'B' : 'A';
+        QTest::newRow("garbled") << garbled << "its count or checksum is wrong";
+        QTest::newRow("no end") << whole.left(whole.lastIndexOf("S8")) << "no end record";
+    }
+    void firmwareChecksAreNotQuestions() {
+        QFETCH(QByteArray, cut);
+        QFETCH(QString, said);
+        Radio radio({}, false);
+        QFile file(path("bad.s28"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(cut);
+        file.close();
+        const Run refused = cli({"--port", radio.device, "--yes", "upgrade", file.fileName()});
+        QCOMPARE(refused.code, 8);
+        QVERIFY2(refused.err.contains(said), qPrintable(refused.err));
+        QVERIFY2(!radio.heard("PROGRAM") && !radio.heard("YES"), radio.received.constData());
     }
 
     // The upgrade asks the window's questions: declined without a terminal, yes with --yes.
@@ -238,6 +413,13 @@ private slots:
         ::kill(pid_t(tool.processId()), SIGINT);
         QVERIFY(tool.waitForFinished(20000));
         QCOMPARE(tool.exitCode(), 130);
+        progress += tool.readAllStandardError();
+        QVERIFY2(QRegularExpression("Sending \\d+%\n.*ardentix-cli: interrupted: \\d+ of \\d+ "
+                                    "settings were sent\\.\n",
+                                    QRegularExpression::DotMatchesEverythingOption)
+                     .match(QString::fromLocal8Bit(progress))
+                     .hasMatch(),
+                 progress.constData());
         QCOMPARE(cli({"--quiet", "--port", radio.device, "read"}).code, 0);
     }
 
