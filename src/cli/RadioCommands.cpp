@@ -134,6 +134,9 @@ int RadioCommands::finish(int code) {
 // Opened, the console answering, its release known. A radio that runs only its loader is said
 // so and nothing more is done with it, unless it is to be given firmware.
 int RadioCommands::connect(AtLoader atLoader) {
+    // Interrupted before any command began: the radio is not even woken.
+    if (interrupted_)
+        return Interrupted;
     const int number = portNumber();
     if (number <= 0) {
         fail("'" + options_.port + "' names no serial port here.");
@@ -382,6 +385,11 @@ int RadioCommands::upgrade(const QString& path) {
     const bool stored = FirmwareDownload(session_.console(), state_, prompts_, firmwareLink(),
                                          firmwareDisplay(current, next))
                             .run(path, next, current);
+    // Stopped once the whole file was sent: the loader stored it, the upgrade is done.
+    if (stopRequested_ && stored && !interrupted_) {
+        stopRequested_ = false;
+        say("The stop came after the whole firmware had been sent.");
+    }
     if (interrupted_ || stopRequested_) {
         interrupted_ = true;
         interruptedAt_ = stopRequested_ && !erased_

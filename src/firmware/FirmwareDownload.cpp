@@ -245,6 +245,11 @@ bool FirmwareDownload::transfer(const QString& path) {
     display_.progress(caption, text, 0);
     const qint64 length = file.size();
     console_.sleep(2000, Label);
+    // Stopped while the loader erased: it is left at its prompt, taking no file.
+    if (stopped()) {
+        display_.hideProgress();
+        return false;
+    }
     enter(FirmwareDisplay::Stage::Sending);
     console_.sendLine("PROGRAM");
     display_.statusBarEnabled(false);
@@ -260,6 +265,10 @@ bool FirmwareDownload::transfer(const QString& path) {
         drain();
     }
     const bool whole = file.atEnd() && !console_.interrupted();
+    // A transfer stopped part way: what the line still holds of it would keep the loader busy
+    // long after, and the next wake-up behind it.
+    if (!whole)
+        console_.port().discardOutput();
     state_.cancelRequested = true;
     display_.hideProgress();
     return whole;

@@ -107,6 +107,11 @@ qint64 DevicePort::bytesToSend() const {
     return isOpen() ? serial_.bytesToWrite() : 0;
 }
 
+void DevicePort::discardOutput() {
+    if (isOpen())
+        serial_.clear(QSerialPort::Output);
+}
+
 // Asked for at most this many at once: the system counts to 255, and characters held back from
 // a radio that stopped mid-reply come at most about this many character times late.
 static constexpr int LargestBatch = 128;

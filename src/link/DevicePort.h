@@ -24,6 +24,7 @@ public:
     void write(const QByteArray& bytes) override;
     QByteArray readAll() override;
     qint64 bytesToSend() const override;
+    void discardOutput() override;
     void expectCharacters(int count, int withinMs) override;
 
     // Why an open failed, from the port's error and whether this user may open the device.

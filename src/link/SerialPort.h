@@ -83,6 +83,9 @@ public:
         Q_UNUSED(count);
         Q_UNUSED(withinMs);
     }
+    // What the port and its driver still hold to send is given up (a transfer stopped), so that
+    // what is sent next reaches the radio at once. A port that cannot do so ignores it.
+    virtual void discardOutput() {}
 
 signals:
     void commEvent(int code);

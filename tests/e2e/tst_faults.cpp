@@ -31,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -401,6 +402,17 @@ const Flow* flowNamed(const QList<Flow>& all, const QString& name) {
     return nullptr;
 }
 
+// The process has a handler of its own for SIGINT (Linux's view of it).
+bool catchesInterrupt(qint64 pid) {
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGINT - 1)) & 1;
+    return false;
+}
+
 // The children this test process has: none may be left once a cell's radios are gone.
 QStringList childProcesses() {
     QStringList found;
@@ -539,6 +551,51 @@ const CliCell CliCells[] = {
     {Fault::ComeBack, "3", "ardentix-cli: the port closed during the restore\\."},
 };
 
+// The radio in its loader (the simulator's --loader): every command but upgrade says so, exits
+// 4 and writes nothing; the upgrade gives it firmware at once, asking nothing.
+#define AT_LOADER                                                                                  \
+    "ardentix-cli: the radio waits in its loader: run `ardentix-cli upgrade FILE` to give it "     \
+    "firmware\\."
+struct LoaderCell {
+    const char* command; // the tool's arguments after --port, FILE and FW the paths
+    int code;
+    const char* err; // the last line on standard error, as a pattern
+};
+const LoaderCell LoaderCells[] = {
+    {"read", 4, AT_LOADER},
+    {"read --json", 4, AT_LOADER},
+    {"save FILE", 4, AT_LOADER},
+    {"restore FILE", 4, AT_LOADER},
+    {"rssi --seconds 2", 4, AT_LOADER},
+    {"upgrade FW", 0, "The radio runs release 3\\.3\\.0\\."},
+    {"--password ab12 upgrade FW", 0, "The radio runs release 3\\.3\\.0\\."},
+};
+
+// An upgrade interrupted by Ctrl+C at each of its stages, the moment told by the line the radio
+// has just received: before the erase the radio keeps its firmware, after it the radio waits
+// in its loader and the next upgrade brings it back; once the file was sent, the upgrade ends.
+struct StopCell {
+    const char* stage;
+    // What the Ctrl+C follows: "rx: LINE" the radio received, or what the tool said; empty:
+    // as soon as the tool takes the signal.
+    const char* heard;
+    bool password;
+    int code;
+    const char* after; // "old", "loader" or "new"
+};
+const StopCell StopCells[] = {
+    {"file check", "", false, 130, "old"},
+    {"login", "rx: pass ab12", true, 130, "old"},
+    {"the loader question", "rx: PROGRAM", false, 130, "old"},
+    {"the loader question", "rx: PROGRAM", true, 130, "old"},
+    {"the restart", "rx: YES", false, 130, "old"},
+    {"the restart", "rx: YES", true, 130, "old"},
+    {"erase", "rx: ERASE", false, 130, "loader"},
+    {"download", "Sending 30%", false, 130, "loader"},
+    {"download", "Sending 30%", true, 130, "loader"},
+    {"the verdict", "Verifying", false, 0, "new"},
+};
+
 } // namespace
 
 class TestFaults : public QObject {
@@ -617,6 +674,7 @@ class TestFaults : public QObject {
         int code = -1;
         QString err;
         bool ended = false;
+        QString out;
     };
     static Run cli(const QStringList& args, const QString& home) {
         QProcess tool;
@@ -635,7 +693,34 @@ class TestFaults : public QObject {
             tool.waitForFinished();
         }
         return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-                QString::fromLocal8Bit(tool.readAllStandardError()), ended};
+                QString::fromLocal8Bit(tool.readAllStandardError()), ended,
+                QString::fromLocal8Bit(tool.readAllStandardOutput())};
+    }
+
+    // Waits until the radio has received a line that starts with text ("rx: LINE"), or the
+    // tool has said it.
+    static bool heard(Radio& radio, QProcess& tool, QByteArray& said, const QString& text) {
+        return QTest::qWaitFor(
+            [&] {
+                said += tool.readAllStandardError();
+                if (said.contains(text.toLocal8Bit()))
+                    return true;
+                for (const QString& line : radio.output().split(u'\n'))
+                    if (line.startsWith(text))
+                        return true;
+                return false;
+            },
+            60000);
+    }
+
+    // The firmware the radio runs now, as ardentix-cli read tells it, or "loader".
+    static QString firmwareOf(const QString& link, const QString& home) {
+        const Run read = cli({"--quiet", "--port", link, "read", "--json"}, home);
+        if (read.code == 4 && read.err.contains("waits in its loader"))
+            return "loader";
+        const QRegularExpressionMatch found =
+            QRegularExpression("\"firmware\": \"([^\"]*)\"").match(read.out);
+        return found.hasMatch() ? found.captured(1) : "code " + QString::number(read.code);
     }
 
 private slots:
@@ -696,6 +781,130 @@ private slots:
             QVERIFY2(matches(dialog, seen.dialog), qPrintable("window open: " + seen.dialog));
             QVERIFY2(matches(detail, seen.detail), qPrintable("shows: " + seen.detail));
             checkAfterwards(s, *f, kind);
+        }
+        QVERIFY2(childProcesses().isEmpty(),
+                 qPrintable("left running: " + childProcesses().join(' ')));
+    }
+
+    // The loader column: each command of the tool, and the window's connect, to a radio that
+    // runs only its loader.
+    void loader_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("err");
+        int index = 0;
+        for (const LoaderCell& cell : LoaderCells)
+            if (inShare(index++))
+                QTest::newRow(cell.command)
+                    << QString(cell.command) << cell.code << QString(cell.err);
+        if (inShare(index))
+            QTest::newRow("the window's connect") << QString() << 0 << QString();
+    }
+    void loader() {
+        QFETCH(QString, command);
+        QFETCH(int, code);
+        QFETCH(QString, err);
+        {
+            const QStringList loader{"--loader", "--password", "ab12"};
+            Session s(loader);
+            const QString file = s.writeFile("in.txt", FullFile);
+            const QString firmware = s.writeFile("fw.s28", SRecord::makeFirmware("3.3.0", 4000));
+            const QString home = s.dir.filePath("home");
+            if (command.isEmpty()) {
+                s.connectAndRead();
+                QVERIFY(s.settle());
+                QVERIFY2(s.prompts.lastMessage().startsWith("ERROR - This radio needs software!"),
+                         qPrintable(s.prompts.lastMessage()));
+                QVERIFY(!s.window->controls().imgConnected->isHidden());
+                QCOMPARE(field(s, "PowerLevel"), QString("n/a"));
+                QVERIFY(!s.radio->output().contains("rx: pwr"));
+                // The window's upgrade gives it firmware at once.
+                s.prompts.files = {firmware};
+                s.prompts.answers = {};
+                const qsizetype asked = s.prompts.messages().size();
+                s.window->upgradeFirmware();
+                QCOMPARE(s.prompts.lastMessage(), QString("Radio programming was successful."));
+                QCOMPARE(s.prompts.messages().size(), asked + 1);
+            } else {
+                const QString saved = s.dir.filePath("saved.txt");
+                QStringList args{"--port", s.link};
+                for (const QString& word : command.split(u' '))
+                    args << (word == "FILE" ? (command.startsWith("save") ? saved : file)
+                             : word == "FW" ? firmware
+                                            : word);
+                const Run run = cli(args, home);
+                qInfo("SEEN loader | %s | code=%d err=\"%s\"", qPrintable(command), run.code,
+                      qPrintable(run.err));
+                QCOMPARE(run.code, code);
+                QVERIFY2(matches(err, run.err.trimmed().section(u'\n', -1)), qPrintable(run.err));
+                QVERIFY2(!QFile::exists(saved), "a file was written for a radio in its loader");
+                if (code == 0)
+                    QCOMPARE(firmwareOf(s.link, home), QString("3.3.0"));
+                else
+                    QVERIFY2(!s.radio->output().contains("rx: PASS NONE") &&
+                                 !s.radio->output().contains("rx: pass "),
+                             "the loader was spoken to as a console");
+            }
+        }
+        QVERIFY2(childProcesses().isEmpty(),
+                 qPrintable("left running: " + childProcesses().join(' ')));
+    }
+
+    // ardentix-cli upgrade stopped by Ctrl+C at each of its stages.
+    void cliUpgradeInterrupted_data() {
+        QTest::addColumn<QString>("heard");
+        QTest::addColumn<bool>("password");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("after");
+        int index = 0;
+        for (const StopCell& cell : StopCells)
+            if (inShare(index++))
+                QTest::newRow(
+                    qPrintable(QString(cell.stage) + (cell.password ? ", with a password" : "")))
+                    << QString(cell.heard) << cell.password << cell.code << QString(cell.after);
+    }
+    void cliUpgradeInterrupted() {
+        QFETCH(QString, heard);
+        QFETCH(bool, password);
+        QFETCH(int, code);
+        QFETCH(QString, after);
+        {
+            Session s(password ? QStringList{"--password", "ab12"} : QStringList());
+            const QString home = s.dir.filePath("home");
+            const QString firmware = s.writeFile("fw.s28", SRecord::makeFirmware("3.3.0", 60000));
+            QStringList args{"--port", s.link, "--yes", "upgrade", firmware};
+            if (password)
+                args << "--password"
+                     << "ab12";
+            QProcess tool;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_CONFIG_HOME", home);
+            tool.setProcessEnvironment(env);
+            tool.start(CLI_PATH, args);
+            QVERIFY(tool.waitForStarted());
+            QByteArray said;
+            if (heard.isEmpty())
+                QVERIFY(QTest::qWaitFor([&] { return catchesInterrupt(tool.processId()); }, 20000));
+            else
+                QVERIFY2(this->heard(*s.radio, tool, said, heard),
+                         qPrintable(s.radio->output().right(300) + said));
+            ::kill(pid_t(tool.processId()), SIGINT);
+            QVERIFY(tool.waitForFinished(120000));
+            const QString err = QString::fromLocal8Bit(said + tool.readAllStandardError());
+            qInfo("SEEN upgrade stopped | %s | code=%d err=\"%s\"", qPrintable(heard),
+                  tool.exitCode(), qPrintable(err.right(300)));
+            QCOMPARE(tool.exitCode(), code);
+            QVERIFY(s.radio->lift());
+            const QString runs = firmwareOf(s.link, home);
+            QCOMPARE(runs, after == "old"   ? QString("3.2.0")
+                           : after == "new" ? QString("3.3.0")
+                                            : QString("loader"));
+            QCOMPARE(s.radio->lineSettings(), QString("19200,N,8,1"));
+            if (after == "loader") {
+                QStringList again = args;
+                QCOMPARE(cli(again, home).code, 0);
+                QCOMPARE(firmwareOf(s.link, home), QString("3.3.0"));
+            }
         }
         QVERIFY2(childProcesses().isEmpty(),
                  qPrintable("left running: " + childProcesses().join(' ')));
