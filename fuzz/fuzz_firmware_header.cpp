@@ -1,11 +1,14 @@
 // The firmware file's header checks: the first 60 bytes of any file, and the release it names
 // compared with the release a radio reports (the part before the first NUL).
+#include "FuzzApp.h"
 #include "FuzzInput.h"
 #include "core/Prompts.h"
 #include "firmware/FirmwareChecks.h"
 #include "link/ConsoleText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // A scripted question holds its box open in an event loop, which needs the application.
+    FuzzApp::instance();
     const QByteArray input = FuzzInput::bytes(data, size);
     const qsizetype split = input.indexOf('\0');
     const QString current = QString::fromLatin1(split < 0 ? QByteArray() : input.left(split));

@@ -46,10 +46,6 @@
 
 namespace {
 
-const char* const TabCaptions[] = {"Radio Settings 1",           "Radio Settings 2",
-                                   "Network Settings 1",         "Network Settings 2",
-                                   "Store and Forward Settings", "Network Wide Diagnostics"};
-
 // The two connection images: a plug joined to its socket, or pulled apart.
 QPixmap connectionImage(bool connected) {
     QPixmap image(48, 32);
