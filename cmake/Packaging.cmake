@@ -13,13 +13,34 @@ console: reads and changes every setting, saves a configuration to a file and pr
 from it, upgrades the firmware, and shows signal strength and zone diagnostics. Includes \
 ardentix-cli for provisioning radios from scripts, and ardentix-radio-sim, a simulated radio \
 on a pseudo-terminal.")
-set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackagingChecks.cmake)
+
+if(WIN32)
+  # `cpack -G NSIS` makes ardentix-<version>-win64-setup.exe: a 64-bit installer into Program
+  # Files with a Start menu entry and an uninstaller; `cpack -G ZIP` the same files as a folder
+  # that runs from anywhere (the names per generator are set in PackagingChecks.cmake).
+  set(CPACK_GENERATOR NSIS ZIP)
+  set(CPACK_PACKAGE_INSTALL_DIRECTORY "Quenlar Ardentix")
+  set(CPACK_NSIS_PACKAGE_NAME "Quenlar Ardentix Configuration ${PROJECT_VERSION}")
+  set(CPACK_NSIS_DISPLAY_NAME "Quenlar Ardentix Configuration")
+  set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/data/icons/com.quenlar.Ardentix.ico)
+  set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/data/icons/com.quenlar.Ardentix.ico)
+  set(CPACK_NSIS_INSTALLED_ICON_NAME ardentix.exe)
+  set(CPACK_PACKAGE_EXECUTABLES ardentix "Quenlar Ardentix Configuration")
+  set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+  set(CPACK_PACKAGE_FILE_NAME ardentix-${PROJECT_VERSION}-win64)
+  include(CPack)
+  return()
+endif()
+
+set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ARDENTIX_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 # The Qt libraries and everything else the programs link are found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackagingChecks.cmake)
 
 include(CPack)

@@ -7,3 +7,8 @@ if(CPACK_GENERATOR STREQUAL "DEB")
                         "install dpkg-dev")
   endif()
 endif()
+
+# The installer says what it is by its name; the zip is the folder itself.
+if(CPACK_GENERATOR STREQUAL "NSIS")
+  set(CPACK_PACKAGE_FILE_NAME "${CPACK_PACKAGE_FILE_NAME}-setup")
+endif()

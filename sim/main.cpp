@@ -2,14 +2,13 @@
 #include "FaultControl.h"
 #include "PtyRadio.h"
 #include "RadioConsole.h"
+#include "RadioOptionsText.h"
 #include "SRecord.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTextStream>
-#include <algorithm>
 #include <csignal>
 #include <unistd.h>
 
@@ -42,25 +41,9 @@ int main(int argc, char* argv[]) {
         "one line for every command line the radio receives.");
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption firmware("firmware", "Firmware release X.Y.Z (default 3.2.0).",
-                                      "release", "3.2.0");
-    const QCommandLineOption mode("mode", "Radio mode M, R or X (default M).", "mode", "M");
-    const QCommandLineOption password("password", "Customer password set in the radio.", "text");
-    const QCommandLineOption setup("setup", "Start in setup mode (prompt SETUP>).");
-    const QCommandLineOption loader("loader", "Start in the loader (prompt LOADER>).");
+    RadioOptionsText::addTo(parser);
     const QCommandLineOption link("link", "Also reach the device through a link at this path.",
                                   "path");
-    const QCommandLineOption latency("latency", "Reply latency in milliseconds.", "ms", "0");
-    const QCommandLineOption store("store-latency",
-                                   "Time the radio takes to store a written setting before it "
-                                   "answers, in milliseconds (default 150).",
-                                   "ms", "150");
-    const QCommandLineOption silent("silent", "Answer nothing at all.");
-    const QCommandLineOption noise("noise",
-                                   "Put a stray character before this percentage of the "
-                                   "characters sent.",
-                                   "percent", "0");
-    const QCommandLineOption cut("cut", "Cut every reply short: no prompt follows it.");
     const QCommandLineOption control(
         "control",
         "Make a named pipe at this path that takes faults while the radio runs, a line each: "
@@ -75,19 +58,14 @@ int main(int argc, char* argv[]) {
                                   "65536");
     parser.addPositionalArgument("FILE", "With --make-firmware only: the firmware file to write.",
                                  "[FILE]");
-    parser.addOptions({firmware, mode, password, setup, loader, link, latency, store, silent, noise,
-                       cut, control, quiet, makeFirmware, size});
+    parser.addOptions({link, control, quiet, makeFirmware, size});
     parser.process(app);
 
-    // A release is five characters, X.Y.Z, each a digit or a pre-release letter.
-    const QRegularExpression release("^[0-9A-Z]\\.[0-9A-Z]\\.[0-9A-Z]$");
-    for (const QCommandLineOption* named : {&firmware, &makeFirmware})
-        if (parser.isSet(*named) && !release.match(parser.value(*named)).hasMatch()) {
-            QTextStream(stderr) << "--" << named->names().constFirst()
-                                << " takes a release X.Y.Z (such as 3.3.0), not '"
-                                << parser.value(*named) << "'\n";
-            return 2;
-        }
+    if (parser.isSet(makeFirmware) && !RadioOptionsText::isRelease(parser.value(makeFirmware))) {
+        QTextStream(stderr) << "--make-firmware takes a release X.Y.Z (such as 3.3.0), not '"
+                            << parser.value(makeFirmware) << "'\n";
+        return 2;
+    }
     if (!parser.positionalArguments().isEmpty() && !parser.isSet(makeFirmware)) {
         QTextStream(stderr) << "a FILE is only taken with --make-firmware\n";
         return 2;
@@ -103,24 +81,14 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    RadioOptions options;
-    options.firmware = parser.value(firmware);
-    const QString modeText = parser.value(mode).toUpper();
-    if (modeText != "M" && modeText != "R" && modeText != "X") {
-        QTextStream(stderr) << "--mode takes M, R or X\n";
+    QString wrong;
+    const std::optional<RadioOptions> options = RadioOptionsText::from(parser, wrong);
+    if (!options) {
+        QTextStream(stderr) << wrong << "\n";
         return 2;
     }
-    options.mode = modeText.at(0);
-    options.password = parser.value(password);
-    options.setup = parser.isSet(setup);
-    options.loader = parser.isSet(loader);
-    options.latencyMs = parser.value(latency).toInt();
-    options.storeMs = std::max(0, parser.value(store).toInt());
-    options.silent = parser.isSet(silent);
-    options.noisePercent = std::clamp(parser.value(noise).toInt(), 0, 100);
-    options.cutReplies = parser.isSet(cut);
 
-    RadioConsole radio(options);
+    RadioConsole radio(*options);
     PtyRadio pty(radio);
     if (!pty.isReady()) {
         QTextStream(stderr) << "cannot open a pseudo-terminal: " << pty.errorString() << "\n";

@@ -1,10 +1,11 @@
+#include "ChosenPort.h"
+#include "RadioOptionsText.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
 #include "core/Clock.h"
 #include "core/QtPrompts.h"
 #include "core/QuitSignals.h"
 #include "core/SettingsFile.h"
-#include "link/DevicePort.h"
 #include "link/PortNames.h"
 #include "link/PortNaming.h"
 
@@ -91,15 +92,19 @@ int main(int argc, char* argv[]) {
         runPort = PortNames::forRun(*settings, named);
     }
     const auto devicePath = [&](int number) { return runPort.deviceOf(*settings, number); };
-    DevicePort port(devicePath);
     SystemClock clock;
+    // The radio built into the program, for the port list's "Simulated radio": one for the run,
+    // which the store and restore window's port reaches too.
+    RadioConsole builtInRadio(RadioOptionsText::builtInOptions(*settings));
+    ChosenPort port(devicePath, builtInRadio, clock);
     QtPrompts prompts;
 
     SplashWindow splash(SplashWindow::StartUp);
     splash.exec();
 
     MainWindow window(port, prompts, clock, *settings);
-    window.setPortMaker([&] { return std::make_unique<DevicePort>(devicePath); });
+    window.setPortMaker(
+        [&] { return std::make_unique<ChosenPort>(devicePath, builtInRadio, clock); });
     if (runPort.number > 0)
         port.setPortNumber(runPort.number);
     prompts.setParent(&window);

@@ -38,6 +38,7 @@ const QList<Command>& commands() {
         {"upgrade", {"FIRMWARE.s28"}, {"yes"}, "firmware upgrade through the radio's loader"},
         {"rssi", {}, {"seconds"}, "signal strength readings, \"seconds<TAB>dBm\" a line"},
         {"console", {}, {}, "the radio's console on this terminal (Ctrl+] leaves)"},
+        {"ports", {}, {}, "the serial ports there are, as the window's port list shows them"},
         {"diff", {"FILE1", "FILE2"}, {}, "two configuration files, setting by setting (no radio)"},
         {"help", {}, {}, "this text, or a command's own: help COMMAND"},
     };
@@ -160,7 +161,7 @@ Arguments parseArguments(const QStringList& commandLine) {
         return usage("no command given.");
     if (!command)
         return usage("'" + words.first() + "' is no command of this tool; the commands are " +
-                     "read, save, restore, upgrade, rssi, console, diff and help.");
+                     "read, save, restore, upgrade, rssi, console, ports, diff and help.");
     arguments.command = words.first();
     arguments.args = words.mid(1);
     const QString form = "ardentix-cli " + synopsis(*command);

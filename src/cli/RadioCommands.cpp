@@ -1,6 +1,7 @@
 #include "RadioCommands.h"
 
 #include "ExitCode.h"
+#include "RadioOptionsText.h"
 #include "TerminalIo.h"
 #include "TerminalPrompts.h"
 #include "config/ConfigFormat.h"
@@ -18,7 +19,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 
@@ -44,8 +44,9 @@ void fail(const QString& text) {
 
 RadioCommands::RadioCommands(Options options, TerminalPrompts& prompts)
     : options_(std::move(options)), prompts_(prompts), settings_(openAppSettings()),
-      runPort_(runPort()),
-      port_([this](int number) { return runPort_.deviceOf(*settings_, number); }),
+      runPort_(runPort()), builtInRadio_(RadioOptionsText::builtInOptions(*settings_)),
+      port_([this](int number) { return runPort_.deviceOf(*settings_, number); }, builtInRadio_,
+            clock_),
       session_(port_, state_, clock_, prompts_) {
     PortNames::numberAdapters(*settings_, PortNames::systemAdapters());
 }
@@ -515,6 +516,13 @@ int RadioCommands::rssi() {
     return finish(NotAnswering);
 }
 
+int RadioCommands::ports() {
+    for (const PortNames::Port& port :
+         PortNames::availablePorts(*settings_, PortNames::systemPorts()))
+        std::printf("%s\n", qPrintable(PortNames::describe(port)));
+    return Done;
+}
+
 // The radio's console on this terminal: keys go to the radio, its text to standard output.
 int RadioCommands::console() {
     const LinkBusy busy(state_.gate);
@@ -550,17 +558,12 @@ int RadioCommands::console() {
         loop.exit(NoRadio);
     });
     state_.receiveBuffer.clear();
-    QSocketNotifier input(TerminalIo::inputDescriptor(), QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &loop, [&] {
-        char bytes[256];
-        const qint64 got = TerminalIo::readInput(bytes, sizeof bytes);
-        if (got <= 0) {
-            // Piped keys have ended: the last answer still arrives, then the console ends.
-            input.setEnabled(false);
-            QTimer::singleShot(int(LastAnswerSeconds * 1000), &loop, [&] { loop.exit(Done); });
-            return;
-        }
-        QByteArray typed(bytes, int(got));
+    TerminalIo::InputWatch input;
+    // Piped keys have ended: the last answer still arrives, then the console ends.
+    QObject::connect(&input, &TerminalIo::InputWatch::ended, &loop, [&] {
+        QTimer::singleShot(int(LastAnswerSeconds * 1000), &loop, [&] { loop.exit(Done); });
+    });
+    QObject::connect(&input, &TerminalIo::InputWatch::arrived, &loop, [&](QByteArray typed) {
         if (typed.contains(LeaveKey)) {
             typed.truncate(typed.indexOf(LeaveKey));
             loop.exit(Done);

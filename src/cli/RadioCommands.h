@@ -1,10 +1,11 @@
 #pragma once
 
+#include "ChosenPort.h"
+#include "RadioConsole.h"
 #include "config/ConfigSession.h"
 #include "core/Clock.h"
 #include "core/SharedState.h"
 #include "firmware/FirmwareDownload.h"
-#include "link/DevicePort.h"
 #include "link/PortNames.h"
 
 #include <QSettings>
@@ -36,6 +37,8 @@ public:
     int upgrade(const QString& path);
     int rssi();
     int console();
+    // The ports the window's port list offers, "Com3 (/dev/ttyUSB0)" a line.
+    int ports();
 
     // SIGINT and the like: the running step stops as the window's Cancel stops it.
     void interrupt();
@@ -66,7 +69,9 @@ private:
     PortNames::RunPort runPort_;
     SystemClock clock_;
     SharedState state_;
-    DevicePort port_;
+    // The radio built into the tool (--port simulated), as the window's: one for the run.
+    RadioConsole builtInRadio_;
+    ChosenPort port_;
     ConfigSession session_;
     bool interrupted_ = false;
     bool loggedIn_ = false;

@@ -1,21 +1,36 @@
 #pragma once
 
 #include <QByteArray>
-#include <QtGlobal>
+#include <QObject>
 #include <cstdio>
+#include <memory>
 
-// The terminal the tool runs in; each kind of system has its own small file.
+// The terminal the tool runs in; each kind of system has its own small file
+// (TerminalIo_unix.cpp, TerminalIo_windows.cpp).
 namespace TerminalIo {
 
 bool isTerminal(std::FILE* stream);
 // Keys reach the program one by one, unechoed, until restored (for the radio's console).
 void enterRawMode();
 void restoreMode();
-// The descriptor standard input is read from by the event loop.
-int inputDescriptor();
-// What standard input holds now, up to size bytes; 0 at its end, below 0 on a failure.
-qint64 readInput(char* into, qint64 size);
 // A line typed on the terminal with its echo off (a password), without its line end.
 QByteArray readHiddenLine();
+
+// Standard input as it comes, on the event loop: the keys of a terminal as a terminal sends
+// them (Enter as CR, Backspace as DEL), or what a pipe carries; then its end.
+class InputWatch : public QObject {
+    Q_OBJECT
+public:
+    explicit InputWatch(QObject* parent = nullptr);
+    ~InputWatch() override;
+
+signals:
+    void arrived(const QByteArray& bytes);
+    void ended();
+
+private:
+    struct System;
+    std::unique_ptr<System> system_;
+};
 
 } // namespace TerminalIo

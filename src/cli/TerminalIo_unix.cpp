@@ -1,5 +1,7 @@
-// Unix: isatty and termios.
+// Unix: isatty and termios; standard input watched by a socket notifier.
 #include "TerminalIo.h"
+
+#include <QSocketNotifier>
 
 #include <termios.h>
 #include <unistd.h>
@@ -31,14 +33,6 @@ void restoreMode() {
     raw = false;
 }
 
-int inputDescriptor() {
-    return STDIN_FILENO;
-}
-
-qint64 readInput(char* into, qint64 size) {
-    return ::read(STDIN_FILENO, into, size_t(size));
-}
-
 QByteArray readHiddenLine() {
     termios before{};
     const bool terminal = ::tcgetattr(STDIN_FILENO, &before) == 0;
@@ -57,5 +51,24 @@ QByteArray readHiddenLine() {
         ::tcsetattr(STDIN_FILENO, TCSANOW, &before);
     return line;
 }
+
+struct InputWatch::System {
+    QSocketNotifier notifier{STDIN_FILENO, QSocketNotifier::Read};
+};
+
+InputWatch::InputWatch(QObject* parent) : QObject(parent), system_(std::make_unique<System>()) {
+    connect(&system_->notifier, &QSocketNotifier::activated, this, [this] {
+        char bytes[256];
+        const ssize_t got = ::read(STDIN_FILENO, bytes, sizeof bytes);
+        if (got > 0) {
+            emit arrived(QByteArray(bytes, int(got)));
+            return;
+        }
+        system_->notifier.setEnabled(false);
+        emit ended();
+    });
+}
+
+InputWatch::~InputWatch() = default;
 
 } // namespace TerminalIo

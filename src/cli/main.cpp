@@ -110,5 +110,7 @@ int main(int argc, char* argv[]) {
         return radio.upgrade(args.at(0));
     if (command == "rssi")
         return radio.rssi();
+    if (command == "ports")
+        return radio.ports();
     return radio.console();
 }

@@ -2,11 +2,10 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
 // SIGTERM, SIGHUP and SIGINT, turned into a signal on the event loop, so that the program ends
 // as it does by File, Exit: the radio left as the windows found it, the user logged out. The
-// handlers only write to a socket; everything else happens on the event loop.
+// handlers do no more than hand the number on; everything else happens on the event loop. Each
+// kind of system has its own file (QuitSignals_unix.cpp, QuitSignals_windows.cpp).
 class QuitSignals : public QObject {
     Q_OBJECT
 public:
@@ -15,9 +14,4 @@ public:
 
 signals:
     void received(int signalNumber);
-
-private:
-    void onReadable();
-
-    QSocketNotifier* notifier_ = nullptr;
 };

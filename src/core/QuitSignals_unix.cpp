@@ -1,8 +1,8 @@
+// Unix: the signal handlers write the signal's number to a socket the event loop watches.
 #include "QuitSignals.h"
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,8 +22,12 @@ void onSignal(int number) {
 QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;
-    notifier_ = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &QuitSignals::onReadable);
+    auto* notifier = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        unsigned char byte = 0;
+        if (::read(pipeEnds[1], &byte, 1) == 1)
+            emit received(byte);
+    });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -43,17 +47,3 @@ QuitSignals::~QuitSignals() {
             end = -1;
         }
 }
-
-void QuitSignals::onReadable() {
-    unsigned char byte = 0;
-    if (::read(pipeEnds[1], &byte, 1) == 1)
-        emit received(byte);
-}
-
-#else
-
-QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {}
-QuitSignals::~QuitSignals() = default;
-void QuitSignals::onReadable() {}
-
-#endif

@@ -59,7 +59,7 @@ void DevicePort::setOpen(bool open) {
     if (isOpen())
         throw SerialError(SerialError::PortAlreadyOpen, "Port already open");
     const QString path = devicePath_(number_);
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    if (path.isEmpty() || !PlatformDevice::exists(path))
         throw openFailureError(number_, path.isEmpty() ? "no device" : path, OpenFailure::Missing);
     serial_.setPortName(path);
     openPath_ = path;

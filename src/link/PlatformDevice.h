@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QSerialPort>
 #include <QString>
+#include <utility>
 
 // What the program asks of the operating system about serial devices; each kind of system has
-// its own small file (PlatformDevice_unix.cpp, PlatformDevice_other.cpp).
+// its own small file (PlatformDevice_unix.cpp, PlatformDevice_windows.cpp).
 namespace PlatformDevice {
 
+// What the serial component holds the open device by: a descriptor on Unix, a HANDLE on Windows.
+using DeviceHandle = decltype(std::declval<QSerialPort&>().handle());
+
+// Whether there is such a device: a device file on Unix, a COM port the system lists on Windows.
+bool exists(const QString& device);
 // Whether another running program has locked the device, as serial programs do with a lock
 // file in the system's lock folder.
 bool lockedByAnother(const QString& device);
@@ -13,9 +20,9 @@ bool lockedByAnother(const QString& device);
 bool mayOpen(const QString& device);
 // Whether the far end of an open device hung up (a pseudo-terminal whose server ended), which
 // reads as an endless end of file rather than as an error.
-bool hungUp(qintptr handle);
+bool hungUp(DeviceHandle handle);
 // Asks the system to report an open device readable only once this many characters are in
 // (0: as soon as one is); false where it cannot.
-bool setReadMinimum(qintptr handle, int characters);
+bool setReadMinimum(DeviceHandle handle, int characters);
 
 } // namespace PlatformDevice

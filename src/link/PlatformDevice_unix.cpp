@@ -13,6 +13,10 @@
 
 namespace PlatformDevice {
 
+bool exists(const QString& device) {
+    return QFileInfo::exists(device);
+}
+
 bool lockedByAnother(const QString& device) {
     static const char* const Folders[] = {"/var/lock",         "/etc/locks", "/var/spool/locks",
                                           "/var/spool/uucp",   "/tmp",       "/var/tmp",
@@ -34,13 +38,13 @@ bool mayOpen(const QString& device) {
     return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
 }
 
-bool hungUp(qintptr handle) {
+bool hungUp(DeviceHandle handle) {
     pollfd line{int(handle), POLLIN, 0};
     return ::poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLNVAL));
 }
 
 // The terminal's minimum read count: with no read timer, poll() waits for that many characters.
-bool setReadMinimum(qintptr handle, int characters) {
+bool setReadMinimum(DeviceHandle handle, int characters) {
     termios line{};
     if (::tcgetattr(int(handle), &line) != 0)
         return false;

@@ -17,6 +17,8 @@ static QString key(int number) {
 using PortNaming::systemScheme;
 
 QString devicePath(QSettings& settings, int number) {
+    if (number == BuiltInRadio)
+        return BuiltInRadioName;
     return PortNaming::deviceOf(systemScheme(), number, settings.value(key(number)).toString());
 }
 
@@ -74,8 +76,9 @@ QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts) 
     QMap<int, QString> devices = mappedPorts(settings);
     for (const QString& device : systemPorts) {
         const int number = PortNaming::builtInNumber(systemScheme(), device);
+        // By the name the port is known by ("COM7", not "\\\\.\\COM7").
         if (number > 0 && !devices.contains(number))
-            devices.insert(number, device);
+            devices.insert(number, PortNaming::builtInDevice(systemScheme(), number));
     }
     QList<Port> ports;
     for (auto it = devices.cbegin(); it != devices.cend(); ++it) {
@@ -85,12 +88,15 @@ QList<Port> availablePorts(QSettings& settings, const QStringList& systemPorts) 
 #endif
         ports.append({it.key(), it.value(), PlatformDevice::lockedByAnother(it.value())});
     }
+    ports.append({BuiltInRadio, BuiltInRadioName, false});
     return ports;
 }
 
 RunPort forRun(QSettings& settings, const PortNaming::Named& named) {
     if (named.device.isEmpty())
         return {named.number, QString()};
+    if (named.device.compare(BuiltInRadioName, Qt::CaseInsensitive) == 0)
+        return {BuiltInRadio, QString()};
     if (const int builtIn = PortNaming::builtInNumber(systemScheme(), named.device))
         return {builtIn, QString()};
     const QMap<int, QString> mapped = mappedPorts(settings);
@@ -108,6 +114,8 @@ QString RunPort::deviceOf(QSettings& settings, int n) const {
 }
 
 QString describe(const Port& port) {
+    if (port.number == BuiltInRadio)
+        return QStringLiteral("Simulated radio (built in, for training)");
     return QStringLiteral("Com%1 (%2)%3")
         .arg(port.number)
         .arg(port.device)

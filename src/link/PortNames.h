@@ -12,6 +12,11 @@ struct Named;
 // Port numbers as the program keeps them, mapped to devices through the "Ports" group.
 namespace PortNames {
 
+// The radio the program simulates itself, for trying and teaching with no radio: in every port
+// list under this number, and named "simulated" on the command line.
+constexpr int BuiltInRadio = 255;
+inline const QString BuiltInRadioName = QStringLiteral("simulated");
+
 // The device of port number n: COMn on Windows; elsewhere the "Ports/Com<n>" key, or
 // /dev/ttyS<n-1> without one.
 QString devicePath(QSettings& settings, int number);

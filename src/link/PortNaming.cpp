@@ -10,7 +10,8 @@ QString builtInDevice(Scheme scheme, int number) {
 }
 
 int builtInNumber(Scheme scheme, const QString& device) {
-    static const QRegularExpression windows("^COM([1-9]\\d{0,2})$",
+    // The system lists its ports by their device names ("\\\\.\\COM12"), which users type too.
+    static const QRegularExpression windows("^(?:\\\\\\\\\\.\\\\)?COM([1-9]\\d{0,2})$",
                                             QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression ttyS("^/dev/ttyS(\\d{1,3})$");
     const QRegularExpressionMatch match =

@@ -214,18 +214,21 @@ private slots:
         Harness h;
         int reads = 0;
         h.window->ticker().readSettings = [&] { ++reads; };
+        // Counted from the moment of connecting: the wait for the prompt that follows may take
+        // a moment of its own on a slow machine.
+        const qint64 connected = h.clock.msecs();
         h.connectRadio();
         h.window->state().refreshRequest = false;
         QList<int> minutes;
-        for (int second = 1; second <= 37 * 60; ++second) {
+        while (h.clock.msecs() - connected < 37 * 60 * 1000) {
             h.clock.advance(1000);
             const int before = h.radio.lines().size();
             // Other traffic does not move the schedule.
-            if (second % 97 == 0)
+            if ((h.clock.msecs() / 1000) % 97 == 0)
                 h.window->console().sendLine("temp");
             h.window->onTick();
             if (h.radio.lines().size() > before && h.radio.lines().last().isEmpty())
-                minutes << second / 60;
+                minutes << int((h.clock.msecs() - connected) / 60000);
         }
         QCOMPARE(minutes, (QList<int>{4, 8, 12, 16, 20, 24, 28, 32}));
         QCOMPARE(reads, 1);
@@ -482,6 +485,9 @@ private slots:
     // A termination signal reaches the event loop as a call, where the program quits as File,
     // Exit quits it.
     void quitSignalsReachTheEventLoop() {
+#ifndef Q_OS_UNIX
+        QSKIP("the console's control events are not raised from inside the process");
+#else
         QuitSignals quitSignals;
         QSignalSpy received(&quitSignals, &QuitSignals::received);
         for (const int number : {SIGTERM, SIGHUP, SIGINT})
@@ -496,6 +502,7 @@ private slots:
         std::raise(SIGTERM);
         QTRY_VERIFY(h.window->ended());
         QCOMPARE(h.commands().last(), QString("PASS NONE"));
+#endif
     }
 
     // A window is not deleted under its own question, even one that does not hold back its own

@@ -13,6 +13,8 @@ class TestPortNaming : public QObject {
 private slots:
     void numbersNameDevicesInBothSchemes() {
         QCOMPARE(PortNaming::builtInDevice(Scheme::Windows, 3), "COM3");
+        QCOMPARE(PortNaming::builtInNumber(Scheme::Windows, "\\\\.\\COM12"), 12);
+        QCOMPARE(PortNaming::builtInNumber(Scheme::Windows, "\\\\.\\COMX"), 0);
         QCOMPARE(PortNaming::builtInDevice(Scheme::Unix, 1), "/dev/ttyS0");
         QCOMPARE(PortNaming::deviceOf(Scheme::Unix, 2, "/dev/ttyUSB0"), "/dev/ttyUSB0");
         QCOMPARE(PortNaming::deviceOf(Scheme::Unix, 2, QString()), "/dev/ttyS1");
@@ -54,6 +56,14 @@ private slots:
     void namedDevicesHoldForTheRun() {
         QTemporaryDir dir;
         QSettings settings(dir.filePath("ports.ini"), QSettings::IniFormat);
+        if (PortNaming::systemScheme() == Scheme::Windows) {
+            // COMn is port n, whatever the settings say.
+            settings.setValue("Ports/Com3", "/tmp/radio-a");
+            QCOMPARE(PortNames::forRun(settings, {0, "COM4"}).number, 4);
+            QCOMPARE(PortNames::forRun(settings, {0, "COM4"}).deviceOf(settings, 3), "COM3");
+            QCOMPARE(PortNames::forRun(settings, {6, QString()}).number, 6);
+            return;
+        }
         const QString radioB = dir.filePath("radio-b");
         QFile device(radioB);
         QVERIFY(device.open(QIODevice::WriteOnly));

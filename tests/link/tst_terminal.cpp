@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "SmallDisk.h"
 #include "link/TerminalFilter.h"
 
 #include <QAction>
@@ -8,8 +9,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 
 class TestTerminal : public QObject {
     Q_OBJECT
@@ -145,20 +144,17 @@ private slots:
         h.prompts.files = {path};
         h.window->terminal().openLog();
         QVERIFY(h.window->terminal().log().isOpen());
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit before{};
-        getrlimit(RLIMIT_FSIZE, &before);
-        rlimit small = before;
-        small.rlim_cur = 10;
-        setrlimit(RLIMIT_FSIZE, &small);
+        SmallDisk disk(10);
+        if (!disk.available())
+            QSKIP("no file size limit on this system");
         h.prompts.answers = {Prompts::Retry};
         h.prompts.whileShown = [&](const ScriptedPrompts::Call&) {
             h.window->terminal().append("more");
             h.window->terminal().append("again");
-            setrlimit(RLIMIT_FSIZE, &before);
+            disk.grow();
         };
         h.window->terminal().append("0123456789ABCDEF");
-        setrlimit(RLIMIT_FSIZE, &before);
+        disk.grow();
         h.prompts.whileShown = nullptr;
         QCOMPARE(h.prompts.messages().size(), 1);
         QCOMPARE(h.message(), QString("File too large"));
