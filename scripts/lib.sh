@@ -99,6 +99,10 @@ wine_environment() {
     if [ ! -d "$WINEPREFIX" ]; then
         /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
     fi
+    # Wine's server and its services start with the first program and keep that program's
+    # output open: started here, quietly, they hold no test's output open after it ends.
+    /usr/lib/wine/wineserver -p 2>/dev/null || true
+    /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 # The tests under one Wine server, the installer made first for its own test.

@@ -639,15 +639,19 @@ QStringList runCell(const Flow& flow, Way way, int target, int* waits = nullptr)
         // inside either comes in the same event loop.
         const bool same = kind == LinkGate::Wait::Event && cell.last == LinkGate::Wait::Until;
         cell.last = kind;
-        if (same || cell.waits++ != cell.target)
+        // A flow whose tail runs after it returned (the reconnect after an upgrade) may reach
+        // its target once the interruption was already sent for a flow that seemed to be over.
+        if (same || cell.waits++ != cell.target || cell.scheduled)
             return;
         cell.scheduled = true;
         QTimer::singleShot(0, cell.h.window.get(),
                            [&cell, &flow, way] { interrupt(cell, flow, way); });
     };
     flow.run(cell);
-    if (cell.target >= 0 && !cell.scheduled) // the flow ended before the wait came round
+    if (cell.target >= 0 && !cell.scheduled) { // the flow ended before the wait came round
+        cell.scheduled = true;
         QTimer::singleShot(0, cell.h.window.get(), [&] { interrupt(cell, flow, way); });
+    }
     settle(cell);
     watchWindows(cell);
     cell.state().gate.waitHook = nullptr;
