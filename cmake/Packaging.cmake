@@ -29,7 +29,15 @@ if(WIN32)
   set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/data/icons/com.quenlar.Ardentix.ico)
   set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/data/icons/com.quenlar.Ardentix.ico)
   set(CPACK_NSIS_INSTALLED_ICON_NAME ardentix.exe)
-  set(CPACK_PACKAGE_EXECUTABLES ardentix "Quenlar Ardentix Configuration")
+  # The Start menu entry, made for all users, starts the program in the shared Documents
+  # (C:\Users\Public\Documents), where its file dialogs then open and every user may write:
+  # the install folder under Program Files is not the user's to write in.
+  # (Backslashes twice over and NSIS's single quotes: CPack reads these values once more.)
+  set(CPACK_NSIS_CREATE_ICONS_EXTRA "
+    SetOutPath '$DOCUMENTS'
+    CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Quenlar Ardentix Configuration.lnk' '$INSTDIR\\\\ardentix.exe'")
+  set(CPACK_NSIS_DELETE_ICONS_EXTRA "
+    Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Quenlar Ardentix Configuration.lnk'")
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
   set(CPACK_PACKAGE_FILE_NAME ardentix-${PROJECT_VERSION}-win64)
   include(CPack)
