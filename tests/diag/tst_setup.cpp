@@ -435,7 +435,8 @@ private slots:
         }
     }
 
-    // Disconnect or a lost device while the radio is asked into setup mode opens no window.
+    // Disconnect or a lost device while the radio is asked into setup mode opens no window; a
+    // radio that went into setup mode meanwhile is brought out before the port closes.
     void interruptedEntryOpensNothing() {
         for (const bool lost : {false, true}) {
             Harness h;
@@ -455,6 +456,13 @@ private slots:
             QVERIFY(!h.window->findChild<SetupWindow*>());
             QVERIFY(!h.window->state().setupMode);
             QCOMPARE(h.prompts.messages().size(), lost ? 2 : 1);
+            if (!lost) {
+                QVERIFY(!h.radio.inSetupMode());
+                const QStringList sent = h.commands();
+                QVERIFY2(sent.indexOf("quit") > sent.indexOf("setup") &&
+                             sent.indexOf("quit") < sent.indexOf("CLOS"),
+                         qPrintable(sent.join(", ")));
+            }
         }
     }
 

@@ -237,6 +237,26 @@ private slots:
     }
 
     // The password from the environment or a file, never on the command line, and checked
+    // A save that fails as the finished file is put in place says so and leaves the earlier
+    // file as it was.
+    void aSaveThatCannotBePutInPlaceIsNoSave() {
+        const QString file = path("keep.txt");
+        QFile earlier(file);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("the earlier file\r\n");
+        earlier.close();
+        const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+        const Run saved = run(CLI_PATH, {"--port", "simulated", "save", file}, {}, 120000,
+                              {{"LD_PRELOAD", FAIL_RENAME_PATH},
+                               {"ARDENTIX_FAIL_RENAME", file},
+                               {"ASAN_OPTIONS", asan + ":verify_asan_link_order=0"}});
+        QCOMPARE(saved.code, 7);
+        QVERIFY2(saved.err.contains(file + " was not saved ("), qPrintable(saved.err));
+        QVERIFY2(!saved.out.contains("Saved"), qPrintable(saved.out));
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("the earlier file\r\n"));
+    }
+
     // before the radio is read: a wrong one ends the restore at once.
     void passwordsOffTheCommandLine() {
         Radio first;

@@ -228,7 +228,8 @@ private slots:
 
     // Only a name this read obtained whole, and that is one plain line, goes back to the radio.
     void probeWritesBackOnlyAWholeName() {
-        const QString names[] = {"ALPHA\r\npwr 20", "A>B", "", "BELL\aNAME"};
+        // A name that holds the prompt's character is cut there by the reply's reading.
+        const QString names[] = {"ALPHA\r\npwr 20", "A>B", "PUMP>4", "", "BELL\aNAME"};
         for (const QString& name : names) {
             Harness h;
             h.radio.setValue("own", name);
@@ -276,6 +277,20 @@ private slots:
         h.window->onTick();
         QCOMPARE(h.window->controls().statusPanel->text(), QString("Status: "));
         QCOMPARE(text(h, "PowerLevel"), QString("PWR 30"));
+    }
+
+    // A radio that falls silent partway through is asked three more settings, no more: the rest
+    // of the read would only wait out a time-out each.
+    void aRadioThatFallsSilentIsAskedThreeSettingsMore() {
+        Harness h;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "pwr\r")
+                h.radio.setSilent(true);
+        });
+        connectAndRead(h);
+        const QStringList sent = h.radio.commands();
+        QCOMPARE(sent.mid(sent.indexOf("pwr")), (QStringList{"pwr", "baud", "port"}));
+        QCOMPARE(h.window->controls().statusPanel->text(), ReadSequence::stoppedAnswering());
     }
 
     void setupModeRepliesAreCutBeforeTheirPrompt() {
