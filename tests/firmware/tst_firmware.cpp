@@ -312,6 +312,13 @@ private slots:
         const auto beeps = std::count_if(h.prompts.calls.begin(), h.prompts.calls.end(),
                                          [](const auto& call) { return call.kind == "beep"; });
         QCOMPARE(beeps, 6);
+        // The key typed during the transfer is gone, not sent with the next one.
+        QByteArray after;
+        connect(&h.port, &SimulatedPort::written, this,
+                [&](const QByteArray& bytes) { after += bytes; });
+        QVERIFY(h.window->txtTerm->sendKey("y"));
+        h.settle();
+        QCOMPARE(after, QByteArray("y"));
     }
 
     // After the radio was told to go, a radio that answers with its console's prompt is said

@@ -67,6 +67,30 @@ private slots:
         QVERIFY(!console.holdsExact("pwr 30"));
     }
 
+    // A write is taken only on the radio's own words, in its own capitals.
+    void writeTakesOnlyTheRadiosExactVerdict_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<Console::Verdict>("verdict");
+        QTest::newRow("taken") << "PROGRAMMED OK" << Console::Verdict::Accepted;
+        QTest::newRow("in small letters") << "programmed ok" << Console::Verdict::NoAnswer;
+        QTest::newRow("not taken") << "NOT PROGRAMMED" << Console::Verdict::NoAnswer;
+        QTest::newRow("denied") << "ACCESS DENIED" << Console::Verdict::Denied;
+        QTest::newRow("invalid") << "INVALID ENTRY" << Console::Verdict::Refused;
+    }
+    void writeTakesOnlyTheRadiosExactVerdict() {
+        QFETCH(QString, reply);
+        QFETCH(Console::Verdict, verdict);
+        Harness h;
+        h.connectRadio();
+        h.radio.setSilent(true);
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes.startsWith("pwr "))
+                QTimer::singleShot(
+                    0, this, [&] { h.port.deliver("pwr 22\r\n" + reply.toLatin1() + "\r\n>"); });
+        });
+        QCOMPARE(h.window->console().write("pwr 22", 3), verdict);
+    }
+
     // A late answer arrives late: the wait sleeps until it, and not to the deadline.
     void lateAnswerEndsTheWaitWhenItComes() {
         RadioOptions slow;
