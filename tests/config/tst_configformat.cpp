@@ -174,6 +174,12 @@ private slots:
         QCOMPARE(loaded.values.value("cts"), QString(" RXTOT 5 CTS"));
         QCOMPARE(loaded.values.value("addr"), QString("Address ADDR 77"));
         QVERIFY(!loaded.values.contains("unit") && !loaded.values.contains("pwr"));
+        // A line of 256 characters is read; one of 257 is refused by its number.
+        const QString longest = "OWN " + QString(252, u'x');
+        loaded = Reader(320, "MODE M").read({longest, "OWM " + QString(253, u'x')});
+        QCOMPARE(loaded.values.value("own"), longest.mid(4));
+        QVERIFY(!loaded.values.contains("owm"));
+        QCOMPARE(loaded.tooLong, QList<int>{2});
         // A file from release 1.x under a 2.0 or later radio: a notice, and reading goes on.
         loaded = Reader(200, "MODE M")
                      .read({"With Firmware Version: ", "08-2727A01", "1.9.0  01Jan2003", "PWR 25"});

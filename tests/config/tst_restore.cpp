@@ -294,6 +294,22 @@ private slots:
         QCOMPARE(h.prompts.messages().size(), 1);
         QCOMPARE(contents(path), QByteArray("the old file\r\n"));
         QVERIFY(window->StatusLabel->text().isEmpty());
+
+        // A radio that gives its serial number but not its release: the file could not say
+        // which firmware it came from, so it is not written either.
+        Harness half;
+        half.connectAndRead();
+        QPointer<RestoreWindow> other = openRestore(half);
+        half.prompts.files = {path};
+        connect(half.ownPorts.last(), &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (bytes == "srev\r")
+                half.radio.setSilent(true);
+        });
+        trigger(*other, "SaveConfig");
+        QVERIFY2(half.message().contains("did not answer when asked for its serial number and "
+                                         "firmware release"),
+                 qPrintable(half.message()));
+        QCOMPARE(contents(path), QByteArray("the old file\r\n"));
     }
 
     void unwritableSaveKeepsTheOldFile() {

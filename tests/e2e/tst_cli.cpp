@@ -260,7 +260,7 @@ private slots:
     // before the radio is read: a wrong one ends the restore at once.
     void passwordsOffTheCommandLine() {
         Radio first;
-        Radio second({"--password", "ab12"});
+        Radio second({"--password", "ab12"}, false);
         const QString file = path("site9.txt");
         QCOMPARE(cli({"--quiet", "--port", first.device, "save", file}).code, 0);
         QFile secret(path("secret.txt"));
@@ -271,6 +271,8 @@ private slots:
                                   "restore", file, "--only", "pwr"});
         QCOMPARE(fromFile.code, 0);
         QVERIFY2(fromFile.err.contains("Sending 100%"), qPrintable(fromFile.err));
+        // Logged in for the restore, logged out at its end.
+        QTRY_VERIFY(second.heard("PASS NONE"));
         const Run fromEnvironment =
             run(CLI_PATH, {"--quiet", "--port", second.device, "restore", file, "--only", "pwr"},
                 {}, 120000, {{"ARDENTIX_PASSWORD", "ab12"}});
@@ -407,6 +409,8 @@ private slots:
         const Run declined = cli({"--port", radio.device, "upgrade", older});
         QCOMPARE(declined.code, 10);
         QVERIFY(declined.err.contains("is older than the version currently installed"));
+        const Run untouched = cli({"--quiet", "--port", radio.device, "read", "--json"});
+        QVERIFY2(untouched.out.contains("\"firmware\": \"3.2.0\""), qPrintable(untouched.out));
         const Run upgraded = cli({"--quiet", "--port", radio.device, "--yes", "upgrade", newer});
         QCOMPARE(upgraded.code, 0);
         const Run read = cli({"--quiet", "--port", radio.device, "read", "--json"});
@@ -441,6 +445,18 @@ private slots:
                      .hasMatch(),
                  progress.constData());
         QCOMPARE(cli({"--quiet", "--port", radio.device, "read"}).code, 0);
+
+        // Interrupted while it wakes a radio that does not answer: still 130, not 4.
+        Radio silent({"--silent"});
+        QProcess waking;
+        waking.setProcessEnvironment(environment());
+        waking.start(CLI_PATH, {"--port", silent.device, "read"});
+        QVERIFY(waking.waitForStarted());
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += waking.readAllStandardError()).contains("Waking"), 5000);
+        ::kill(pid_t(waking.processId()), SIGINT);
+        QVERIFY(waking.waitForFinished(20000));
+        QCOMPARE(waking.exitCode(), 130);
     }
 
     // The window ends within seconds of SIGTERM, SIGHUP (its terminal closed) or SIGINT, with
