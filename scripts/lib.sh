@@ -1,11 +1,12 @@
 # Shared by scripts/run and scripts/test: install what is missing, then build.
+# (python3 runs scripts/mutants, whose list scripts/test checks.)
 
 # Every package the build needs is named, and installed without apt's recommends, so that every
 # machine gets the same set: Qt Charts' CMake package needs Qt OpenGL's, which qt6-base-dev only
 # recommends.
 PACKAGES=(cmake make g++ qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-serialport-dev
     qt6-charts-dev libgl-dev libglx-dev libvulkan-dev fonts-dejavu-core desktop-file-utils appstream
-    man-db)
+    man-db python3)
 # scripts/fuzz: clang with libFuzzer and the sanitizers' runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # scripts/windows: the MinGW-w64 cross compilers (posix threads), Wine to run the tests, NSIS and
