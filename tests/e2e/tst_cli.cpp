@@ -1,5 +1,6 @@
 // ardentix-cli and ardentix as a shell runs them, against ardentix-radio-sim over
 // pseudo-terminals.
+#include "SignalHandlers.h"
 #include "cli/Arguments.h"
 
 #include <QFile>
@@ -82,17 +83,6 @@ class TestCli : public QObject {
         run(SIM_PATH, {"--make-firmware", release, made});
         QFile file(made);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    // The process has a handler of its own for the signal (Linux's view of it).
-    static bool catches(qint64 pid, int number) {
-        QFile status(QString("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            return false;
-        for (const QByteArray& line : status.readAll().split('\n'))
-            if (line.startsWith("SigCgt:"))
-                return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (number - 1)) & 1;
-        return false;
     }
 
 private slots:
@@ -471,7 +461,7 @@ private slots:
             window.start(GUI_PATH, {"--port", path("unplugged")});
             QVERIFY(window.waitForStarted());
             // Up once it catches the signal: its handler is set after the splash.
-            QTRY_VERIFY_WITH_TIMEOUT(catches(window.processId(), number), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(window.processId(), number), 20000);
             ::kill(pid_t(window.processId()), number);
             QVERIFY2(window.waitForFinished(10000), "still running 10 s after the signal");
             // Ended by its own quit, not by the bound that ends a quit that hangs (128 + n).

@@ -4,6 +4,7 @@
 // the fault is lifted and the cell checks what a technician would: the program still answers,
 // no file was cut short, the line is back at 19200,N,8,1, and no process was left behind.
 #include "SRecord.h"
+#include "SignalHandlers.h"
 #include "access/LoginDialog.h"
 #include "app/MainWindow.h"
 #include "config/RestoreWindow.h"
@@ -400,17 +401,6 @@ const Flow* flowNamed(const QList<Flow>& all, const QString& name) {
         if (flow.name == name)
             return &flow;
     return nullptr;
-}
-
-// The process has a handler of its own for SIGINT (Linux's view of it).
-bool catchesInterrupt(qint64 pid) {
-    QFile status(QString("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGINT - 1)) & 1;
-    return false;
 }
 
 // The children this test process has: none may be left once a cell's radios are gone.
@@ -884,7 +874,8 @@ private slots:
             QVERIFY(tool.waitForStarted());
             QByteArray said;
             if (heard.isEmpty())
-                QVERIFY(QTest::qWaitFor([&] { return catchesInterrupt(tool.processId()); }, 20000));
+                QVERIFY(QTest::qWaitFor([&] { return catchesSignal(tool.processId(), SIGINT); },
+                                        20000));
             else
                 QVERIFY2(this->heard(*s.radio, tool, said, heard),
                          qPrintable(s.radio->output().right(300) + said));
