@@ -123,6 +123,8 @@ int simulatedDay(double hours) {
 // that hours of updates pass in minutes.
 struct SimulatedScreens {
     SimulatedScreens() : radio(remote()), port(radio, clock) {
+        // The zone counters grow with the time this bench lets pass.
+        radio.setClock([this] { return clock.msecs(); });
         settings = std::make_unique<QSettings>(dir.filePath("screens.ini"), QSettings::IniFormat);
         settings->setValue("Preferences/KeepAlive", "False");
         window = std::make_unique<MainWindow>(port, prompts, clock, *settings);

@@ -1,16 +1,13 @@
 #include "ChosenPort.h"
 
+#include "BuiltInRadio.h"
 #include "link/PortNames.h"
 
-ChosenPort::ChosenPort(std::function<QString(int)> devicePath, RadioConsole& builtInRadio,
-                       Clock& clock, QObject* parent)
-    : SerialPort(parent), device_(std::move(devicePath)), simulated_(builtInRadio, clock) {
-    // The built-in radio answers as a radio on a cable does: late, in pieces, at the line's pace.
-    simulated_.setPacedOutput(true);
-    simulated_.setPacedInput(true);
-    simulated_.setPortNumber(PortNames::BuiltInRadio);
+ChosenPort::ChosenPort(std::function<QString(int)> devicePath, BuiltInRadio& builtInRadio,
+                       QObject* parent)
+    : SerialPort(parent), device_(std::move(devicePath)), simulated_(builtInRadio.port()) {
     relay(device_);
-    relay(simulated_);
+    relay(*simulated_);
 }
 
 void ChosenPort::relay(SerialPort& inner) {
@@ -20,11 +17,11 @@ void ChosenPort::relay(SerialPort& inner) {
 }
 
 SerialPort& ChosenPort::active() {
-    return builtIn_ ? static_cast<SerialPort&>(simulated_) : device_;
+    return builtIn_ ? static_cast<SerialPort&>(*simulated_) : device_;
 }
 
 const SerialPort& ChosenPort::active() const {
-    return builtIn_ ? static_cast<const SerialPort&>(simulated_) : device_;
+    return builtIn_ ? static_cast<const SerialPort&>(*simulated_) : device_;
 }
 
 void ChosenPort::setPortNumber(int number) {
@@ -40,12 +37,12 @@ void ChosenPort::setPortNumber(int number) {
 
 void ChosenPort::setSettings(const QString& settings) {
     device_.setSettings(settings);
-    simulated_.setSettings(settings);
+    simulated_->setSettings(settings);
 }
 
 void ChosenPort::setHandshakingNone() {
     device_.setHandshakingNone();
-    simulated_.setHandshakingNone();
+    simulated_->setHandshakingNone();
 }
 
 void ChosenPort::expectCharacters(int count, int withinMs) {

@@ -3,13 +3,17 @@
 #include "SimulatedPort.h"
 #include "link/DevicePort.h"
 
+#include <memory>
+
+class BuiltInRadio;
+
 // The port the user chose: a serial device, or the radio the program simulates itself (the
 // port list's "Simulated radio (built in)"), so that every window can be tried and taught with
 // no radio and no cable. Chosen by the port number, while the port is closed.
 class ChosenPort : public SerialPort {
     Q_OBJECT
 public:
-    ChosenPort(std::function<QString(int)> devicePath, RadioConsole& builtInRadio, Clock& clock,
+    ChosenPort(std::function<QString(int)> devicePath, BuiltInRadio& builtInRadio,
                QObject* parent = nullptr);
 
     int portNumber() const override { return active().portNumber(); }
@@ -31,6 +35,6 @@ private:
     void relay(SerialPort& inner);
 
     DevicePort device_;
-    SimulatedPort simulated_;
+    std::unique_ptr<SimulatedPort> simulated_;
     bool builtIn_ = false;
 };

@@ -4,9 +4,7 @@
 #include "core/Clock.h"
 
 SimulatedPort::SimulatedPort(RadioConsole& radio, Clock& clock, QObject* parent)
-    : SerialPort(parent), radio_(radio), clock_(clock) {
-    radio_.setClock([this] { return clock_.msecs(); });
-}
+    : SerialPort(parent), radio_(radio), clock_(clock) {}
 
 void SimulatedPort::setPortNumber(int number) {
     if (open_)

@@ -7,7 +7,8 @@ class RadioConsole;
 
 // A serial port wired, inside the process, to a simulated radio console. Replies arrive as
 // receive events on the event loop, in the radio's pieces and after its latency, as the given
-// clock counts time.
+// clock counts time. The radio's own time is its owner's to give (RadioConsole::setClock):
+// a port may go while the radio stays.
 class SimulatedPort : public SerialPort {
     Q_OBJECT
 public:

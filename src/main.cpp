@@ -1,3 +1,4 @@
+#include "BuiltInRadio.h"
 #include "ChosenPort.h"
 #include "RadioOptionsText.h"
 #include "app/MainWindow.h"
@@ -95,8 +96,8 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     // The radio built into the program, for the port list's "Simulated radio": one for the run,
     // which the store and restore window's port reaches too.
-    RadioConsole builtInRadio(RadioOptionsText::builtInOptions(*settings));
-    ChosenPort port(devicePath, builtInRadio, clock);
+    BuiltInRadio builtInRadio(RadioOptionsText::builtInOptions(*settings), clock);
+    ChosenPort port(devicePath, builtInRadio);
     QtPrompts prompts;
 
     SplashWindow splash(SplashWindow::StartUp);
@@ -104,7 +105,7 @@ int main(int argc, char* argv[]) {
 
     MainWindow window(port, prompts, clock, *settings);
     window.setPortMaker(
-        [&] { return std::make_unique<ChosenPort>(devicePath, builtInRadio, clock); });
+        [&] { return std::make_unique<ChosenPort>(devicePath, builtInRadio); });
     if (runPort.number > 0)
         port.setPortNumber(runPort.number);
     prompts.setParent(&window);

@@ -44,9 +44,8 @@ void fail(const QString& text) {
 
 RadioCommands::RadioCommands(Options options, TerminalPrompts& prompts)
     : options_(std::move(options)), prompts_(prompts), settings_(openAppSettings()),
-      runPort_(runPort()), builtInRadio_(RadioOptionsText::builtInOptions(*settings_)),
-      port_([this](int number) { return runPort_.deviceOf(*settings_, number); }, builtInRadio_,
-            clock_),
+      runPort_(runPort()), builtInRadio_(RadioOptionsText::builtInOptions(*settings_), clock_),
+      port_([this](int number) { return runPort_.deviceOf(*settings_, number); }, builtInRadio_),
       session_(port_, state_, clock_, prompts_) {
     PortNames::numberAdapters(*settings_, PortNames::systemAdapters());
 }

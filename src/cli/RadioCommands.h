@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BuiltInRadio.h"
 #include "ChosenPort.h"
 #include "RadioConsole.h"
 #include "config/ConfigSession.h"
@@ -70,7 +71,7 @@ private:
     SystemClock clock_;
     SharedState state_;
     // The radio built into the tool (--port simulated), as the window's: one for the run.
-    RadioConsole builtInRadio_;
+    BuiltInRadio builtInRadio_;
     ChosenPort port_;
     ConfigSession session_;
     bool interrupted_ = false;

@@ -69,7 +69,7 @@ void keepWarnings(QtMsgType type, const QMessageLogContext&, const QString& text
 }
 
 struct Cell {
-    explicit Cell(const RadioOptions& options) : h(options) {}
+    Cell(const RadioOptions& options, Harness::Line line) : h(options, {}, line) {}
     Harness h;
     int waits = 0;
     int target = -1;
@@ -103,7 +103,22 @@ struct Flow {
     std::function<bool(Cell&)> closeOwn = {};
     // What the flow itself still sends once its own window was closed.
     QStringList afterOwnClose = {};
+    Harness::Line line = Harness::Line::Instant;
+    // How many of its waits are interrupted, spread evenly; none: every one. A line paced as a
+    // cable is has many more waits to the same code, each of them a few characters on the way.
+    int sampled = 0;
 };
+
+// The flows that open a port of their own, once more on the radio built into the programs,
+// whose ports come and go while it stays.
+QList<Flow> onTheBuiltInRadio(QList<Flow> flows) {
+    for (Flow& flow : flows) {
+        flow.name += " on the built-in radio";
+        flow.line = Harness::Line::BuiltIn;
+        flow.sampled = 12;
+    }
+    return flows;
+}
 
 void settle(Cell& cell) {
     for (int round = 0; round < 50; ++round) {
@@ -296,9 +311,11 @@ QList<Flow> flows() {
                         map->ProgramButton->click();
                 },
                 [](Cell& c) { return closeShown<XmapDialog>(c); }};
-    all << Flow{"store and restore read", slowStore(), [](Cell& c) { c.h.connectAndRead(); },
-                [](Cell& c) { c.h.window->controls().mnuConfigRestore->trigger(); }, closeRestore};
-    all << Flow{"store and restore save", slowStore(),
+    QList<Flow> ownPort;
+    ownPort << Flow{"store and restore read", slowStore(), [](Cell& c) { c.h.connectAndRead(); },
+                    [](Cell& c) { c.h.window->controls().mnuConfigRestore->trigger(); },
+                    closeRestore};
+    ownPort << Flow{"store and restore save", slowStore(),
                 [](Cell& c) {
                     c.h.connectAndRead();
                     openRestore(c);
@@ -313,8 +330,8 @@ QList<Flow> flows() {
                         window->toolbarButton("SaveConfig")->trigger();
                 },
                 closeRestore};
-    all << loadFlow("store and restore load", FullFile);
-    all << Flow{"store and restore programming", slowStore(),
+    ownPort << loadFlow("store and restore load", FullFile);
+    ownPort << Flow{"store and restore programming", slowStore(),
                 [](Cell& c) {
                     c.h.connectAndRead();
                     RestoreWindow* window = openRestore(c);
@@ -328,7 +345,8 @@ QList<Flow> flows() {
                         window->toolbarButton("ProgramRadio")->trigger();
                 },
                 closeRestore};
-    all << loadFlow("store and restore load notices", NoticeFile);
+    ownPort << loadFlow("store and restore load notices", NoticeFile);
+    all << ownPort << onTheBuiltInRadio(ownPort);
     all << upgradeFlow("firmware upgrade", "3.3.0");
     all << upgradeFlow("firmware upgrade to an older release", "3.1.0");
     all << Flow{"help box",
@@ -606,6 +624,17 @@ void checkQuit(Cell& cell, Way way) {
                 cell.problem("asked after a quit signal: " + call.text.left(60));
 }
 
+// The built-in radio outlives the ports its windows made: its zone traffic still grows by its
+// owner's clock once they are gone.
+void checkTraffic(Cell& cell) {
+    const double before = cell.h.radio.zoneCounters(1).tx;
+    cell.h.radio.receive("ZONE DATA\r");
+    cell.h.clock.advance(1000);
+    cell.h.radio.receive("ZONE DATA\r");
+    if (cell.h.radio.zoneCounters(1).tx <= before)
+        cell.problem("the built-in radio's traffic stood still");
+}
+
 // The commands a radio in setup mode takes: its own, the terminal's RSSI, and the way out.
 bool belongsToSetupMode(const QString& line) {
     static const QStringList Words = {"rx",   "tx",    "key",  "dkey", "quit",
@@ -615,7 +644,7 @@ bool belongsToSetupMode(const QString& line) {
 
 // One cell: the flow, interrupted from inside its wait number target (none: a whole run).
 QStringList runCell(const Flow& flow, Way way, int target, int* waits = nullptr) {
-    Cell cell(flow.options);
+    Cell cell(flow.options, flow.line);
     if (flow.setUp)
         flow.setUp(cell);
     settle(cell);
@@ -663,6 +692,8 @@ QStringList runCell(const Flow& flow, Way way, int target, int* waits = nullptr)
         checkTruth(cell, way);
     }
     checkQuit(cell, target >= 0 ? way : Way::MainClose);
+    if (flow.line == Harness::Line::BuiltIn)
+        checkTraffic(cell);
     qInstallMessageHandler(before);
     cell.problems << collectedWarnings;
     return cell.problems;
@@ -673,7 +704,7 @@ QStringList runCell(const Flow& flow, Way way, int target, int* waits = nullptr)
 class TestInterruptions : public QObject {
     Q_OBJECT
 
-    // Every wait of the flow, in every way; the failures, one line each.
+    // Every wait of the flow (or those sampled), in every way; the failures, one line each.
     // ARDENTIX_MATRIX_SHARE "k/n": of every flow, the cells of every nth wait from the kth, so
     // that n runs share the matrix evenly whatever the flows weigh.
     static std::pair<int, int> share() {
@@ -692,10 +723,12 @@ class TestInterruptions : public QObject {
         QVERIFY2(whole.isEmpty(), qPrintable(whole.join("; ")));
         QStringList failures;
         int cells = 0;
+        const int stride = flow->sampled > 0 ? std::max(1, waits / flow->sampled) : 1;
         for (const Way way : Ways) {
             if (way == Way::OwnClose && !flow->closeOwn)
                 continue;
-            for (int target = part; target < std::max(waits, 1); target += parts) {
+            for (int target = part * stride; target < std::max(waits, 1);
+                 target += parts * stride) {
                 ++cells;
                 for (const QString& problem : runCell(*flow, way, target))
                     failures << QString("%1, %2 at wait %3: %4")

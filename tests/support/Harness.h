@@ -1,10 +1,12 @@
 #pragma once
 
+#include "BuiltInRadio.h"
 #include "RadioConsole.h"
 #include "SimulatedPort.h"
 #include "app/MainWindow.h"
 #include "core/Clock.h"
 #include "core/Prompts.h"
+#include "link/PortNames.h"
 #include "link/TerminalPane.h"
 
 #include <QPointer>
@@ -15,17 +17,22 @@
 #include <memory>
 
 // The main window wired to an in-process simulated radio, a manual clock, scripted prompts and
-// a private settings file.
+// a private settings file. The radio answers at once, or, as the programs' built-in radio,
+// through ports it makes itself that pace their replies as a cable does.
 struct Harness {
+    enum class Line { Instant, BuiltIn };
     explicit Harness(const RadioOptions& options = RadioOptions(),
-                     const QMap<QString, QString>& stored = {})
-        : radio(options), port(radio, clock) {
+                     const QMap<QString, QString>& stored = {}, Line line = Line::Instant)
+        : builtIn(options, clock), radio(builtIn.console()), line(line), mainPort(makePort()),
+          port(*mainPort) {
         settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
+        if (line == Line::BuiltIn)
+            settings->setValue("Properties/CommPort", PortNames::BuiltInRadio);
         for (auto it = stored.begin(); it != stored.end(); ++it)
             settings->setValue(it.key(), it.value());
         window = std::make_unique<MainWindow>(port, prompts, clock, *settings);
         window->setPortMaker([this] {
-            auto made = std::make_unique<SimulatedPort>(radio, clock);
+            std::unique_ptr<SimulatedPort> made = makePort();
             ownPorts << made.get();
             return made;
         });
@@ -34,6 +41,9 @@ struct Harness {
         window->controls().Timer2->blockSignals(true);
     }
 
+    std::unique_ptr<SimulatedPort> makePort() {
+        return line == Line::BuiltIn ? builtIn.port() : std::make_unique<SimulatedPort>(radio, clock);
+    }
     QString pane() const { return window->txtTerm->text(); }
     QStringList commands() const { return radio.commands(); }
     // Connects and clears what the radio received, so a test sees only what follows.
@@ -59,8 +69,11 @@ struct Harness {
 
     QTemporaryDir dir;
     ManualClock clock;
-    RadioConsole radio;
-    SimulatedPort port;
+    BuiltInRadio builtIn;
+    RadioConsole& radio;
+    const Line line;
+    std::unique_ptr<SimulatedPort> mainPort;
+    SimulatedPort& port;
     // The ports of store and restore windows, each on the same radio.
     QList<QPointer<SimulatedPort>> ownPorts;
     ScriptedPrompts prompts;
