@@ -23,3 +23,11 @@ void BuiltInRadio::vanish() {
         if (port && port->isOpen())
             port->vanish();
 }
+
+qsizetype BuiltInRadio::bytesOnTheWay() const {
+    qsizetype bytes = 0;
+    for (const SimulatedPort* port : ports_)
+        if (port)
+            bytes += port->bytesOnTheWay();
+    return bytes;
+}

@@ -21,6 +21,8 @@ public:
     std::unique_ptr<SimulatedPort> port();
     // The cable pulled: every open port to it loses its device.
     void vanish();
+    // What it has sent that has not arrived yet, on any port.
+    qsizetype bytesOnTheWay() const;
 
 private:
     RadioConsole console_;

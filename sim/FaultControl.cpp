@@ -1,12 +1,10 @@
 #include "FaultControl.h"
 
-#include "PtyRadio.h"
 #include "RadioConsole.h"
 
 #include <QFile>
 #include <QSocketNotifier>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,8 +34,8 @@ std::optional<int> numberIn(const QString& word, int lowest, int highest) {
 
 } // namespace
 
-FaultControl::FaultControl(RadioConsole& radio, PtyRadio& pty, QObject* parent)
-    : QObject(parent), radio_(radio), pty_(pty), started_(radio.options()) {
+FaultControl::FaultControl(RadioConsole& radio, QObject* parent)
+    : QObject(parent), radio_(radio), started_(radio.options()) {
     radio_.setLineHook([this](const QString& line) { takeLine(line); });
 }
 
@@ -159,15 +157,18 @@ QString FaultControl::run(const Fault& fault, const QString& line) {
         radio_.setCutMidLine(started_.cutMidLine);
         break;
     case Fault::Vanish:
-        // As a pulled plug: at once, and the device's node goes with it.
-        if (beforeVanishing)
-            beforeVanishing();
-        ::raise(SIGKILL);
+        if (!vanish)
+            return QStringLiteral("refused: ") + line;
+        vanish();
         break;
     case Fault::Line:
-        return QStringLiteral("line ") + pty_.lineSettings();
+        if (!lineSettings)
+            return QStringLiteral("refused: ") + line;
+        return QStringLiteral("line ") + lineSettings();
     case Fault::Pending:
-        return QStringLiteral("pending %1").arg(pty_.pendingBytes());
+        if (!pendingBytes)
+            return QStringLiteral("refused: ") + line;
+        return QStringLiteral("pending %1").arg(pendingBytes());
     }
     return QStringLiteral("done: ") + line;
 }

@@ -8,23 +8,27 @@
 #include <functional>
 #include <optional>
 
-class PtyRadio;
 class QSocketNotifier;
 
 // Turns a running radio's faults on and off, as a failing radio or a bad cable would: lines
-// written to a named pipe, each one fault or a fault held until the radio receives a given
-// command line. Every line read is answered on said(), so that whoever writes knows it holds.
+// written to a named pipe (or given to apply()), each one fault or a fault held until the radio
+// receives a given command line. Every line read is answered on said(), so that whoever writes
+// knows it holds. What only the line knows (its settings, what is still on its way, pulling its
+// plug) the owner of the line tells.
 class FaultControl : public QObject {
     Q_OBJECT
 public:
-    FaultControl(RadioConsole& radio, PtyRadio& pty, QObject* parent = nullptr);
+    explicit FaultControl(RadioConsole& radio, QObject* parent = nullptr);
     ~FaultControl() override;
 
     // Makes the named pipe at path and listens on it; false with errorString() if it cannot.
     bool listen(const QString& path);
     QString errorString() const { return error_; }
-    // Runs just before "vanish" ends the process: the paths that go with the device go too.
-    std::function<void()> beforeVanishing;
+    // The line's side: "vanish" pulls the plug, "line" gives its settings ("19200,N,8,1"),
+    // "pending" the characters still on their way. A control the line cannot serve is refused.
+    std::function<void()> vanish;
+    std::function<QString()> lineSettings;
+    std::function<qsizetype()> pendingBytes;
 
     // One control line: "silent on", "latency 6000", "noise 30", "cut on", "cut-line on",
     // "clear", "vanish", "line", "pending", or "after TEXT: FAULT" to start the fault with the
@@ -47,7 +51,6 @@ private:
     QString run(const Fault& fault, const QString& line);
 
     RadioConsole& radio_;
-    PtyRadio& pty_;
     const RadioOptions started_;
     QString path_;
     QString error_;

@@ -56,7 +56,9 @@ void SimulatedPort::write(const QByteArray& bytes) {
 }
 
 void SimulatedPort::scheduleArrival(qint64 dueMs, const QByteArray& bytes, int generation) {
+    onTheWay_ += bytes.size();
     clock_.at(dueMs, this, [this, generation, bytes] {
+        onTheWay_ -= bytes.size();
         if (generation == generation_)
             deliver(bytes);
     });

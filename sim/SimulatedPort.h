@@ -47,6 +47,8 @@ public:
     void vanish();
     RadioConsole& radio() { return radio_; }
     int openCount() const { return opens_; }
+    // What the radio has sent that has not arrived yet.
+    qsizetype bytesOnTheWay() const { return onTheWay_; }
     // How many times arrivals were announced.
     int announcements() const { return announcements_; }
 
@@ -84,6 +86,7 @@ private:
     int holdGeneration_ = 0;
     bool hinted_ = false;
     int announcements_ = 0;
+    qsizetype onTheWay_ = 0;
     bool holds_ = false;
     bool paced_ = false;
     bool pacedInput_ = false;

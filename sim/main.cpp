@@ -102,8 +102,14 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
-    FaultControl faults(radio, pty);
-    faults.beforeVanishing = removePaths;
+    FaultControl faults(radio);
+    // As a pulled plug: at once, and the device's node goes with it.
+    faults.vanish = [] {
+        removePaths();
+        ::raise(SIGKILL);
+    };
+    faults.lineSettings = [&pty] { return pty.lineSettings(); };
+    faults.pendingBytes = [&pty] { return pty.pendingBytes(); };
     if (parser.isSet(control)) {
         if (!faults.listen(parser.value(control))) {
             QTextStream(stderr) << "cannot make the control pipe at " << parser.value(control)

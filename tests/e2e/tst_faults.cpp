@@ -3,6 +3,10 @@
 // the radio receives a given command line), and each cell states what the user must see. Then
 // the fault is lifted and the cell checks what a technician would: the program still answers,
 // no file was cut short, the line is back at 19200,N,8,1, and no process was left behind.
+#include "BuiltInRadio.h"
+#include "ChosenPort.h"
+#include "FaultControl.h"
+#include "RadioOptionsText.h"
 #include "SRecord.h"
 #include "SignalHandlers.h"
 #include "access/LoginDialog.h"
@@ -15,6 +19,7 @@
 #include "diag/SetupWindow.h"
 #include "diag/ZoneDataWindow.h"
 #include "link/DevicePort.h"
+#include "link/PortNames.h"
 #include "link/TerminalPane.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsFields.h"
@@ -83,28 +88,48 @@ const QByteArray FullFile = "Created by Quenlar Ardentix Configuration Software 
                             "UNIT 14567\r\nOWN PUMP 4\r\nMODE M\r\nPWR 25\r\nBAUD 9600 8N1\r\n"
                             "FEC OFF\r\nBUFF OFF\r\n";
 
+// The radio a session talks to, told its faults by control lines (sim/README.md).
+struct Radio {
+    virtual ~Radio() = default;
+    // Writes one control line and gives the radio's answer to it, once it came.
+    virtual QString ask(const QString& line) = 0;
+    // What it printed: "rx: LINE" for each command line it received.
+    virtual QString output() = 0;
+    virtual void end() {}
+    bool tell(const QString& line) {
+        const QString answer = ask(line);
+        return answer.startsWith("done: ") || answer.startsWith("armed: ");
+    }
+    // The line as the program left it, in the port settings' words.
+    QString lineSettings() { return ask("line").mid(5); }
+    // Lifts the faults and waits until what the radio still had to say has gone out.
+    bool lift() {
+        return tell("clear") &&
+               QTest::qWaitFor([this] { return ask("pending") == "pending 0"; }, 60000);
+    }
+    QString device;
+};
+
 // A simulated radio reached through a link path and told its faults through a control pipe,
 // both of which a radio started again on the same paths takes over.
-struct Radio {
-    Radio(const QString& link, const QString& control, const QStringList& options)
+struct SimRadio : Radio {
+    SimRadio(const QString& link, const QString& control, const QStringList& options)
         : link(link), control(control) {
         sim.start(SIM_PATH, QStringList{"--link", link, "--control", control} + options);
         if (sim.waitForStarted() && sim.waitForReadyRead(5000))
             device = QString::fromLocal8Bit(sim.readLine()).trimmed();
     }
-    ~Radio() { end(); }
-    void end() {
+    ~SimRadio() override { end(); }
+    void end() override {
         if (sim.state() != QProcess::NotRunning)
             sim.kill();
         sim.waitForFinished();
     }
-    bool running() const { return sim.state() == QProcess::Running; }
-    QString output() {
+    QString output() override {
         log += QString::fromLocal8Bit(sim.readAllStandardOutput());
         return log;
     }
-    // Writes one control line and gives the simulator's answer to it, once it came.
-    QString ask(const QString& line) {
+    QString ask(const QString& line) override {
         const int pipe = ::open(QFile::encodeName(control).constData(), O_WRONLY | O_NONBLOCK);
         if (pipe < 0)
             return QString();
@@ -124,23 +149,36 @@ struct Radio {
         };
         return written && QTest::qWaitFor(answered, 5000) ? answer : QString();
     }
-    bool tell(const QString& line) {
-        const QString answer = ask(line);
-        return answer.startsWith("done: ") || answer.startsWith("armed: ");
-    }
-    // The line as the program left it, in the port settings' words.
-    QString lineSettings() { return ask("line").mid(5); }
-    // Lifts the faults and waits until what the radio still had to say has gone out.
-    bool lift() {
-        return tell("clear") &&
-               QTest::qWaitFor([this] { return ask("pending") == "pending 0"; }, 60000);
-    }
 
     QString link;
     QString control;
     QProcess sim;
-    QString device;
     QString log;
+};
+
+// The radio built into the program, on the same clock as the window, its faults told in
+// process. It has no cable to pull.
+struct InBuiltRadio : Radio {
+    InBuiltRadio(const QStringList& options, Clock& clock, std::function<QString()> line)
+        : radio(optionsOf(options), clock), faults(radio.console()) {
+        device = PortNames::BuiltInRadioName;
+        faults.lineSettings = std::move(line);
+        faults.pendingBytes = [this] { return radio.bytesOnTheWay(); };
+    }
+    static RadioOptions optionsOf(const QStringList& options) {
+        QString error;
+        return RadioOptionsText::fromText(options.join(u' '), error).value_or(RadioOptions());
+    }
+    QString ask(const QString& line) override { return faults.apply(line); }
+    QString output() override {
+        QString said;
+        for (const QString& line : radio.console().lines())
+            said += "rx: " + line + "\n";
+        return said;
+    }
+
+    BuiltInRadio radio;
+    FaultControl faults;
 };
 
 // What the user saw once the flow was over.
@@ -152,22 +190,34 @@ struct Seen {
     QString detail;  // what the flow's own field or window shows
 };
 
-// The main window on a real serial port reaching the radio through its link path.
+// The main window on a real serial port reaching the radio through its link path, or on the
+// radio built into the program.
 struct Session {
-    explicit Session(const QStringList& options) {
+    explicit Session(const QStringList& options, bool builtIn = false) {
         link = dir.filePath("radio");
         control = dir.filePath("faults");
-        radio = std::make_unique<Radio>(link, control, options);
         settings = std::make_unique<QSettings>(dir.filePath("s.ini"), QSettings::IniFormat);
-        port = std::make_unique<DevicePort>([this](int) { return link; });
+        if (builtIn) {
+            auto* inBuilt =
+                new InBuiltRadio(options, clock, [this] { return port->settings(); });
+            radio.reset(inBuilt);
+            settings->setValue("Properties/CommPort", PortNames::BuiltInRadio);
+            portMaker = [this, inBuilt] {
+                return std::make_unique<ChosenPort>([](int) { return QString(); }, inBuilt->radio);
+            };
+        } else {
+            radio = std::make_unique<SimRadio>(link, control, options);
+            portMaker = [this] { return std::make_unique<DevicePort>([this](int) { return link; }); };
+        }
+        port = portMaker();
         window = std::make_unique<MainWindow>(*port, prompts, clock, *settings);
-        window->setPortMaker(
-            [this] { return std::make_unique<DevicePort>([this](int) { return link; }); });
+        window->setPortMaker(portMaker);
         // The cells run each exchange themselves: no tick may start one inside another.
         window->controls().Timer1->blockSignals(true);
     }
     ~Session() {
         window.reset();
+        port.reset();
         radio.reset();
     }
 
@@ -181,7 +231,7 @@ struct Session {
     // The radio started again on the same paths, as a device plugged back in.
     void bringBack(const QStringList& options) {
         radio->end();
-        radio = std::make_unique<Radio>(link, control, options);
+        radio = std::make_unique<SimRadio>(link, control, options);
     }
     // What the program does once the flow returned: the posted work runs, and the main tick
     // comes round once, as its timer brings it every second.
@@ -228,10 +278,11 @@ struct Session {
     QTemporaryDir dir;
     QString link;
     QString control;
+    SystemClock clock;
     std::unique_ptr<Radio> radio;
     std::unique_ptr<QSettings> settings;
-    std::unique_ptr<DevicePort> port;
-    SystemClock clock;
+    std::function<std::unique_ptr<SerialPort>()> portMaker;
+    std::unique_ptr<SerialPort> port;
     ScriptedPrompts prompts;
     std::unique_ptr<MainWindow> window;
 };
@@ -726,12 +777,24 @@ private slots:
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("detail");
-        for (const Cell& cell : Cells)
-            if (inShare(shareOf(cell.fault)))
-                QTest::newRow(qPrintable(QString(cell.flow) + ", " + nameOf(cell.fault)))
+        QTest::addColumn<bool>("builtIn");
+        for (const Cell& cell : Cells) {
+            if (!inShare(shareOf(cell.fault)))
+                continue;
+            const QString name = QString(cell.flow) + ", " + nameOf(cell.fault);
+            const auto row = [&](const QString& rowName, bool builtIn) {
+                QTest::newRow(qPrintable(rowName))
                     << QString(cell.flow) << int(cell.fault) << QString(cell.message)
                     << int(cell.connected) << QString(cell.status) << QString(cell.dialog)
-                    << QString(cell.detail);
+                    << QString(cell.detail) << builtIn;
+            };
+            row(name, false);
+            // The windows with a port of their own, once more on the radio built into the
+            // program, which has no cable to pull.
+            if (QString(cell.flow).startsWith("store and restore") && cell.fault != Fault::Vanish &&
+                cell.fault != Fault::ComeBack)
+                row(name + ", built-in radio", true);
+        }
     }
 
     void window() {
@@ -742,12 +805,13 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, dialog);
         QFETCH(QString, detail);
+        QFETCH(bool, builtIn);
         const QList<Flow> all = flows();
         const Flow* f = flowNamed(all, flow);
         QVERIFY(f);
         const Fault kind = Fault(fault);
         {
-            Session s(f->options);
+            Session s(f->options, builtIn);
             QVERIFY(!s.radio->device.isEmpty());
             if (!f->file.isEmpty())
                 s.writeFile(f->file, OldFile);
