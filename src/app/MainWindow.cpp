@@ -241,10 +241,56 @@ void MainWindow::buildToolbar() {
     controls_.disconnectButton->setEnabled(false);
     controls_.transmitButton->setEnabled(false);
     controls_.closeLogButton->setEnabled(false);
+    oneRowWidth_ = tbrToolBar->sizeHint().width();
+    addToolBarBreak();
+    toolbarRow2_ = addToolBar(tr("Toolbar, second row"));
+    toolbarRow2_->setObjectName("tbrToolBarRow2");
+    toolbarRow2_->setMovable(false);
+    toolbarRow2_->setToolButtonStyle(tbrToolBar->toolButtonStyle());
+    toolbarRow2_->toggleViewAction()->setVisible(false);
+    toolbarRow2_->hide();
+}
+
+// A window too narrow for the toolbar's buttons on one row shows them smaller, each caption
+// beside a small icon, on two rows rather than behind an extension arrow; a wider window shows
+// them as they were.
+void MainWindow::fitToolbar() {
+    const bool compact = oneRowWidth_ > width();
+    const Qt::ToolButtonStyle look =
+        compact ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonTextUnderIcon;
+    if (tbrToolBar->toolButtonStyle() != look) {
+        const int small = style()->pixelMetric(QStyle::PM_SmallIconSize);
+        for (QToolBar* row : {tbrToolBar, toolbarRow2_}) {
+            row->setToolButtonStyle(look);
+            row->setIconSize(compact ? QSize(small, small) : QSize());
+        }
+    }
+    wrapToolbar();
+}
+
+// The last buttons that do not fit the first row go on the second, and come back once they fit.
+void MainWindow::wrapToolbar() {
+    const int room = width();
+    const auto fitsFirstRow = [this, room](QAction* action) {
+        return tbrToolBar->sizeHint().width() + tbrToolBar->layout()->spacing() +
+                   toolbarRow2_->widgetForAction(action)->sizeHint().width() <=
+               room;
+    };
+    while (!toolbarRow2_->actions().isEmpty() && fitsFirstRow(toolbarRow2_->actions().first())) {
+        QAction* action = toolbarRow2_->actions().first();
+        toolbarRow2_->removeAction(action);
+        tbrToolBar->addAction(action);
+    }
+    while (tbrToolBar->actions().size() > 1 && tbrToolBar->sizeHint().width() > room) {
+        QAction* action = tbrToolBar->actions().last();
+        tbrToolBar->removeAction(action);
+        toolbarRow2_->insertAction(toolbarRow2_->actions().value(0), action);
+    }
+    toolbarRow2_->setVisible(tbrToolBar->isVisibleTo(this) && !toolbarRow2_->actions().isEmpty());
 }
 
 QAction* MainWindow::toolbarButton(const QString& key) const {
-    for (QAction* action : tbrToolBar->actions())
+    for (QAction* action : tbrToolBar->actions() + toolbarRow2_->actions())
         if (action->data().toString().compare(key, Qt::CaseInsensitive) == 0)
             return action;
     return nullptr;
@@ -672,8 +718,10 @@ void MainWindow::quitBySignal() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == centralWidget() && event->type() == QEvent::Resize)
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        fitToolbar();
         layoutPanes();
+    }
     if (watched == txtTerm && event->type() == QEvent::ShortcutOverride &&
         goesToRadio(*static_cast<QKeyEvent*>(event))) {
         event->accept();

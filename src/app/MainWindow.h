@@ -105,6 +105,8 @@ protected:
 private:
     void buildMenus();
     void buildToolbar();
+    void fitToolbar();
+    void wrapToolbar();
     void buildCentralArea();
     void buildStatusBar();
     // The status bar's login panel, as the Login and Logout buttons show the state.
@@ -162,6 +164,10 @@ private:
     std::function<std::unique_ptr<SerialPort>()> portMaker_;
     QPointer<SetupWindow> setup_;
     QLabel* loginPanel_ = nullptr;
+    // The toolbar buttons that do not fit the window's width beside the others.
+    QToolBar* toolbarRow2_ = nullptr;
+    // The width of the toolbar's buttons on one row, as they are on a wide window.
+    int oneRowWidth_ = 0;
     bool quitBySignal_ = false;
     // The link is shut down: the next close ends the program.
     bool shutDown_ = false;

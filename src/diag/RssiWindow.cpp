@@ -66,7 +66,7 @@ RssiWindow::RssiWindow(Console& console, SharedState& state, QWidget* parent)
     trendChart->setObjectName("trendChart");
     trendChart->setSpan(TrendSeconds);
     trendChart->setValueRange(LowestDbm, HighestDbm, MarkDbm);
-    trendChart->setMinimumSize(460, 200);
+    trendChart->setMinimumWidth(460);
     layout->addWidget(trendChart, 3, 0, 1, 8);
     layout->addLayout(DialogParts::buttonRow({Command1}), 4, 0, 1, 8);
     connect(Command1, &QPushButton::clicked, this, &RssiWindow::accept);

@@ -1,7 +1,9 @@
 #include "TrendChart.h"
 
+#include <QFontMetrics>
 #include <QLineSeries>
 #include <QValueAxis>
+#include <algorithm>
 
 TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWidget* parent)
     // The view made with its chart owns it; a chart set later would orphan the view's own.
@@ -39,7 +41,13 @@ TrendChart::TrendChart(const QString& title, const QStringList& seriesNames, QWi
 void TrendChart::setValueRange(double low, double high, double step) {
     fixedValues_ = true;
     values_->setRange(low, high);
-    values_->setTickCount(int((high - low) / step) + 1);
+    const int marks = int((high - low) / step) + 1;
+    values_->setTickCount(marks);
+    // Each mark's label needs a line with the axis' padding around it, or the chart cuts it to
+    // "..." or leaves it out; the title and the time axis take a few lines more.
+    const int line = QFontMetrics(values_->labelsFont()).height();
+    setMinimumHeight(
+        std::max(minimumHeight(), (marks - 1) * (line + 2 * LabelPadding) + FrameLines * line));
 }
 
 double TrendChart::lowestValue() const {

@@ -37,6 +37,11 @@ public:
     static constexpr int MaxPoints = 600;
 
 private:
+    // The padding the chart keeps above and below an axis label, and the lines of text around
+    // the plot (title, time marks and time title, margins).
+    static constexpr int LabelPadding = 4;
+    static constexpr int FrameLines = 7;
+
     void keepRecent(QList<QPointF>& points, double seconds) const;
     // A growing axis shrinks only when the chart is cleared.
     void fitAxes(double seconds, bool shrink);

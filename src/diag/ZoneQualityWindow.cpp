@@ -1,13 +1,13 @@
 #include "ZoneQualityWindow.h"
 
 #include "LevelBar.h"
+#include "core/ScreenFit.h"
 #include "link/Console.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,7 +49,7 @@ void ZoneQualityWindow::buildMenu() {
 }
 
 void ZoneQualityWindow::buildPanels() {
-    auto* panels = new QHBoxLayout();
+    auto* panels = new QGridLayout();
     for (int zone = 1; zone <= ZoneReply::Zones; ++zone) {
         QGroupBox* panel = addZonePanel(zone);
         auto* grid = new QGridLayout(panel);
@@ -68,9 +68,24 @@ void ZoneQualityWindow::buildPanels() {
         auto* caption = new QLabel("% Usable", panel);
         caption->setAlignment(Qt::AlignCenter);
         grid->addWidget(caption, 2, 0, 1, 2);
-        panels->addWidget(panel);
+        panels->addWidget(panel, 0, zone - 1);
     }
     layout()->addItem(panels);
+    ensurePolished();
+    fitToScreen(*this, wrappedPanels(*panels));
+}
+
+// The zones on one row where the screen is wide enough for it, otherwise on two rows of four
+// (a large scale); the size the window wants.
+QSize ZoneQualityWindow::wrappedPanels(QGridLayout& panels) {
+    const QSize oneRow = sizeHint();
+    if (oneRow.width() <= screenRoom(*this).width())
+        return oneRow;
+    for (int zone = 0; zone < ZoneReply::Zones; ++zone) {
+        panels.removeWidget(frameZone.at(zone));
+        panels.addWidget(frameZone.at(zone), zone / 4, zone % 4);
+    }
+    return sizeHint();
 }
 
 void ZoneQualityWindow::onPollTick() {

@@ -6,6 +6,7 @@
 #include <array>
 
 class LevelBar;
+class QGridLayout;
 class QLabel;
 
 // Each zone's share of usable packets, "% Usable", from the radio's receive counters: either
@@ -37,6 +38,7 @@ protected:
 private:
     void buildMenu();
     void buildPanels();
+    QSize wrappedPanels(QGridLayout& panels);
     // A zone data reply in the buffer: read it, drop it, or give it time.
     void takeZoneData();
     // The skipped zones, read and marked; false while their line is not whole.

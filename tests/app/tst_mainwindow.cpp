@@ -1,19 +1,36 @@
 #include "Harness.h"
+#include "access/LoginDialog.h"
+#include "access/PasswordDialog.h"
+#include "app/PreferencesDialog.h"
+#include "app/PropertiesDialog.h"
 #include "app/SplashWindow.h"
+#include "config/RestoreWindow.h"
 #include "core/AppSettings.h"
 #include "core/ClickableLabel.h"
 #include "core/ParameterField.h"
 #include "core/ProgressWindow.h"
 #include "core/QuitSignals.h"
+#include "core/ScreenFit.h"
+#include "diag/RssiWindow.h"
+#include "diag/SetupWindow.h"
+#include "diag/ZoneDataWindow.h"
+#include "program/DlinkDialog.h"
+#include "program/DtypeDialog.h"
+#include "program/RtuDialog.h"
+#include "program/XmapDialog.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QGraphicsTextItem>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -24,7 +41,187 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <csignal>
+
+namespace {
+
+template <typename Window> QWidget* shownWindow(Harness& h) {
+    for (Window* window : h.window->findChildren<Window*>())
+        if (window->isVisible())
+            return window;
+    return nullptr;
+}
+
+// Every window the program opens, as a user opens it on a connected radio.
+const struct {
+    const char* name;
+    QWidget* (*open)(Harness& h);
+} Windows[] = {
+    {"main window", [](Harness& h) -> QWidget* { return h.window.get(); }},
+    {"RSSI monitor",
+     [](Harness& h) {
+         h.window->onRssi();
+         return shownWindow<RssiWindow>(h);
+     }},
+    {"zone data",
+     [](Harness& h) {
+         h.window->onZoneData();
+         return shownWindow<ZoneDataWindow>(h);
+     }},
+    {"zone quality",
+     [](Harness& h) {
+         h.window->onZoneData();
+         h.window->findChild<ZoneDataWindow*>()->showZoneQuality();
+         return shownWindow<ZoneQualityWindow>(h);
+     }},
+    {"setup mode",
+     [](Harness& h) {
+         h.prompts.answers = {Prompts::Yes};
+         h.window->controls().mnuSetupMode->trigger();
+         return shownWindow<SetupWindow>(h);
+     }},
+    {"store and restore",
+     [](Harness& h) {
+         h.window->openConfigRestore();
+         return shownWindow<RestoreWindow>(h);
+     }},
+    {"login",
+     [](Harness& h) {
+         h.window->access().openLogin();
+         return shownWindow<LoginDialog>(h);
+     }},
+    {"password",
+     [](Harness& h) {
+         h.window->access().openPasswordSetup();
+         return shownWindow<PasswordDialog>(h);
+     }},
+    {"diagnostic link",
+     [](Harness& h) {
+         h.window->editor().edit("DLINK");
+         return shownWindow<DlinkDialog>(h);
+     }},
+    {"diagnostic type",
+     [](Harness& h) {
+         h.window->editor().edit("DTYPE");
+         return shownWindow<DtypeDialog>(h);
+     }},
+    {"soft RTU",
+     [](Harness& h) {
+         h.window->editor().edit("SoftRTU");
+         return shownWindow<RtuDialog>(h);
+     }},
+    {"extension map",
+     [](Harness& h) {
+         h.window->editor().edit("XMAP");
+         return shownWindow<XmapDialog>(h);
+     }},
+    {"preferences",
+     [](Harness& h) {
+         h.window->openPreferences();
+         return shownWindow<PreferencesDialog>(h);
+     }},
+    {"port properties",
+     [](Harness& h) {
+         h.window->openProperties();
+         return shownWindow<PropertiesDialog>(h);
+     }},
+};
+
+// The screen the rows are measured on; the scale of a row is fixed once the application has
+// started, so a row runs in a process of its own, on an off-screen screen of this size.
+constexpr QSize RowScreen(1280, 1024);
+const char* const RowScaleVariable = "ARDENTIX_ROW_SCALE";
+
+void runRowAtScale(const QString& scale) {
+    QTemporaryDir dir;
+    QFile screens(dir.filePath("screen.json"));
+    QVERIFY(screens.open(QIODevice::WriteOnly));
+    screens.write(QString(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": %1, )"
+                          R"("height": %2, "logicalDpi": 96, "dpr": 1}]})")
+                      .arg(RowScreen.width())
+                      .arg(RowScreen.height())
+                      .toUtf8());
+    screens.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The platform's options are cut at colons, a Windows drive's too: the file is named
+    // relative to the row's folder.
+    environment.insert("QT_QPA_PLATFORM", "offscreen:configfile=screen.json");
+    environment.insert("QT_SCALE_FACTOR", scale);
+    environment.insert(RowScaleVariable, scale);
+    QProcess row;
+    row.setWorkingDirectory(dir.path());
+    row.setProcessEnvironment(environment);
+    row.setProcessChannelMode(QProcess::MergedChannels);
+    row.start(QCoreApplication::applicationFilePath(),
+              {QString("%1:%2").arg(QTest::currentTestFunction(), QTest::currentDataTag())});
+    QVERIFY(row.waitForFinished(-1));
+    QVERIFY2(row.exitStatus() == QProcess::NormalExit && row.exitCode() == 0,
+             row.readAll().constData());
+}
+
+QString nameOf(const QWidget* widget) {
+    return QString("%1 %2").arg(widget->metaObject()->className(), widget->objectName());
+}
+
+// A control the user cannot see whole: it reaches past its parent, and the parent is no scroll
+// area that scrolls to it.
+bool cutOff(const QWidget* control) {
+    const QWidget* parent = control->parentWidget();
+    const auto* area =
+        parent ? qobject_cast<const QAbstractScrollArea*>(parent->parentWidget()) : nullptr;
+    const QRect placed = control->geometry();
+    if (area && area->viewport() == parent) {
+        const bool wider = placed.left() < 0 || placed.right() > parent->rect().right();
+        const bool taller = placed.top() < 0 || placed.bottom() > parent->rect().bottom();
+        return (wider && !area->horizontalScrollBar()->isVisible()) ||
+               (taller && !area->verticalScrollBar()->isVisible());
+    }
+    return !parent->rect().contains(placed);
+}
+
+// The labels of a chart that are cut to "..." or hidden, for want of room.
+QStringList unreadableLabels(const QChartView& chart) {
+    QStringList unreadable;
+    for (const QGraphicsItem* item : chart.scene()->items()) {
+        const auto* label = dynamic_cast<const QGraphicsTextItem*>(item);
+        if (!label || (label->parentItem() && !label->parentItem()->isVisible()))
+            continue;
+        const QString text = label->toPlainText();
+        if (!label->isVisible() || text.endsWith("...") || text.endsWith(QChar(0x2026)))
+            unreadable << text;
+    }
+    return unreadable;
+}
+
+// Opened whole: within the screen's free area with room for a title bar and borders, every
+// control within its parent or scrolled to, no menu or toolbar item behind an extension arrow,
+// and every chart label readable.
+void checkWhole(QWidget& window) {
+    const QRect free = window.screen()->availableGeometry();
+    const QSize room = screenRoom(window);
+    QVERIFY2(free.contains(window.frameGeometry()) && window.width() <= room.width() &&
+                 window.height() <= room.height(),
+             qPrintable(QString("%1x%2 on %3x%4")
+                            .arg(window.width())
+                            .arg(window.height())
+                            .arg(room.width())
+                            .arg(room.height())));
+    for (const QWidget* control : window.findChildren<QWidget*>())
+        if (control->isVisible())
+            QVERIFY2(!cutOff(control), qPrintable(nameOf(control)));
+    for (const QToolButton* button : window.findChildren<QToolButton*>())
+        if (button->objectName().endsWith("_ext_button"))
+            QVERIFY2(!button->isVisible(), qPrintable(nameOf(button->parentWidget())));
+    for (const QToolBar* bar : window.findChildren<QToolBar*>())
+        for (QAction* action : bar->actions())
+            QVERIFY2(bar->widgetForAction(action)->isVisible(), qPrintable(action->objectName()));
+    for (const QChartView* chart : window.findChildren<QChartView*>())
+        QVERIFY2(unreadableLabels(*chart).isEmpty(),
+                 qPrintable(unreadableLabels(*chart).join(", ")));
+}
+
+} // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -418,6 +615,34 @@ private slots:
             QVERIFY(h.window->width() > 50 && h.window->height() > 50);
             QVERIFY(h.window->ButtonZoneData->x() >= 0);
         }
+    }
+
+    void everyWindowOpensWholeAtEachScale_data() {
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QString>("scale");
+        for (const char* scale : {"1", "1.5", "2"})
+            for (int window = 0; window < int(std::size(Windows)); ++window)
+                QTest::newRow(qPrintable(QString("%1 at %2").arg(Windows[window].name, scale)))
+                    << window << scale;
+    }
+
+    // On a 1280x1024 screen at each scale every window opens whole and readable.
+    void everyWindowOpensWholeAtEachScale() {
+        QFETCH(int, window);
+        QFETCH(QString, scale);
+        if (qEnvironmentVariable(RowScaleVariable) != scale) {
+            runRowAtScale(scale);
+            return;
+        }
+        QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(),
+                 (QSizeF(RowScreen) / scale.toDouble()).toSize());
+        Harness h;
+        h.connectAndRead();
+        h.window->show();
+        QWidget* opened = Windows[window].open(h);
+        QVERIFY(opened);
+        QVERIFY(QTest::qWaitForWindowExposed(opened));
+        checkWhole(*opened);
     }
 
     void aLargeFontSpreadsTheFields() {
