@@ -173,7 +173,9 @@ int RadioCommands::connect(AtLoader atLoader) {
     }
     if (!session_.learnVersion()) {
         if (!interrupted_)
-            fail("the radio on " + device() + " did not say its firmware release.");
+            fail(session_.garbledReply().isEmpty()
+                     ? "the radio on " + device() + " did not say its firmware release."
+                     : session_.garbledReason() + ".");
         return NotAnswering;
     }
     detail("Firmware release " + state_.currentVersion);
@@ -186,7 +188,9 @@ int RadioCommands::readSettings(const QString& step) {
     if (whole && !state_.restoreLinkFailure)
         return Done;
     if (!interrupted_)
-        fail("the radio stopped answering during the read.");
+        fail(session_.garbledReply().isEmpty()
+                 ? QStringLiteral("the radio stopped answering during the read.")
+                 : session_.garbledReason() + ".");
     return NotAnswering;
 }
 
@@ -220,13 +224,17 @@ int RadioCommands::read() {
     const LinkBusy busy(state_.gate);
     if (const int code = connect(); code != Done)
         return finish(code);
-    const QString serial = session_.serialNumber().value_or(QString());
+    const std::optional<QString> serial = session_.serialNumber();
+    if (!serial && !session_.garbledReply().isEmpty()) {
+        fail(session_.garbledReason() + ".");
+        return finish(NotAnswering);
+    }
     if (const int code = readSettings("Reading"); code != Done)
         return finish(code);
     const QString mode = ConfigFormat::valueOf("mode", session_.value("mode"));
     QJsonArray settings;
     if (!options_.json)
-        std::printf("serial\t%s\nfirmware\t%s\n", qPrintable(serial),
+        std::printf("serial\t%s\nfirmware\t%s\n", qPrintable(serial.value_or(QString())),
                     qPrintable(state_.currentVersion));
     for (const ConfigFormat::Row& row : ConfigFormat::rows()) {
         if (!ConfigFormat::hasRow(row, session_.versionNumber()))
@@ -241,7 +249,7 @@ int RadioCommands::read() {
     }
     if (options_.json) {
         const QJsonObject radio{{"port", device()},
-                                {"serial", serial},
+                                {"serial", serial.value_or(QString())},
                                 {"firmware", state_.currentVersion},
                                 {"mode", mode},
                                 {"settings", settings}};

@@ -189,6 +189,10 @@ Loaded Reader::read(const QStringList& lines, const Filled& filled) {
             loaded_.tooLong << int(i + 1);
             continue;
         }
+        if (!ConsoleText::isRadioText(line)) {
+            loaded_.garbled << int(i + 1);
+            continue;
+        }
         const QString query = dispatch(line);
         if (!query.isEmpty() && filled)
             filled(query, loaded_);

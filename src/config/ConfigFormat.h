@@ -71,6 +71,9 @@ struct Loaded {
     bool versionNotice = false;    // the file came from an older firmware than the radio's
     int parameterLines = 0;        // lines that filled a row
     QList<int> tooLong;            // numbers (from 1) of the lines left out for their length
+    // Numbers of the lines left out for characters no radio sends (a NUL, a control character,
+    // line noise saved with the reply): sent, they would not be the setting the file shows.
+    QList<int> garbled;
 };
 
 // Reads the lines against the connected radio: its version number and its current mode text.

@@ -8,6 +8,7 @@
 #include "link/SerialPort.h"
 #include "link/TerminalFilter.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -19,6 +20,8 @@ constexpr double PasswordSeconds = 3.0;
 // A write is answered once the radio has stored it; the edits of the main window allow as long.
 constexpr double AnswerSeconds = 3.0;
 constexpr int CommandGapMs = 50;
+// Times a query is asked whose answer the line garbles each time.
+constexpr int GarbledAttempts = 3;
 
 // The queries of a read, a tenth of the progress after each group.
 const QStringList ReadGroups[] = {
@@ -217,7 +220,21 @@ ConfigSession::Step ConfigSession::sendStep(const QString& command) {
     return Step::Sent;
 }
 
+// A reply the line garbled is asked for again, as a technician would; one garbled every time is
+// no value, and the setting is named.
 std::optional<QString> ConfigSession::ask(const QString& word) {
+    for (int attempt = 0; attempt < GarbledAttempts; ++attempt) {
+        const std::optional<QString> reply = askOnce(word);
+        if (!reply || ConsoleText::isRadioText(*reply))
+            return reply;
+        if (console_.interrupted())
+            return std::nullopt;
+    }
+    garbled_ = word;
+    return std::nullopt;
+}
+
+std::optional<QString> ConfigSession::askOnce(const QString& word) {
     switch (sendStep(word)) {
     case Step::Sent:
         break;
@@ -249,6 +266,7 @@ std::optional<QString> ConfigSession::answerTo(const QString& command, const QSt
 
 bool ConfigSession::read(const std::function<void(int)>& progress) {
     const LinkBusy busy(state_.gate);
+    garbled_.clear();
     try {
         int percent = 0;
         for (const QStringList& group : ReadGroups) {
@@ -261,6 +279,8 @@ bool ConfigSession::read(const std::function<void(int)>& progress) {
                     current[query] = query == "repeat" && console_.holds("PROGRAMMABLE ONLY")
                                          ? QStringLiteral("MASTER ONLY")
                                          : *reply;
+                if (!garbled_.isEmpty())
+                    return false;
             }
             console_.msWait(80, QStringLiteral("read pause"));
             console_.yieldOnce(QStringLiteral("read pause"));
@@ -275,6 +295,14 @@ bool ConfigSession::read(const std::function<void(int)>& progress) {
                              "Error", Prompts::Icon::Exclamation);
         return false;
     }
+}
+
+QString ConfigSession::garbledReason() const {
+    return QCoreApplication::translate("ConfigSession",
+                                       "the radio's answer to %1 came garbled on the line, %2 "
+                                       "times: check the cable and its connectors")
+        .arg(garbled_)
+        .arg(GarbledAttempts);
 }
 
 QString ConfigSession::save(const QString& path, const QString& date) {
@@ -292,6 +320,8 @@ QString ConfigSession::save(const QString& path, const QString& date) {
         return QStringLiteral("the save was interrupted");
     if (!port_.isOpen())
         return QStringLiteral("the link to the radio was lost");
+    if (!garbled_.isEmpty())
+        return garbledReason();
     // A file that cannot say which radio it came from, and with which firmware, is no save.
     if (!header.serialNumber || !header.firmware)
         return QStringLiteral(

@@ -55,8 +55,11 @@ public:
     int versionNumber() const;
 
     // Reads every row the radio has; progress(percent) at each tenth. False when it did not
-    // get to its end.
+    // get to its end, a reply the line garbled every time it was asked included.
     bool read(const std::function<void(int percent)>& progress = {});
+    // The query whose reply came garbled each time it was asked, or empty; and that in words.
+    QString garbledReply() const { return garbled_; }
+    QString garbledReason() const;
     // Saves the current values; an empty text when saved, else why not (any earlier file of
     // that name is then left as it was, and an interrupted save writes nothing).
     QString save(const QString& path, const QString& date);
@@ -91,8 +94,10 @@ private:
     bool promptShown();
     // The console stopped answering: said once, and the main window takes over.
     void consoleFailed();
-    // One query: the reply cut when the echo and the prompt arrived in time.
+    // One query: the reply cut when the echo and the prompt arrived in time, asked again while
+    // the line garbles it.
     std::optional<QString> ask(const QString& word);
+    std::optional<QString> askOnce(const QString& word);
     // The radio's words to a command just sent, once its prompt follows the echo.
     std::optional<QString> answerTo(const QString& command, const QString& label);
 
@@ -101,4 +106,5 @@ private:
     Prompts& prompts_;
     Console console_;
     QRandomGenerator random_;
+    QString garbled_;
 };

@@ -253,6 +253,12 @@ void RestoreWindow::runRead() {
     for (const ConfigFormat::Row& row : ConfigFormat::rows())
         rows_[row.query].current->setText(session_->value(row.query));
     markChanges();
+    if (!whole && !session_->garbledReply().isEmpty())
+        prompts_.message(tr("The read was ended: %1. The rows show what the radio said before; "
+                            "nothing garbled can be saved or programmed. Click Refresh Radio "
+                            "Settings to read again.")
+                             .arg(session_->garbledReason()),
+                         windowTitle(), Prompts::Icon::Exclamation);
     if (!whole)
         return;
     QTimer::singleShot(900, ProgressLabel, &QLabel::hide);
@@ -463,18 +469,32 @@ void RestoreWindow::showFileRow(const QString& query, const ConfigFormat::Loaded
 }
 
 void RestoreWindow::sayWhatTheFileLacked(const QString& name, const ConfigFormat::Loaded& loaded) {
-    if (!loaded.tooLong.isEmpty()) {
-        QStringList numbers;
-        for (const int line : loaded.tooLong)
-            numbers << QString::number(line);
+    const auto numbers = [](const QList<int>& lines) {
+        QStringList shown;
+        for (const int line : lines)
+            shown << QString::number(line);
+        return shown.join(", ");
+    };
+    const bool oneLong = loaded.tooLong.size() == 1;
+    if (!loaded.tooLong.isEmpty())
         prompts_.message(QString("%1 %2 of %3 %4 longer than %5 characters: no setting is that "
                                  "long, so %6 not loaded.")
-                             .arg(numbers.size() == 1 ? "Line" : "Lines", numbers.join(", "), name,
-                                  numbers.size() == 1 ? "is" : "are")
+                             .arg(oneLong ? "Line" : "Lines", numbers(loaded.tooLong), name,
+                                  oneLong ? "is" : "are")
                              .arg(ConfigFormat::LongestLine)
-                             .arg(numbers.size() == 1 ? "it was" : "they were"),
+                             .arg(oneLong ? "it was" : "they were"),
                          windowTitle(), Prompts::Icon::Exclamation);
-    }
+    if (!loaded.garbled.isEmpty())
+        prompts_.message((loaded.garbled.size() == 1
+                              ? tr("Line %1 of %2 holds characters no radio sends (line noise "
+                                   "saved with a reply, or a damaged file): sent to a radio, it "
+                                   "would not be the setting it shows, so it was not loaded.")
+                              : tr("Lines %1 of %2 hold characters no radio sends (line noise "
+                                   "saved with a reply, or a damaged file): sent to a radio, they "
+                                   "would not be the settings they show, so they were not "
+                                   "loaded."))
+                             .arg(numbers(loaded.garbled), name),
+                         windowTitle(), Prompts::Icon::Exclamation);
     if (loaded.parameterLines == 0)
         prompts_.message(name + " holds no radio settings: nothing was loaded from it.",
                          windowTitle(), Prompts::Icon::Exclamation);

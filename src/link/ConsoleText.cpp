@@ -1,6 +1,7 @@
 #include "ConsoleText.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace ConsoleText {
 
@@ -16,6 +17,12 @@ std::optional<QString> replyCut(const QString& buffer, const QString& word, bool
     if (length < 0)
         return std::nullopt;
     return buffer.mid(start, length);
+}
+
+bool isRadioText(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c.unicode() >= 0x20 && c.unicode() <= 0x7e) || c == u'\r' || c == u'\n';
+    });
 }
 
 QString hexToBits(const QString& hex) {

@@ -10,6 +10,11 @@ namespace ConsoleText {
 // before the first prompt. Nothing when the word is absent or the reply is too short to cut.
 std::optional<QString> replyCut(const QString& buffer, const QString& word, bool setupMode);
 
+// A radio of this family sends printable ASCII, CR and LF and nothing else: a reply (or a file
+// line taken from one) that holds any other character was garbled on the way, and is no value
+// to save, program or print.
+bool isRadioText(QStringView text);
+
 // The firmware version number of a five-character release text ("3.2.0" gives 320), or
 // nothing when its characters 1, 3 and 5 are not digits.
 std::optional<int> versionNumberOf(const QString& release);

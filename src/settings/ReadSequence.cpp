@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
-#include <algorithm>
 
 namespace {
 
@@ -184,15 +183,14 @@ bool ReadSequence::readOne(const Step& step) {
 }
 
 // A reply the radio may be given back: it ended at the console's final prompt (nothing cut it
-// short, nothing followed) and holds only printable characters, so it is one whole command.
+// short, nothing followed), the line did not garble it and it is one line, so one whole command.
 bool ReadSequence::isWhole(const std::optional<QString>& value) const {
     if (!value || value->isEmpty())
         return false;
     const QString end = QStringLiteral("\r\n") + (state_.setupMode ? "SETUP>" : ">");
     if (!console_.buffer().endsWith(*value + end, Qt::CaseInsensitive))
         return false;
-    return std::all_of(value->begin(), value->end(),
-                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7e; });
+    return ConsoleText::isRadioText(*value) && !value->contains(u'\r') && !value->contains(u'\n');
 }
 
 void ReadSequence::afterStep(const Step& step) {

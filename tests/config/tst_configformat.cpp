@@ -180,6 +180,15 @@ private slots:
         QCOMPARE(loaded.values.value("own"), longest.mid(4));
         QVERIFY(!loaded.values.contains("owm"));
         QCOMPARE(loaded.tooLong, QList<int>{2});
+        // A line that holds a character no radio sends is refused by its number: sent, it would
+        // not be the setting it shows (a NUL inside PWR 20 reads as PWR 2).
+        loaded = Reader(320, "MODE M")
+                     .read(decode(QByteArray("PWR 2\x00"
+                                             "0\r\nUNIT 1\r\nOWN A\xe7\r\n",
+                                             25)));
+        QCOMPARE(loaded.garbled, (QList<int>{1, 3}));
+        QVERIFY(!loaded.values.contains("pwr") && !loaded.values.contains("own"));
+        QCOMPARE(loaded.values.value("unit"), QString("UNIT 1"));
         // A file from release 1.x under a 2.0 or later radio: a notice, and reading goes on.
         loaded = Reader(200, "MODE M")
                      .read({"With Firmware Version: ", "08-2727A01", "1.9.0  01Jan2003", "PWR 25"});

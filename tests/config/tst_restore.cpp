@@ -281,35 +281,59 @@ private slots:
 
     // A radio fallen silent since the read gives the save no serial number or firmware: the
     // old file stays as it was, and the console failure is told once.
-    void silentRadioSavesNothing() {
+    // No file is written from answers the radio did not give whole: silent, without its
+    // release (the file could not say which firmware it came from), or garbled on the line
+    // each time it was asked. A read whose answer comes garbled ends, names it, and leaves
+    // nothing to save.
+    void saveWithoutWholeAnswersWritesNothing_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("silent radio") << "silent" << Console::communicationError();
+        QTest::newRow("serial number but no release")
+            << "srev"
+            << "did not answer when asked for its serial number and firmware release";
+        QTest::newRow("serial number garbled")
+            << "ser"
+            << "the radio's answer to ser came garbled on the line, 3 times";
+        QTest::newRow("owner's name garbled in the read")
+            << "own"
+            << "The read was ended: the radio's answer to own came garbled";
+    }
+    void saveWithoutWholeAnswersWritesNothing() {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
         Harness h;
         h.connectAndRead();
-        QPointer<RestoreWindow> window = openRestore(h);
         const QString path = h.dir.filePath("keep.txt");
         writeFile(path, "the old file\r\n");
         h.prompts.files = {path};
-        h.radio.setSilent(true);
+        if (fault == "own") {
+            h.radio.setValue("own", "PUMP\x07 4");
+            h.window->openConfigRestore();
+            h.settle();
+            auto* window = h.window->findChild<RestoreWindow*>();
+            QVERIFY(window);
+            QCOMPARE(h.radio.commands().count("own"), 3);
+            QVERIFY2(h.message().startsWith(message), qPrintable(h.message()));
+            QVERIFY(!window->toolbarButton("SaveConfig")->isEnabled());
+            QCOMPARE(window->currentField("own")->text(), QString("n/a"));
+            return;
+        }
+        QPointer<RestoreWindow> window = openRestore(h);
+        QVERIFY(window);
+        if (fault == "silent")
+            h.radio.setSilent(true);
+        if (fault == "ser")
+            h.radio.setValue("ser", QString("0123") + QChar(0xe7) + "567");
+        connect(h.ownPorts.last(), &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            if (fault == "srev" && bytes == "srev\r")
+                h.radio.setSilent(true);
+        });
         trigger(*window, "SaveConfig");
-        QCOMPARE(h.message(), Console::communicationError());
+        QVERIFY2(h.message().contains(message), qPrintable(h.message()));
         QCOMPARE(h.prompts.messages().size(), 1);
         QCOMPARE(contents(path), QByteArray("the old file\r\n"));
         QVERIFY(window->StatusLabel->text().isEmpty());
-
-        // A radio that gives its serial number but not its release: the file could not say
-        // which firmware it came from, so it is not written either.
-        Harness half;
-        half.connectAndRead();
-        QPointer<RestoreWindow> other = openRestore(half);
-        half.prompts.files = {path};
-        connect(half.ownPorts.last(), &SimulatedPort::written, this, [&](const QByteArray& bytes) {
-            if (bytes == "srev\r")
-                half.radio.setSilent(true);
-        });
-        trigger(*other, "SaveConfig");
-        QVERIFY2(half.message().contains("did not answer when asked for its serial number and "
-                                         "firmware release"),
-                 qPrintable(half.message()));
-        QCOMPARE(contents(path), QByteArray("the old file\r\n"));
     }
 
     void unwritableSaveKeepsTheOldFile() {
@@ -635,6 +659,22 @@ private slots:
         trigger(*window, "OpenConfig");
         QCOMPARE(h.message(), QString("Line 2 of long.txt is longer than 256 characters: no "
                                       "setting is that long, so it was not loaded."));
+        QCOMPARE(window->fileField("own")->text(), QString("n/a"));
+
+        // A line that holds a NUL (or line noise saved with a reply) would not be sent as the
+        // setting it shows: it is left out and named, and the rest is loaded.
+        writeFile(h.dir.filePath("noisy.txt"), QByteArray("UNIT 14567\r\nPWR 2\x00"
+                                                          "0\r\nOWN PUMP\xcb 4\r\n",
+                                                          34));
+        h.prompts.files = {h.dir.filePath("noisy.txt")};
+        trigger(*window, "OpenConfig");
+        QCOMPARE(h.message(),
+                 QString("Lines 2, 3 of noisy.txt hold characters no radio sends (line "
+                         "noise saved with a reply, or a damaged file): sent to a "
+                         "radio, they would not be the settings they show, so they "
+                         "were not loaded."));
+        QCOMPARE(window->fileField("unit")->text(), QString("UNIT 14567"));
+        QCOMPARE(window->fileField("pwr")->text(), QString("n/a"));
         QCOMPARE(window->fileField("own")->text(), QString("n/a"));
     }
 

@@ -18,6 +18,7 @@
 #include "diag/RssiWindow.h"
 #include "diag/SetupWindow.h"
 #include "diag/ZoneDataWindow.h"
+#include "link/ConsoleText.h"
 #include "link/DevicePort.h"
 #include "link/PortNames.h"
 #include "link/TerminalPane.h"
@@ -473,7 +474,9 @@ bool fileIsWhole(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.readAll();
-    return bytes == OldFile || (bytes.startsWith("Created by") && bytes.endsWith("RTU OFF\r\n"));
+    // Whole, and nothing of the line's noise in it.
+    return bytes == OldFile || (bytes.startsWith("Created by") && bytes.endsWith("RTU OFF\r\n") &&
+                                ConsoleText::isRadioText(QString::fromLatin1(bytes)));
 }
 
 bool matches(const QString& pattern, const QString& text) {

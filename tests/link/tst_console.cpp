@@ -35,6 +35,28 @@ private slots:
         QVERIFY(!replyCut(" >pwr\r\nPWR 30\r\n>", "pwr", false));
     }
 
+    // The radio sends printable ASCII, CR and LF: anything else in a reply came from the line.
+    void radioTextIsPrintableAsciiAndLineEnds_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("radio");
+        QTest::newRow("a reply of two lines") << "08-2727A01\r\n3.2.0  15Mar2004" << true;
+        QTest::newRow("nothing") << "" << true;
+        QTest::newRow("every printable character")
+            << QString(" ~!\"#$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}") << true;
+        QTest::newRow("a NUL") << QString("PWR 2") + QChar(0) + "0" << false;
+        QTest::newRow("a tab") << "OWN\tPUMP" << false;
+        QTest::newRow("a bell") << "PWR\a 30" << false;
+        QTest::newRow("DEL") << "PWR 3\x7f" << false;
+        QTest::newRow("a C1 control") << QString("PWR ") + QChar(0x85) + "30" << false;
+        QTest::newRow("line noise") << QString(QChar(0xe7)) + "3.3." << false;
+        QTest::newRow("beyond Latin-1") << QString("OWN ") + QChar(0x263a) << false;
+    }
+    void radioTextIsPrintableAsciiAndLineEnds() {
+        QFETCH(QString, text);
+        QFETCH(bool, radio);
+        QCOMPARE(ConsoleText::isRadioText(text), radio);
+    }
+
     void hexAndBitConversions() {
         QCOMPARE(hexToBits("A5"), QString("10100101"));
         QCOMPARE(hexToBits("0f"), QString("00001111"));
