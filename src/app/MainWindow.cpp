@@ -43,6 +43,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -593,12 +594,23 @@ void MainWindow::openConfigRestore() {
         if (window)
             window->close();
     };
-    connect(window, &QDialog::finished, this, [this] {
+    window->resume(std::exchange(unfinishedRestore_, {}));
+    connect(window, &QDialog::finished, this, [this, window] {
         tick_->closeRestoreWindow = nullptr;
+        tellUnfinishedRestore(window->unfinished());
         reopenAfterRestore();
     });
     window->open();
     window->start();
+}
+
+// A programming run that the link cut short is told once the window has gone, and its file and
+// ticks wait for the next window.
+void MainWindow::tellUnfinishedRestore(const RestoreWindow::Unfinished& unfinished) {
+    unfinishedRestore_ = unfinished;
+    if (!unfinished.report.isEmpty() && !state_.closing)
+        prompts_.message(unfinished.report, "Configuration Store/Restore",
+                         Prompts::Icon::Exclamation);
 }
 
 // The main port takes the link back; a port that will not open shows the disconnected state

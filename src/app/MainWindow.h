@@ -1,6 +1,7 @@
 #pragma once
 
 #include "access/RadioAccess.h"
+#include "config/RestoreWindow.h"
 #include "core/Prompts.h"
 #include "core/SharedState.h"
 #include "link/Console.h"
@@ -127,6 +128,7 @@ private:
     // The diagnostic screens need the port: with it closed the user is told so.
     bool portOpenOrSay();
     void reopenAfterRestore();
+    void tellUnfinishedRestore(const RestoreWindow::Unfinished& unfinished);
     // Once the radio was told to leave for its loader, quitting asks first.
     bool stopUpgradeToQuit();
     void quitNow();
@@ -164,6 +166,8 @@ private:
     std::function<std::unique_ptr<SerialPort>()> portMaker_;
     QPointer<SetupWindow> setup_;
     QLabel* loginPanel_ = nullptr;
+    // The programming run a lost link cut short, taken up by the next store and restore window.
+    RestoreWindow::Unfinished unfinishedRestore_;
     // The toolbar buttons that do not fit the window's width beside the others.
     QToolBar* toolbarRow2_ = nullptr;
     // The width of the toolbar's buttons on one row, as they are on a wide window.

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -238,7 +239,22 @@ void RestoreWindow::start() {
             return;
         session_->wakeUp();
         runRead();
+        resumeUnfinished();
     });
+}
+
+void RestoreWindow::resumeUnfinished() {
+    const Unfinished resumed = std::exchange(resume_, {});
+    if (resumed.path.isEmpty() || !readDone_ || session_->console().interrupted())
+        return;
+    loadFile(resumed.path);
+    if (!fileLoaded_ || session_->console().interrupted())
+        return;
+    for (const QString& query : resumed.ticked)
+        if (fileField(query)->text() != "n/a")
+            checkBox(query)->setChecked(true);
+    StatusLabel->setText(tr("The rows left ticked by the programming that was cut short are "
+                            "ticked again: program them now."));
 }
 
 void RestoreWindow::requestRead() {
@@ -307,6 +323,7 @@ void RestoreWindow::reportNotTaken() {
         refused << QString(ConfigFormat::row(query)->name) + ": " + *refusal;
         denied = denied || programmed_.answers.value(query).contains("DENIED");
     }
+    sayProgrammed(int(programmed_.rows.size() - refused.size()), int(programmed_.rows.size()));
     if (!refused.isEmpty())
         prompts_.message(
             QString("%1 of %2 settings were not taken by the radio:\r\r%3%4")
@@ -318,6 +335,20 @@ void RestoreWindow::reportNotTaken() {
                             : ""),
             "Configuration Store/Restore", Prompts::Icon::Exclamation);
     programmed_ = {};
+}
+
+// What the last run did, where the last save said what it wrote.
+void RestoreWindow::sayProgrammed(int verified, int programmed) {
+    StatusLabel->setToolTip(filePath_);
+    if (verified == programmed)
+        StatusLabel->setText(programmed == 1
+                                 ? tr("1 setting programmed and verified.")
+                                 : tr("%1 settings programmed and verified.").arg(programmed));
+    else
+        StatusLabel->setText(tr("%1 of %2 settings programmed and verified; the radio did not "
+                                "take the rest.")
+                                 .arg(verified)
+                                 .arg(programmed));
 }
 
 std::optional<QString> RestoreWindow::refusalOf(const QString& query,
@@ -428,6 +459,7 @@ void RestoreWindow::loadFile(const QString& path) {
     const QByteArray bytes = file.readAll();
     file.close();
     fileLoaded_ = true;
+    filePath_ = path;
     for (const RowControls& controls : std::as_const(rows_)) {
         controls.file->setText("n/a");
         controls.check->setEnabled(false);
@@ -562,29 +594,39 @@ void RestoreWindow::program() {
             ticked << it.key();
     const ConfigSession::Programmed run = session_->program(ticked, fileValues());
     if (run.end != ConfigSession::Programmed::End::Done) {
-        reportCutShort(run);
+        reportCutShort(run, ticked);
         return;
     }
     checkAll(false);
     programmed_ = run;
+    if (run.rows.isEmpty())
+        StatusLabel->setText(tr("No ticked setting holds a value: nothing was programmed."));
     runRead();
 }
 
-// A run the link cut short keeps its ticks: nothing was read back, so nothing is judged.
-void RestoreWindow::reportCutShort(const ConfigSession::Programmed& run) {
+// A run the link cut short keeps its ticks: nothing was read back, so nothing is judged. A lost
+// device closes the window before it could tell: the main window tells it, and the next window
+// takes the file and its ticks up again.
+void RestoreWindow::reportCutShort(const ConfigSession::Programmed& run,
+                                   const QStringList& ticked) {
     using End = ConfigSession::Programmed::End;
     const QString sent =
         QString("%1 of %2 settings were sent, the rest were not").arg(run.sent).arg(run.total);
-    if (run.end == End::NoAnswer)
+    if (run.end == End::NoAnswer) {
+        unfinished_ = {QString(), filePath_, ticked};
         prompts_.message("The radio stopped answering: " + sent +
                              ". The window closes and the connection to the radio is opened "
                              "again; check the radio, then program the rest.",
                          windowTitle(), Prompts::Icon::Exclamation);
-    else if (run.end == End::PortClosed)
-        prompts_.message("The port was closed: " + sent +
-                             ". The ticks are kept, so that the rest can be programmed once the "
-                             "radio is connected again.",
-                         windowTitle(), Prompts::Icon::Exclamation);
+    } else if (run.end == End::PortClosed) {
+        const QString report = "The port was closed: " + sent +
+                               ". The ticks are kept, so that the rest can be programmed once "
+                               "the radio is connected again.";
+        if (state_.restoreLinkFailure)
+            unfinished_ = {report, filePath_, ticked};
+        else
+            prompts_.message(report, windowTitle(), Prompts::Icon::Exclamation);
+    }
 }
 
 void RestoreWindow::closeWindow() {

@@ -53,6 +53,17 @@ public:
     bool idle() const { return !acting(); }
     bool fileLoaded() const { return fileLoaded_; }
 
+    // A programming run that a lost device cut short: what it could not tell while the link
+    // went, and the file and ticks to take up again once the radio is connected.
+    struct Unfinished {
+        QString report;
+        QString path;
+        QStringList ticked;
+    };
+    Unfinished unfinished() const { return unfinished_; }
+    // The file and ticks of an unfinished run, loaded and ticked again after the first read.
+    void resume(const Unfinished& unfinished) { resume_ = unfinished; }
+
 public slots:
     void requestRead();
     void openConfig();
@@ -86,8 +97,10 @@ private:
     void save();
     void showSavedDisplay();
     void program();
-    void reportCutShort(const ConfigSession::Programmed& run);
+    void reportCutShort(const ConfigSession::Programmed& run, const QStringList& ticked);
     void reportNotTaken();
+    void sayProgrammed(int verified, int programmed);
+    void resumeUnfinished();
     // Why a programmed row is not as the file has it, or nothing when it is.
     std::optional<QString> refusalOf(const QString& query, const QStringList& differing) const;
     void markChanges();
@@ -104,5 +117,8 @@ private:
     QList<QToolButton*> toolbarButtons_;
     bool readDone_ = false;
     bool fileLoaded_ = false;
+    QString filePath_;
     ConfigSession::Programmed programmed_;
+    Unfinished unfinished_;
+    Unfinished resume_;
 };
