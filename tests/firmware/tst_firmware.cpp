@@ -133,6 +133,12 @@ private slots:
         h.prompts.answers = {Prompts::No};
         QVERIFY(!FirmwareChecks::choose(h.prompts, "3.3.0"));
         QVERIFY(h.message().contains("appears to be the same version"));
+        // An older release asks, and Enter answers No.
+        h.prompts.files = {good};
+        h.prompts.answers = {Prompts::No};
+        QVERIFY(!FirmwareChecks::choose(h.prompts, "3.4.0"));
+        QVERIFY(h.message().contains("is older than the version currently installed"));
+        QCOMPARE(h.prompts.messages().last().defaultAnswer, std::optional(Prompts::No));
     }
 
     // 3.2.0 to 3.3.0 against the in-process radio; the next connection reads the new release.
