@@ -86,13 +86,21 @@ void SimulatedPort::queueOutput(qint64 bytes) {
     queuedOut_ += bytes;
     outUntil_ = std::max(outUntil_, clock_.msecs()) + std::max<qint64>(1, bytes * 10000 / baud());
     const int generation = generation_;
-    clock_.at(outUntil_, this, [this, bytes, generation] {
-        if (generation != generation_)
+    const int outputGeneration = outputGeneration_;
+    clock_.at(outUntil_, this, [this, bytes, generation, outputGeneration] {
+        if (generation != generation_ || outputGeneration != outputGeneration_)
             return;
         queuedOut_ -= bytes;
         if (queuedOut_ == 0)
             emit sent();
     });
+}
+
+void SimulatedPort::discardOutput() {
+    stuckOut_ = 0;
+    queuedOut_ = 0;
+    outUntil_ = 0;
+    ++outputGeneration_;
 }
 
 void SimulatedPort::scheduleReport(int generation) {

@@ -26,6 +26,8 @@ public:
     qint64 bytesToSend() const override { return stuckOut_ + queuedOut_; }
     // With held arrivals on, holds them back as a serial device asked for a minimum read does.
     void expectCharacters(int count, int withinMs) override;
+    // What is still to leave is given up, stuck or paced (the radio heard each write whole).
+    void discardOutput() override;
 
     // Test controls: another program holds the port; output that never drains; a line event.
     void setBusy(bool busy) { busy_ = busy; }
@@ -70,6 +72,8 @@ private:
     QByteArray inbox_;
     // Replies under way when the port closes are lost with the line.
     int generation_ = 0;
+    // Output under way when it is discarded never reports itself sent.
+    int outputGeneration_ = 0;
     // When the radio has finished answering what it was sent so far.
     qint64 answeredUntil_ = 0;
     int missingAfter_ = -1;

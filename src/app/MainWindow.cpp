@@ -661,7 +661,6 @@ FirmwareLink MainWindow::firmwareLink() {
     FirmwareLink link;
     link.disconnect = [this] { link_->disconnectAction(); };
     link.connect = [this] { link_->connectAction(); };
-    link.portOpen = [this] { link_->portOpenAction(); };
     link.reportCommunicationError = [this] { link_->reportCommunicationError(); };
     link.showEvents = [this](bool shown) { link_->showEvents = shown; };
     return link;

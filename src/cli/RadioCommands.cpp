@@ -60,6 +60,7 @@ void RadioCommands::interrupt() {
         stopRequested_ = true;
         say("Stopping the upgrade where the radio can be left safely (Ctrl+C again stops at "
             "once).");
+        state_.gate.wake();
         return;
     }
     interrupted_ = true;
@@ -366,6 +367,30 @@ int RadioCommands::restore(const QString& path) {
     return finish(Done);
 }
 
+namespace {
+
+// Where an interrupted upgrade left the radio, in the words that end the tool's output.
+QString leftWords(FirmwareDownload::Left left, const QString& next) {
+    using Left = FirmwareDownload::Left;
+    switch (left) {
+    case Left::Untouched:
+        break;
+    case Left::BroughtBack:
+        return QStringLiteral("the radio was not erased and runs its firmware as before");
+    case Left::LoaderUnerased:
+        return RadioCommands::tr("the radio was not erased, but waits in its loader: "
+                                 "run the upgrade again to bring it back");
+    case Left::Loader:
+        return QStringLiteral("the radio waits in its loader: run the upgrade again to bring it "
+                              "back");
+    case Left::Upgraded:
+        return RadioCommands::tr("the loader stored release %1 and the radio starts it").arg(next);
+    }
+    return QString();
+}
+
+} // namespace
+
 // The file is read and checked whole before any radio is asked anything: one that fails is
 // refused whatever --yes says, which answers only the routine questions (an older, the same or
 // a pre-release, the erase). A radio at its loader's prompt is given the firmware at once: it
@@ -390,23 +415,18 @@ int RadioCommands::upgrade(const QString& path) {
         return finish(FirmwareRejected);
     }
     const QString next = examined.choice->newVersion;
-    const bool stored = FirmwareDownload(session_.console(), state_, prompts_, firmwareLink(),
-                                         firmwareDisplay(current, next))
-                            .run(path, next, current);
+    FirmwareDownload download(session_.console(), state_, prompts_, firmwareLink(),
+                              firmwareDisplay(current, next));
+    const bool stored = download.run(path, next, current);
     // Stopped once the whole file was sent: the loader stored it, the upgrade is done.
     if (stopRequested_ && stored && !interrupted_) {
         stopRequested_ = false;
         say("The stop came after the whole firmware had been sent.");
     }
+    // However many signals came, the last word is where the radio was left.
     if (interrupted_ || stopRequested_) {
         interrupted_ = true;
-        interruptedAt_ = stopRequested_ && !erased_
-                             ? QStringLiteral("the radio was not erased and runs its firmware as "
-                                              "before")
-                         : erased_
-                             ? QStringLiteral("the radio waits in its loader: run the upgrade "
-                                              "again to bring it back")
-                             : QString();
+        interruptedAt_ = leftWords(download.left(), next);
         return finish(Interrupted);
     }
     if (prompts_.declined)
@@ -430,7 +450,6 @@ FirmwareLink RadioCommands::firmwareLink() {
     FirmwareLink link;
     const int number = portNumber();
     link.disconnect = [this] { session_.close(); };
-    link.portOpen = [this, number] { session_.open(number, ConsoleSettings); };
     link.connect = [this, number] {
         state_.currentVersion.clear();
         if (session_.open(number, ConsoleSettings) && session_.wakeUp({}, WakeAttempts))
@@ -447,7 +466,6 @@ FirmwareDisplay RadioCommands::firmwareDisplay(const QString& current, const QSt
     using Stage = FirmwareDisplay::Stage;
     FirmwareDisplay display;
     display.stage = [this, current, next](Stage stage) {
-        erased_ = erased_ || stage == Stage::Erasing;
         static const QMap<Stage, QString> Names = {{Stage::Restarting, "Restarting"},
                                                    {Stage::Erasing, "Erasing"},
                                                    {Stage::Sending, "Sending"},

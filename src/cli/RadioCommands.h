@@ -77,9 +77,8 @@ private:
     bool interrupted_ = false;
     bool loggedIn_ = false;
     bool atLoader_ = false;
-    // The upgrade: the user stopped it, the firmware was erased.
+    // The user stopped the upgrade.
     bool stopRequested_ = false;
-    bool erased_ = false;
     QString stage_;
     // How far a command got, for the word it ends with when interrupted.
     QString interruptedAt_;

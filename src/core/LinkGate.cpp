@@ -81,9 +81,7 @@ void LinkGate::cancel() {
     if (!busy())
         return;
     cancelled_ = true;
-    for (QEventLoop* loop : std::as_const(loops_))
-        if (loop)
-            loop->quit();
+    wake();
     QList<std::function<void()>> enders;
     for (const Question* question : std::as_const(questions_))
         enders << question->answer;
@@ -92,6 +90,12 @@ void LinkGate::cancel() {
             enders << scope->onCancel;
     for (const auto& end : enders)
         end();
+}
+
+void LinkGate::wake() {
+    for (QEventLoop* loop : std::as_const(loops_))
+        if (loop)
+            loop->quit();
 }
 
 void LinkGate::forget(const QObject* context) {

@@ -62,6 +62,9 @@ public:
     void interrupt(const QString& key, QObject* context, std::function<void()> then);
     // Ends every wait of the running action at once and answers every open question.
     void cancel();
+    // Ends the event-loop waits early without cancelling: each looks again at what it waits
+    // for, so that a Cancel pressed or a stop asked for is seen at once.
+    void wake();
     // Drops what a window asked for and did not get, and the link it kept: it has closed.
     void forget(const QObject* context);
     // From now on nothing new starts: the program is quitting.

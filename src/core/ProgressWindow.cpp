@@ -29,14 +29,20 @@ ProgressWindow::ProgressWindow(SharedState& state, QWidget* parent)
 }
 
 void ProgressWindow::onCancel() {
-    state_.cancelRequested = true;
+    stopWork();
     close();
+}
+
+// The work sees the flag at once, not only once the wait it is in has run its time.
+void ProgressWindow::stopWork() {
+    state_.cancelRequested = true;
+    state_.gate.wake();
 }
 
 // Esc and the close box (both end here) stop the work as Cancel does; a window that simply
 // went away would leave the work running with no way to stop it. Finished work hides the window.
 void ProgressWindow::reject() {
-    state_.cancelRequested = true;
+    stopWork();
     QDialog::reject();
 }
 

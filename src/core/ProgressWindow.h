@@ -27,5 +27,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void stopWork();
+
     SharedState& state_;
 };

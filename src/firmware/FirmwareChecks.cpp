@@ -34,8 +34,10 @@ bool wholeRecord(const QByteArray& line) {
     return (sum & 0xff) == 0xff;
 }
 
-bool yes(Prompts& prompts, const QString& text, const QString& caption, Prompts::Icon icon) {
-    return prompts.message(text, caption, icon, Prompts::Buttons::YesNo) == Prompts::Yes;
+bool yes(Prompts& prompts, const QString& text, const QString& caption, Prompts::Icon icon,
+         std::optional<Prompts::Answer> defaultAnswer = std::nullopt) {
+    return prompts.message(text, caption, icon, Prompts::Buttons::YesNo, defaultAnswer) ==
+           Prompts::Yes;
 }
 
 } // namespace
@@ -143,12 +145,13 @@ FirmwareChecks::Examined FirmwareChecks::examine(Prompts& prompts, const QString
         return {Verdict::NoVersion, std::nullopt};
     if (!alphasAccepted(prompts, currentVersion, *next))
         return {Verdict::Declined, std::nullopt};
+    // Going back may lose what the newer release gave the radio: Enter answers No.
     if (isOlder(currentVersion, *next) &&
         !yes(prompts,
              "WARNING!! The firmware you are about to load into the radio, version " + *next +
                  "\ris older than the version currently installed, version " + currentVersion +
                  ".\r\r\t      Are you sure you wish to continue?",
-             "Warning!", Prompts::Icon::Exclamation))
+             "Warning!", Prompts::Icon::Exclamation, Prompts::No))
         return {Verdict::Declined, std::nullopt};
     if (isSame(currentVersion, *next) &&
         !yes(prompts,

@@ -15,13 +15,11 @@ constexpr double ProgramReplySeconds = 3.0;
 // The loader checks and stores the image before it answers; a bounded wait, not one look.
 constexpr double ResultSeconds = 15.0;
 constexpr double DrainStepSeconds = 0.2;
+// The loader's time to erase before it takes the file.
+constexpr double EraseSeconds = 2.0;
 const QString TransferSettings = QStringLiteral("115200,N,8,1");
 const QString ConsoleSettings = QStringLiteral("19200,N,8,1");
 const QString Label = QStringLiteral("firmware");
-
-void sayFailed(Prompts& prompts) {
-    prompts.message("Radio programming FAILED.", "Radio Error", Prompts::Icon::Exclamation);
-}
 
 } // namespace
 
@@ -39,6 +37,9 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
         const Entry entry = console_.buffer().endsWith("LOADER>", Qt::CaseInsensitive)
                                 ? Entry::Loader
                                 : enterLoader(newVersion, currentVersion);
+        // Found in its loader, not sent there: whether it still holds firmware is not known.
+        if (entry == Entry::Loader && left_ == Left::Untouched)
+            left_ = Left::Loader;
         if (entry == Entry::Cancelled)
             leaveLoaderUnchanged(currentVersion);
         if (entry == Entry::Restarting)
@@ -56,14 +57,16 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
         synchronise();
         // A transfer cut short cannot have stored anything: no need to wait for the loader.
         stored = transfer(path) && judge();
-        if (stored)
+        if (stored) {
             console_.sendSafeLine("EXIT");
+            left_ = Left::Upgraded;
+        }
         if (!console_.interrupted()) {
             if (stored)
                 prompts_.message("Radio programming was successful.", "Programmed OK",
                                  Prompts::Icon::Information);
             else
-                sayFailed(prompts_);
+                sayFailed();
         }
         // Interrupted, even while the verdict was shown (a Disconnect): the interruption has
         // the link next, and no reconnection comes before it.
@@ -78,7 +81,7 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
         if (error.endsHandler())
             link_.reportCommunicationError();
         else if (!console_.interrupted())
-            sayFailed(prompts_);
+            sayFailed();
     }
     state_.upgradeCommitted = false;
     return stored;
@@ -139,13 +142,29 @@ bool FirmwareDownload::requestProgram(const QString& newVersion, const QString& 
         return false;
     }
     console_.sendLine("YES");
+    left_ = Left::LoaderUnerased;
     state_.upgradeCommitted = true;
     console_.msWait(2000, Label);
     return true;
 }
 
+// A radio left in its loader is said to be there, and how to bring it back.
+void FirmwareDownload::sayFailed() {
+    const bool inLoader = left_ == Left::Loader || left_ == Left::LoaderUnerased;
+    prompts_.message(
+        "Radio programming FAILED." +
+            (inLoader
+                 ? " " + tr("The radio waits in its loader: upgrade it again to bring it back.")
+                 : QString()),
+        "Radio Error", Prompts::Icon::Exclamation);
+}
+
 bool FirmwareDownload::userCancelled() const {
-    return (state_.cancelRequested || stopped()) && !console_.interrupted();
+    return stopAsked() && !console_.interrupted();
+}
+
+bool FirmwareDownload::stopAsked() const {
+    return state_.cancelRequested || stopped();
 }
 
 bool FirmwareDownload::stopped() const {
@@ -204,6 +223,8 @@ void FirmwareDownload::leaveLoaderUnchanged(const QString& currentVersion) {
     if (console_.interrupted())
         return;
     const bool running = !console_.holds("ERROR") && !console_.holds("LOADER>");
+    if (running)
+        left_ = Left::BroughtBack;
     prompts_.message(running ? "The upgrade was cancelled before the firmware was erased: the "
                                "radio runs version " +
                                    currentVersion + " as before."
@@ -230,6 +251,7 @@ void FirmwareDownload::synchronise() {
 // Sends the file piece by piece, each once the last has left; false when it was cut short.
 bool FirmwareDownload::transfer(const QString& path) {
     console_.sendLine("ERASE");
+    left_ = Left::Loader;
     enter(FirmwareDisplay::Stage::Erasing);
     display_.paneText(QString());
     console_.resetBuffer();
@@ -244,9 +266,11 @@ bool FirmwareDownload::transfer(const QString& path) {
     const QString text = "Transmitting S28 File - " + QFileInfo(path).fileName();
     display_.progress(caption, text, 0);
     const qint64 length = file.size();
-    console_.sleep(2000, Label);
-    // Stopped while the loader erased: it is left at its prompt, taking no file.
-    if (stopped()) {
+    // The loader erases meanwhile, the window shown with its Cancel. A stop ends the wait at
+    // once, and the loader is left at its prompt, taking no file.
+    console_.waitUntil([this] { return stopAsked(); }, EraseSeconds,
+                       QStringLiteral("firmware erase"));
+    if (stopAsked() || console_.interrupted()) {
         display_.hideProgress();
         return false;
     }
@@ -255,7 +279,7 @@ bool FirmwareDownload::transfer(const QString& path) {
     display_.statusBarEnabled(false);
     link_.showEvents(false);
     qint64 pieces = 0;
-    while (!file.atEnd() && !state_.cancelRequested && !stopped() && !console_.interrupted()) {
+    while (!file.atEnd() && !stopAsked() && !console_.interrupted()) {
         if (length - file.pos() > PieceSize) {
             const int percent = int(pieces * PieceSize * 100 / length);
             display_.progress(caption, text, percent);
@@ -274,12 +298,15 @@ bool FirmwareDownload::transfer(const QString& path) {
     return whole;
 }
 
-// Sleeps until the port has sent what it holds, or the user cancels.
+// Lets the window paint and see its Cancel once a piece, even on a port that takes each piece
+// at once; then sleeps until the port has sent what it holds, or the user stops.
 void FirmwareDownload::drain() {
+    const QString label = QStringLiteral("firmware drain");
+    console_.yieldOnce(label);
     SerialPort& port = console_.port();
-    while (port.bytesToSend() > 0 && !state_.cancelRequested && !console_.interrupted())
-        console_.waitUntil([&] { return port.bytesToSend() == 0 || state_.cancelRequested; },
-                           DrainStepSeconds, QStringLiteral("firmware drain"));
+    while (port.bytesToSend() > 0 && !stopAsked() && !console_.interrupted())
+        console_.waitUntil([&] { return port.bytesToSend() == 0 || stopAsked(); }, DrainStepSeconds,
+                           label);
 }
 
 bool FirmwareDownload::judge() {
@@ -304,13 +331,13 @@ void FirmwareDownload::restoreLine() {
 }
 
 // Back to the console's speed. A radio that runs its new firmware is connected again and read;
-// one left in its loader leaves the port open for the next connection, which finds it there.
+// one left in its loader is left disconnected, every control saying so, for the next
+// connection to find it there.
 void FirmwareDownload::finish(bool stored) {
     restoreLine();
     link_.disconnect();
+    if (!stored)
+        return;
     console_.sleep(500, Label);
-    if (stored)
-        link_.connect();
-    else
-        link_.portOpen();
+    link_.connect();
 }

@@ -27,18 +27,18 @@ struct FirmwareDisplay {
 // What the download asks of the link that holds the radio: the main window's link actions, or
 // a front end's own.
 struct FirmwareLink {
-    // Closes the link (the radio told first, when its console answers).
+    // Closes the link (the radio told first, when its console answers). A radio left in its
+    // loader is found there by the next connection.
     std::function<void()> disconnect;
     // Opens, wakes and greets the console again, and has the settings read.
     std::function<void()> connect;
-    // Opens the port only: a radio left in its loader is found there by the next connection.
-    std::function<void()> portOpen;
     std::function<void()> reportCommunicationError;
     // Whether line events are shown while the file is sent.
     std::function<void(bool shown)> showEvents;
     // The front end stops the upgrade (a Ctrl+C) as the progress window's Cancel would: before
     // the erase the radio is brought back with the firmware it had; after it, the sending
-    // stops and the radio waits in its loader for the next upgrade.
+    // stops and the radio waits in its loader for the next upgrade. The front end wakes the
+    // gate's waits (LinkGate::wake) as it stops, so that the stop is seen at once.
     std::function<bool()> stopped;
 };
 
@@ -60,6 +60,17 @@ public:
     // The whole sequence; true when the loader reported the new firmware stored.
     bool run(const QString& path, const QString& newVersion, const QString& currentVersion);
 
+    // Where the radio was left, as far as the download saw it: what a front end tells at the
+    // end, however the download was stopped.
+    enum class Left {
+        Untouched,      // never told to leave its console
+        BroughtBack,    // told to go, then back on its console with the firmware it had
+        LoaderUnerased, // in its loader, or restarting into it, its firmware not erased
+        Loader,         // in its loader, its firmware erased (or not known)
+        Upgraded,       // the loader stored the new firmware and was told to start it
+    };
+    Left left() const { return left_; }
+
 private:
     enum class Entry { Loader, Declined, Restarting, Cancelled, Interrupted };
     Entry enterLoader(const QString& newVersion, const QString& currentVersion);
@@ -75,7 +86,10 @@ private:
     // Back to the console's speed, the status bar shown again.
     void restoreLine();
     void finish(bool stored);
+    void sayFailed();
     bool userCancelled() const;
+    // The progress window's Cancel or the front end's stop.
+    bool stopAsked() const;
     bool stopped() const;
     void enter(FirmwareDisplay::Stage stage);
 
@@ -85,4 +99,5 @@ private:
     FirmwareLink link_;
     FirmwareDisplay display_;
     QRandomGenerator random_;
+    Left left_ = Left::Untouched;
 };

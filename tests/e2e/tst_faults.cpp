@@ -488,6 +488,9 @@ bool matches(const QString& pattern, const QString& text) {
 constexpr int Either = -1;
 
 // What the user sees, cell by cell. The texts are the program's own.
+#define FAILED_IN_LOADER                                                                           \
+    "Radio programming FAILED\\. The radio waits in its loader: upgrade it again to bring it "     \
+    "back\\."
 #define COMM "There was an error communicating with the radio\\. Please reconnect and try again"
 #define NO_PORT "The selected COM port is not available\\..*"
 #define ENDED "Status: The read was ended: the radio gave no answer to three settings in a row.*"
@@ -551,11 +554,11 @@ const Cell Cells[] = {
     {"store and restore program", Fault::CutLine, STOPPED, 0, "Status: ", "", ""},
     {"store and restore program", Fault::Vanish, NO_PORT, 0, "Status: ", "", ""},
     {"store and restore program", Fault::ComeBack, NO_PORT, 0, "Status: ", "", ""},
-    {"firmware upgrade", Fault::Silence, "Radio programming FAILED\\.", 0, "Status: ", "", ".*"},
+    {"firmware upgrade", Fault::Silence, FAILED_IN_LOADER, 0, "Status: ", "", ".*"},
     {"firmware upgrade", Fault::Late, "Radio programming was successful\\.", 1, ".*", "", ".*"},
-    {"firmware upgrade", Fault::Noise, "Radio programming (FAILED|was successful)\\.", Either, ".*",
-     "", ".*"},
-    {"firmware upgrade", Fault::CutLine, "Radio programming FAILED\\.", 0, "Status: ", "", ".*"},
+    {"firmware upgrade", Fault::Noise, "(" FAILED_IN_LOADER "|Radio programming was successful\\.)",
+     Either, ".*", "", ".*"},
+    {"firmware upgrade", Fault::CutLine, FAILED_IN_LOADER, 0, "Status: ", "", ".*"},
     {"firmware upgrade", Fault::Vanish, COMM, 0, "Status: ", "", "Disconnected"},
     {"firmware upgrade", Fault::ComeBack, COMM, 0, "Status: ", "", "Disconnected"},
     {"RSSI monitor", Fault::Silence, "", 1, "Status: ", "frmRSSI", "n/a"},
@@ -618,6 +621,7 @@ const LoaderCell LoaderCells[] = {
 // An upgrade interrupted by Ctrl+C at each of its stages, the moment told by the line the radio
 // has just received: before the erase the radio keeps its firmware, after it the radio waits
 // in its loader and the next upgrade brings it back; once the file was sent, the upgrade ends.
+// A second Ctrl+C, once the tool took the first, stops at once, wherever the radio then is.
 struct StopCell {
     const char* stage;
     // What the Ctrl+C follows: "rx: LINE" the radio received, or what the tool said; empty:
@@ -625,7 +629,9 @@ struct StopCell {
     const char* heard;
     bool password;
     int code;
-    const char* after; // "old", "loader" or "new"
+    const char* after;       // "old", "loader" or "new"
+    int presses = 1;         // how many times Ctrl+C is pressed
+    const char* unsent = ""; // a line the radio must not receive after the one heard
 };
 const StopCell StopCells[] = {
     {"file check", "", false, 130, "old"},
@@ -634,7 +640,8 @@ const StopCell StopCells[] = {
     {"the loader question", "rx: PROGRAM", true, 130, "old"},
     {"the restart", "rx: YES", false, 130, "old"},
     {"the restart", "rx: YES", true, 130, "old"},
-    {"erase", "rx: ERASE", false, 130, "loader"},
+    {"the restart, stopped twice", "rx: YES", false, 130, "loader", 2},
+    {"erase", "rx: ERASE", false, 130, "loader", 1, "rx: PROGRAM"},
     {"download", "Sending 30%", false, 130, "loader"},
     {"download", "Sending 30%", true, 130, "loader"},
     {"the verdict", "Verifying", false, 0, "new"},
@@ -755,6 +762,27 @@ class TestFaults : public QObject {
                 return false;
             },
             60000);
+    }
+
+    // The tool's last line for a radio that runs this ("3.2.0", "3.3.0" or "loader"), as a
+    // pattern: the upgrade says where it left the radio, however it was stopped.
+    static QString toldOf(const QString& runs) {
+        if (runs == "3.3.0")
+            return "The radio runs release 3\\.3\\.0\\.";
+        if (runs == "loader")
+            return "ardentix-cli: interrupted: the radio (was not erased, but )?waits in its "
+                   "loader: run the upgrade again to bring it back\\.";
+        return "ardentix-cli: interrupted(: the radio was not erased and runs its firmware as "
+               "before)?\\.";
+    }
+
+    // Whether the radio received a line starting with text after the line starting with from.
+    static bool receivedAfter(Radio& radio, const QString& from, const QString& text) {
+        const QStringList lines = radio.output().split(u'\n');
+        const auto start = std::find_if(lines.begin(), lines.end(),
+                                        [&](const QString& line) { return line.startsWith(from); });
+        return std::any_of(start, lines.end(),
+                           [&](const QString& line) { return line.startsWith(text); });
     }
 
     // The firmware the radio runs now, as ardentix-cli read tells it, or "loader".
@@ -913,18 +941,23 @@ private slots:
         QTest::addColumn<bool>("password");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<QString>("unsent");
         int index = 0;
         for (const StopCell& cell : StopCells)
             if (inShare(index++))
                 QTest::newRow(
                     qPrintable(QString(cell.stage) + (cell.password ? ", with a password" : "")))
-                    << QString(cell.heard) << cell.password << cell.code << QString(cell.after);
+                    << QString(cell.heard) << cell.password << cell.code << QString(cell.after)
+                    << cell.presses << QString(cell.unsent);
     }
     void cliUpgradeInterrupted() {
         QFETCH(QString, heard);
         QFETCH(bool, password);
         QFETCH(int, code);
         QFETCH(QString, after);
+        QFETCH(int, presses);
+        QFETCH(QString, unsent);
         {
             Session s(password ? QStringList{"--password", "ab12"} : QStringList());
             const QString home = s.dir.filePath("home");
@@ -946,14 +979,26 @@ private slots:
             else
                 QVERIFY2(this->heard(*s.radio, tool, said, heard),
                          qPrintable(s.radio->output().right(300) + said));
-            ::kill(pid_t(tool.processId()), SIGINT);
+            for (int press = 1; press <= presses; ++press) {
+                // The tool took the Ctrl+C before: it said that it is stopping.
+                if (press > 1)
+                    QVERIFY2(this->heard(*s.radio, tool, said, "Stopping the upgrade"),
+                             qPrintable(said));
+                ::kill(pid_t(tool.processId()), SIGINT);
+            }
             QVERIFY(tool.waitForFinished(120000));
             const QString err = QString::fromLocal8Bit(said + tool.readAllStandardError());
             qInfo("SEEN upgrade stopped | %s | code=%d err=\"%s\"", qPrintable(heard),
                   tool.exitCode(), qPrintable(err.right(300)));
             QCOMPARE(tool.exitCode(), code);
             QVERIFY(s.radio->lift());
+            if (!unsent.isEmpty())
+                QVERIFY2(!receivedAfter(*s.radio, heard, unsent),
+                         qPrintable(s.radio->output().right(300)));
             const QString runs = firmwareOf(s.link, home);
+            const QString told = err.trimmed().section(u'\n', -1);
+            QVERIFY2(matches(toldOf(runs), told),
+                     qPrintable("the radio runs " + runs + ": " + told));
             QCOMPARE(runs, after == "old"   ? QString("3.2.0")
                            : after == "new" ? QString("3.3.0")
                                             : QString("loader"));

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QWindow>
 
 namespace {
 
@@ -38,6 +39,9 @@ QByteArray paddedTo(const QString& release, int bytes) {
         image += "\n";
     return image;
 }
+
+const QString FailedInLoader = QStringLiteral(
+    "Radio programming FAILED. The radio waits in its loader: upgrade it again to bring it back.");
 
 } // namespace
 
@@ -65,6 +69,35 @@ class TestFirmware : public QObject {
                                  h.radio.lines().last() == "PROGRAM" && b != "PROGRAM\r")
                                  into += b;
                          });
+    }
+
+    // The transfer's progress window is up, and its Cancel can be pressed.
+    static bool showsCancel(Harness& h) {
+        const auto* progress = h.window->findChild<ProgressWindow*>();
+        return progress && progress->isVisible() && progress->Command1->isEnabled() &&
+               progress->windowTitle() == "Downloading Firmware to the radio...";
+    }
+    // The window system has put it on the screen: the event loop ran since it was shown.
+    static bool painted(Harness& h) {
+        const auto* progress = h.window->findChild<ProgressWindow*>();
+        return progress && progress->windowHandle() && progress->windowHandle()->isExposed();
+    }
+
+    // One state, shown once: what contradicts a closed link, or nothing.
+    static QString contradictsClosedLink(Harness& h) {
+        const LinkControls& c = h.window->controls();
+        QStringList wrong;
+        if (h.port.isOpen())
+            wrong << "the port is open";
+        if (c.mnuOpen->isChecked())
+            wrong << "Port Open is ticked";
+        if (!c.connectButton->isEnabled())
+            wrong << "Connect is disabled";
+        if (c.disconnectButton->isEnabled())
+            wrong << "Disconnect is enabled";
+        if (!c.imgConnected->isHidden() || c.imgNotConnected->isHidden())
+            wrong << "the connected image shows";
+        return wrong.join(", ");
     }
 
 private slots:
@@ -133,6 +166,12 @@ private slots:
         h.prompts.answers = {Prompts::No};
         QVERIFY(!FirmwareChecks::choose(h.prompts, "3.3.0"));
         QVERIFY(h.message().contains("appears to be the same version"));
+        // An older release asks, and Enter answers No.
+        h.prompts.files = {good};
+        h.prompts.answers = {Prompts::No};
+        QVERIFY(!FirmwareChecks::choose(h.prompts, "3.4.0"));
+        QVERIFY(h.message().contains("is older than the version currently installed"));
+        QCOMPARE(h.prompts.messages().last().defaultAnswer, std::optional(Prompts::No));
     }
 
     // 3.2.0 to 3.3.0 against the in-process radio; the next connection reads the new release.
@@ -363,16 +402,18 @@ private slots:
         broken.prompts.files = {writeFirmware(broken, image)};
         broken.prompts.answers = {Prompts::Yes};
         broken.window->upgradeFirmware();
-        QCOMPARE(broken.message(), QString("Radio programming FAILED."));
+        QCOMPARE(broken.message(), FailedInLoader);
         QCOMPARE(broken.radio.firmware(), QString("3.2.0"));
         QVERIFY(broken.radio.inLoader());
-        // Left in its loader the link is not connected, and so the firmware controls rest with
-        // the other connected-only ones.
+        // Left in its loader the link is closed, and every control says so; the firmware
+        // controls rest with the other connected-only ones.
+        QCOMPARE(contradictsClosedLink(broken), QString());
         QVERIFY(!broken.window->controls().mnuSendText->isEnabled());
         QVERIFY(!broken.window->controls().mnuConfigRestore->isEnabled());
     }
 
-    // Cancel stops within a piece; the radio stays in its loader, which the next connect finds.
+    // Cancel stops within a piece, and what the line still held of the file is given up; the
+    // radio stays in its loader, which the next connect finds.
     void cancelMidTransfer() {
         Harness h;
         h.connectAndRead();
@@ -382,17 +423,62 @@ private slots:
         QByteArray received;
         capture(h, received);
         connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
-            if (bytes.size() == FirmwareDownload::PieceSize && ++pieces == 2)
+            if (bytes.size() == FirmwareDownload::PieceSize && ++pieces == 2) {
+                h.port.setStuckOutput(FirmwareDownload::PieceSize);
                 h.window->state().cancelRequested = true;
+            }
         });
         h.window->upgradeFirmware();
         QCOMPARE(pieces, 2);
         QCOMPARE(received.size(), 2 * FirmwareDownload::PieceSize);
-        QCOMPARE(h.message(), QString("Radio programming FAILED."));
+        QCOMPARE(h.port.bytesToSend(), 0);
+        QCOMPARE(h.message(), FailedInLoader);
+        QCOMPARE(contradictsClosedLink(h), QString());
         h.window->link().disconnectAction();
         h.prompts.calls.clear();
         h.window->link().connectAction();
         QCOMPARE(h.prompts.messages().first().caption, QString("Radio Error"));
+    }
+
+    // Cancel works as soon as the progress window shows, the window painted before the first
+    // piece: pressed while the loader erases, no PROGRAM follows; pressed at the first piece, no
+    // other piece follows. The radio waits in its loader, and the message says so.
+    void cancelAsSoonAsTheWindowShows_data() {
+        QTest::addColumn<QByteArray>("pressedAt"); // what the radio had just received
+        QTest::addColumn<int>("pieces");
+        QTest::newRow("the loader erasing") << QByteArray("ERASE\r") << 0;
+        QTest::newRow("the first piece") << QByteArray() << 1;
+    }
+    void cancelAsSoonAsTheWindowShows() {
+        QFETCH(QByteArray, pressedAt);
+        QFETCH(int, pieces);
+        Harness h;
+        h.connectAndRead();
+        h.prompts.files = {writeFirmware(h, SRecord::makeFirmware("3.3.0", 8000))};
+        h.prompts.answers = {Prompts::Yes};
+        int sent = 0;
+        bool shownAtFirstPiece = false;
+        bool shownWhenPressed = false;
+        connect(&h.port, &SimulatedPort::written, this, [&](const QByteArray& bytes) {
+            const bool piece = bytes.size() == FirmwareDownload::PieceSize;
+            if (piece && ++sent == 1)
+                shownAtFirstPiece = showsCancel(h) && painted(h);
+            if (bytes != pressedAt && !(pressedAt.isEmpty() && piece && sent == 1))
+                return;
+            QTimer::singleShot(0, this, [&] {
+                shownWhenPressed = showsCancel(h);
+                h.window->findChild<ProgressWindow*>()->Command1->click();
+            });
+        });
+        h.window->upgradeFirmware();
+        QVERIFY(shownWhenPressed);
+        QVERIFY(pieces == 0 || shownAtFirstPiece);
+        QCOMPARE(sent, pieces);
+        const QStringList commands = h.commands();
+        QCOMPARE(commands.mid(commands.indexOf("ERASE")).contains("PROGRAM"), pieces > 0);
+        QCOMPARE(h.message(), FailedInLoader);
+        QVERIFY(h.radio.inLoader());
+        QCOMPARE(contradictsClosedLink(h), QString());
     }
 
     void radioThatDoesNotReachItsLoaderIsSaid() {
