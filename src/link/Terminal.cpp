@@ -57,9 +57,11 @@ void Terminal::openLog() {
             return;
         if (!QFileInfo::exists(path))
             break;
+        // Replacing loses the log kept so far: Enter appends.
         const auto answer = prompts_.message(
             "Replace existing file - " + path + "?\r\rClick 'NO' to append to the file.",
-            Prompts::applicationTitle(), Prompts::Icon::Question, Prompts::Buttons::YesNoCancel);
+            Prompts::applicationTitle(), Prompts::Icon::Question, Prompts::Buttons::YesNoCancel,
+            Prompts::No);
         if (answer == Prompts::Cancel)
             continue;
         if (answer == Prompts::Yes) {

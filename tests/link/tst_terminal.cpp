@@ -99,6 +99,7 @@ private slots:
         h.window->terminal().openLog();
         QCOMPARE(h.message(),
                  "Replace existing file - " + path + "?\r\rClick 'NO' to append to the file.");
+        QCOMPARE(h.prompts.messages().last().defaultAnswer, std::optional(Prompts::No));
         h.window->terminal().append("new");
         h.window->terminal().closeLog();
         QCOMPARE(readLog(), QByteArray("old\r\nnew"));
