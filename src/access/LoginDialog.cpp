@@ -83,6 +83,8 @@ void LoginDialog::logIn() {
         return;
     }
     access_.showLoggedIn(true);
+    // A radio may tell a logged-in user more than it told before: the fields are read again.
+    access_.state().refreshRequest = true;
     finish("*** PASSWORD ACCEPTED ***");
 }
 

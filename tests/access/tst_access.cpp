@@ -78,6 +78,11 @@ private slots:
         QVERIFY(h.pane().startsWith("*** PASSWORD ACCEPTED ***"));
         QVERIFY(loggedInShown(h));
         QVERIFY(h.radio.loggedIn() && h.radio.echo());
+        // Logged in, the window reads the radio again: what it tells a logged-in user shows
+        // without a Refresh.
+        h.radio.setValue("ser", "76543210");
+        h.window->onTick();
+        QCOMPARE(h.window->fields().text("SerialNumber"), QString("76543210"));
 
         h.prompts.texts = {QString("25")};
         h.window->editor().edit("PowerLevel");
