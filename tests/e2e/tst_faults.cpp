@@ -591,8 +591,11 @@ const CliCell CliCells[] = {
     {Fault::Silence, "4", CLI_STOPPED},
     {Fault::Late, "4", CLI_STOPPED},
     // Replies garbled on the way: settings not taken (6), or taken for refused for want of a
-    // login (5), each named with what the radio answered.
-    {Fault::Noise, "(5|6)", "ardentix-cli: .* was not taken: .*"},
+    // login (5), each named with what the radio answered; or a check read garbled three times
+    // (4), named.
+    {Fault::Noise, "(4|5|6)",
+     "ardentix-cli: (.* was not taken: .*|the radio's answer to \\w+ came garbled on the line, "
+     "3 times: check the cable and its connectors\\.)"},
     {Fault::CutLine, "4", CLI_STOPPED},
     {Fault::Vanish, "3", "ardentix-cli: the port closed during the restore\\."},
     {Fault::ComeBack, "3", "ardentix-cli: the port closed during the restore\\."},
