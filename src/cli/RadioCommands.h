@@ -44,9 +44,12 @@ public:
     void interrupt();
 
 private:
-    // What a radio at its loader's prompt is good for: only the upgrade gives it firmware.
-    enum class AtLoader { Refuse, Upgrade };
+    // What a radio at its loader's prompt is good for: only the upgrade gives it firmware, and
+    // the console shows it.
+    enum class AtLoader { Refuse, Upgrade, Look };
     int connect(AtLoader atLoader = AtLoader::Refuse);
+    int openPort();
+    int openConsole();
     FirmwareLink firmwareLink();
     FirmwareDisplay firmwareDisplay(const QString& current, const QString& next);
     int readSettings(const QString& step);
@@ -57,6 +60,7 @@ private:
     void say(const QString& text) const;
     void detail(const QString& text) const;
     void progress(const QString& step, int percent) const;
+    bool worthALine(const QString& step, int percent) const;
     void endProgress() const;
     QString device() const;
     int portNumber() const;
@@ -82,8 +86,11 @@ private:
     QString stage_;
     // How far a command got, for the word it ends with when interrupted.
     QString interruptedAt_;
+    // The interrupted command's last message said already how it left the radio.
+    bool closingSaid_ = false;
     std::function<void()> onInterrupt_;
-    // The progress step and tenth last shown.
+    // The progress step last shown; in a log, its percentage then and when it was shown.
     mutable QString shownStep_;
-    mutable int shownTenth_ = -1;
+    mutable int shownPercent_ = -1;
+    mutable qint64 shownAtMs_ = 0;
 };
