@@ -832,12 +832,15 @@ private slots:
                 QCOMPARE(run.code, code);
                 QVERIFY2(matches(err, run.err.trimmed().section(u'\n', -1)), qPrintable(run.err));
                 QVERIFY2(!QFile::exists(saved), "a file was written for a radio in its loader");
-                if (command.contains("upgrade"))
+                if (command.contains("upgrade")) {
                     QCOMPARE(firmwareOf(s.link, home), QString("3.3.0"));
-                else
+                } else {
+                    // All the radio heard is in its output once it has answered a question.
+                    QVERIFY(!s.radio->ask("pending").isEmpty());
                     QVERIFY2(!s.radio->output().contains("rx: PASS NONE") &&
                                  !s.radio->output().contains("rx: pass "),
                              "the loader was spoken to as a console");
+                }
             }
         }
         QVERIFY2(childProcesses().isEmpty(),
