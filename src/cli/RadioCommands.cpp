@@ -119,12 +119,15 @@ void RadioCommands::progress(const QString& step, int percent) const {
     }
 }
 
-// The step's first line and its end; a quarter further only once the last line is a while ago.
+// The step's first line and its end; a quarter further only once the last line is a while ago;
+// with --verbose, each tenth.
 bool RadioCommands::worthALine(const QString& step, int percent) const {
     if (step != shownStep_)
         return true;
     if (percent >= 100)
         return shownPercent_ < 100;
+    if (options_.verbose)
+        return percent / 10 > shownPercent_ / 10;
     return percent / 25 > shownPercent_ / 25 && clock_.msecs() - shownAtMs_ >= SignOfLifeMs;
 }
 

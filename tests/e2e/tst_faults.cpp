@@ -869,7 +869,8 @@ private slots:
             Session s(password ? QStringList{"--password", "ab12"} : QStringList());
             const QString home = s.dir.filePath("home");
             const QString firmware = s.writeFile("fw.s28", SRecord::makeFirmware("3.3.0", 60000));
-            QStringList args{"--port", s.link, "--yes", "upgrade", firmware};
+            // --verbose: the log shows each tenth of the sending, which a cell may wait for.
+            QStringList args{"--port", s.link, "--verbose", "--yes", "upgrade", firmware};
             if (password)
                 args << "--password"
                      << "ab12";
