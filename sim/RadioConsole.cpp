@@ -61,9 +61,10 @@ QList<RadioConsole::ReplyPiece> RadioConsole::respond(const QByteArray& bytes) {
     if (restarting())
         return {};
     for (const char byte : bytes) {
-        // A carriage return ends a running signal-strength report.
+        // A carriage return ends a running signal-strength report: an empty line heard.
         if (reporting_ && byte == '\r') {
             reporting_ = false;
+            lines_ << QString();
             out.add(prompt().toLatin1());
             continue;
         }

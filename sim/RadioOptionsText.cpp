@@ -1,6 +1,7 @@
 #include "RadioOptionsText.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -57,10 +58,12 @@ std::optional<RadioOptions> from(const QCommandLineParser& parser, QString& erro
     return options;
 }
 
-std::optional<RadioOptions> fromText(const QString& text, QString& error) {
+namespace {
+
+std::optional<RadioOptions> fromWords(const QStringList& words, QString& error) {
     QCommandLineParser parser;
     addTo(parser);
-    if (!parser.parse(QStringList{"radio"} + QProcess::splitCommand(text))) {
+    if (!parser.parse(QStringList{"radio"} + words)) {
         error = parser.errorText();
         return std::nullopt;
     }
@@ -71,14 +74,41 @@ std::optional<RadioOptions> fromText(const QString& text, QString& error) {
     return from(parser, error);
 }
 
+// The options of a line one by one, each with the words that follow it: "--mode R", "--setup".
+QList<QStringList> eachOption(const QStringList& words) {
+    QList<QStringList> options;
+    for (const QString& word : words)
+        if (word.startsWith(u'-') || options.isEmpty())
+            options.append({word});
+        else
+            options.last().append(word);
+    return options;
+}
+
+} // namespace
+
+std::optional<RadioOptions> fromText(const QString& text, QString& error) {
+    return fromWords(QProcess::splitCommand(text), error);
+}
+
 RadioOptions builtInOptions(QSettings& settings) {
-    const QString text = settings.value("Simulator/Options").toString();
+    QStringList kept;
+    for (const QStringList& option :
+         eachOption(QProcess::splitCommand(settings.value("Simulator/Options").toString()))) {
+        QString error;
+        if (fromWords(option, error)) {
+            kept << option;
+            continue;
+        }
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                                    "RadioOptionsText",
+                                    "The simulated radio's option '%1' (Simulator/Options) is "
+                                    "wrong, and left out: %2")
+                                    .arg(option.join(u' '), error)));
+    }
     QString error;
-    if (const std::optional<RadioOptions> options = fromText(text, error))
-        return *options;
-    std::fprintf(stderr, "The simulated radio's options (Simulator/Options) are wrong: %s\n",
-                 qPrintable(error));
-    return RadioOptions();
+    return fromWords(kept, error).value_or(RadioOptions());
 }
 
 } // namespace RadioOptionsText

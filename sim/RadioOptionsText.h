@@ -23,8 +23,8 @@ std::optional<RadioOptions> from(const QCommandLineParser& parser, QString& erro
 // The same from one line of options.
 std::optional<RadioOptions> fromText(const QString& text, QString& error);
 // The programs' built-in radio: the options of the settings key Simulator/Options ("--mode R
-// --password ab12"); options that are wrong are said on standard error, and the radio then
-// starts as it leaves the factory.
+// --password ab12"); each option that is wrong is said on standard error and left out, the
+// others kept.
 RadioOptions builtInOptions(QSettings& settings);
 
 } // namespace RadioOptionsText

@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -54,8 +55,9 @@ StartOptions parseCommandLine(int argc, char* argv[]) {
     PortNaming::Named named;
     if (parser.isSet(port) &&
         !PortNaming::parse(PortNaming::systemScheme(), parser.value(port), named)) {
-        std::fprintf(stderr, "ardentix: '%s' names no serial port.\n",
-                     qPrintable(parser.value(port)));
+        std::fprintf(
+            stderr, "ardentix: %s\n",
+            qPrintable(PortNaming::refusal(PortNaming::systemScheme(), parser.value(port))));
         return {2, {}};
     }
     return {std::nullopt, parser.value(port)};
@@ -111,14 +113,17 @@ int main(int argc, char* argv[]) {
     prompts.setParent(&window);
     const QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::received, &window, [&window](int number) {
-        window.quitBySignal();
         // Nothing the quit waits for lasts this long; should it hang all the same, the
-        // program still ends.
+        // program still ends. The bound runs from the signal: the quit may wait inside the call
+        // below.
         QTimer::singleShot(QuitBoundMs, &window, [number] {
             std::fprintf(stderr, "ardentix: signal %d: the quit did not finish; ending now.\n",
                          number);
-            QCoreApplication::exit(128 + number);
+            // Ended here, as the signal itself would end it: an exit through the event loop
+            // would wait for what hangs, and the quit finishing after would report success.
+            std::_Exit(128 + number);
         });
+        window.quitBySignal();
     });
     window.show();
     return app.exec();

@@ -1,6 +1,7 @@
 #include "Arguments.h"
 
 #include "config/ConfigFormat.h"
+#include "link/PortNaming.h"
 
 #include <QCommandLineParser>
 
@@ -18,6 +19,7 @@ const char* const ExitStatus = R"(Exit status:
   8    firmware file rejected (the check that failed is named), whatever --yes says
   9    firmware transfer failed
   10   declined: a question was answered no, or needs --yes without a terminal
+  11   the results could not be written to standard output (full, closed, its reader ended)
   130  interrupted (SIGINT, SIGTERM): stopped as the window's Cancel stops, the line left at
        19200 baud; an upgrade stopped before the erase leaves the radio as it was
 )";
@@ -192,6 +194,10 @@ Arguments parseArguments(const QStringList& commandLine) {
         }
 
     RadioCommands::Options& options = arguments.options;
+    PortNaming::Named named;
+    if (parser.isSet(port) &&
+        !PortNaming::parse(PortNaming::systemScheme(), parser.value(port), named))
+        return usage(PortNaming::refusal(PortNaming::systemScheme(), parser.value(port)));
     options.quiet = parser.isSet(quiet);
     options.port = parser.value(port);
     options.password = parser.value(password);

@@ -13,5 +13,6 @@ enum ExitCode {
     FirmwareRejected = 8,
     TransferFailed = 9,
     Declined = 10,
+    OutputFailed = 11,
     Interrupted = 130,
 };

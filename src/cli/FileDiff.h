@@ -15,7 +15,7 @@ struct Difference {
 };
 
 // A file's settings by query keyword, read as the radio that saved it would read them back;
-// nothing (said on standard error) when it cannot be read or holds none.
+// nothing (said on standard error) when ConfigFile::read refuses it.
 std::optional<QMap<QString, QString>> settingsOf(const QString& path);
 // The settings whose values differ, letter case and runs of blanks aside, in file order.
 QList<Difference> differences(const QMap<QString, QString>& first,

@@ -1,6 +1,8 @@
 #include "RadioCommands.h"
 
+#include "ConfigFile.h"
 #include "ExitCode.h"
+#include "Output.h"
 #include "RadioOptionsText.h"
 #include "TerminalIo.h"
 #include "TerminalPrompts.h"
@@ -35,6 +37,9 @@ constexpr char TerminalBackspace = 0x7f;
 constexpr char ConsoleBackspace = 0x08;
 // A radio that answers none of these wake-up attempts (under ten seconds) is not there.
 constexpr int WakeAttempts = 6;
+// In a log a step is a line at its start and at its end; between them, only a step that takes
+// this long says at a quarter how far it got.
+constexpr qint64 SignOfLifeMs = 10000;
 
 void fail(const QString& text) {
     std::fprintf(stderr, "ardentix-cli: %s\n", qPrintable(text));
@@ -95,7 +100,7 @@ void RadioCommands::detail(const QString& text) const {
         say(text);
 }
 
-// A bar on a terminal; elsewhere (a log) a line at each tenth.
+// A bar on a terminal; elsewhere (a log) a few lines a step.
 void RadioCommands::progress(const QString& step, int percent) const {
     if (options_.quiet)
         return;
@@ -105,17 +110,31 @@ void RadioCommands::progress(const QString& step, int percent) const {
                      QByteArray(filled, '#').constData(), QByteArray(20 - filled, ' ').constData(),
                      percent);
         std::fflush(stderr);
-    } else if (step != shownStep_ || percent / 10 != shownTenth_) {
+        shownStep_ = step;
+    } else if (worthALine(step, percent)) {
         std::fprintf(stderr, "%s %d%%\n", qPrintable(step), percent);
+        shownStep_ = step;
+        shownPercent_ = percent;
+        shownAtMs_ = clock_.msecs();
     }
-    shownStep_ = step;
-    shownTenth_ = percent / 10;
+}
+
+// The step's first line and its end; a quarter further only once the last line is a while ago;
+// with --verbose, each tenth.
+bool RadioCommands::worthALine(const QString& step, int percent) const {
+    if (step != shownStep_)
+        return true;
+    if (percent >= 100)
+        return shownPercent_ < 100;
+    if (options_.verbose)
+        return percent / 10 > shownPercent_ / 10;
+    return percent / 25 > shownPercent_ / 25 && clock_.msecs() - shownAtMs_ >= SignOfLifeMs;
 }
 
 void RadioCommands::endProgress() const {
     const bool shown = !shownStep_.isEmpty();
     shownStep_.clear();
-    shownTenth_ = -1;
+    shownPercent_ = -1;
     if (shown && !options_.quiet && TerminalIo::isTerminal(stderr))
         std::fprintf(stderr, "\n");
 }
@@ -135,17 +154,8 @@ int RadioCommands::finish(int code) {
 // Opened, the console answering, its release known. A radio that runs only its loader is said
 // so and nothing more is done with it, unless it is to be given firmware.
 int RadioCommands::connect(AtLoader atLoader) {
-    // Interrupted before any command began: the radio is not even woken.
-    if (interrupted_)
-        return Interrupted;
-    const int number = portNumber();
-    if (number <= 0) {
-        fail("'" + options_.port + "' names no serial port here.");
-        return NoRadio;
-    }
-    if (!session_.open(number, ConsoleSettings))
-        return NoRadio;
-    say("Waking the radio on " + device() + " ...");
+    if (const int code = openPort(); code != Done)
+        return code;
     const bool terminal = TerminalIo::isTerminal(stderr) && !options_.quiet;
     const bool awake = session_.wakeUp(
         [terminal](int) {
@@ -166,7 +176,7 @@ int RadioCommands::connect(AtLoader atLoader) {
     }
     if (session_.atLoader()) {
         atLoader_ = true;
-        if (atLoader == AtLoader::Upgrade)
+        if (atLoader != AtLoader::Refuse)
             return Done;
         fail("the radio waits in its loader: run `ardentix-cli upgrade FILE` to give it "
              "firmware.");
@@ -183,7 +193,24 @@ int RadioCommands::connect(AtLoader atLoader) {
     return Done;
 }
 
+// The port opened, about to wake the radio on it.
+int RadioCommands::openPort() {
+    // Interrupted before any command began: the radio is not even woken.
+    if (interrupted_)
+        return Interrupted;
+    const int number = portNumber();
+    if (number <= 0) {
+        fail("'" + options_.port + "' names no serial port here.");
+        return NoRadio;
+    }
+    if (!session_.open(number, ConsoleSettings))
+        return NoRadio;
+    say("Waking the radio on " + device() + " ...");
+    return Done;
+}
+
 int RadioCommands::readSettings(const QString& step) {
+    progress(step, 0);
     const bool whole = session_.read([&](int percent) { progress(step, percent); });
     endProgress();
     if (whole && !state_.restoreLinkFailure)
@@ -235,8 +262,8 @@ int RadioCommands::read() {
     const QString mode = ConfigFormat::valueOf("mode", session_.value("mode"));
     QJsonArray settings;
     if (!options_.json)
-        std::printf("serial\t%s\nfirmware\t%s\n", qPrintable(serial.value_or(QString())),
-                    qPrintable(state_.currentVersion));
+        Output::print("serial\t" + serial.value_or(QString()).toLocal8Bit() + "\nfirmware\t" +
+                      state_.currentVersion.toLocal8Bit() + "\n");
     for (const ConfigFormat::Row& row : ConfigFormat::rows()) {
         if (!ConfigFormat::hasRow(row, session_.versionNumber()))
             continue;
@@ -246,7 +273,7 @@ int RadioCommands::read() {
             settings.append(QJsonObject{
                 {"keyword", row.query}, {"name", row.name}, {"value", value}, {"reply", reply}});
         else
-            std::printf("%s\t%s\n", row.query, qPrintable(value));
+            Output::print(QByteArray(row.query) + "\t" + value.toLocal8Bit() + "\n");
     }
     if (options_.json) {
         const QJsonObject radio{{"port", device()},
@@ -254,13 +281,16 @@ int RadioCommands::read() {
                                 {"firmware", state_.currentVersion},
                                 {"mode", mode},
                                 {"settings", settings}};
-        std::printf("%s", QJsonDocument(radio).toJson().constData());
+        Output::print(QJsonDocument(radio).toJson());
     }
     return finish(Done);
 }
 
 int RadioCommands::save(const QString& path) {
     const LinkBusy busy(state_.gate);
+    // Where the file cannot go is found before the whole radio is read for it.
+    if (!ConfigFile::maySave(path))
+        return FileProblem;
     if (const int code = connectAndRead(); code != Done)
         return finish(code);
     const QString failure =
@@ -276,28 +306,12 @@ int RadioCommands::save(const QString& path) {
     return finish(Done);
 }
 
-namespace {
-
-// The file's bytes, or why there are none to restore from.
-std::optional<QByteArray> configurationBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(path + ": " + file.errorString());
-        return std::nullopt;
-    }
-    if (file.size() > ConfigFormat::LargestFile) {
-        fail(path + " is larger than any configuration file.");
-        return std::nullopt;
-    }
-    return file.readAll();
-}
-
-} // namespace
-
+// The file is read and checked before the radio is woken: one that holds no setting, or a line
+// the reader refuses, programs nothing.
 int RadioCommands::restore(const QString& path) {
     const LinkBusy busy(state_.gate);
-    const std::optional<QByteArray> bytes = configurationBytes(path);
-    if (!bytes)
+    const std::optional<ConfigFile::Read> file = ConfigFile::read(path);
+    if (!file)
         return FileProblem;
     // A wrong password is found before the whole radio is read.
     if (const int code = connect(); code != Done)
@@ -307,7 +321,7 @@ int RadioCommands::restore(const QString& path) {
     if (const int code = readSettings("Reading"); code != Done)
         return finish(code);
     ConfigFormat::Reader reader(session_.versionNumber(), session_.value("mode"));
-    const ConfigFormat::Loaded loaded = reader.read(ConfigFormat::decode(*bytes));
+    const ConfigFormat::Loaded loaded = reader.read(file->lines);
     if (loaded.parameterLines == 0) {
         fail(path + " holds no radio settings.");
         return finish(FileProblem);
@@ -358,12 +372,13 @@ int RadioCommands::restore(const QString& path) {
     }
     if (!missed.isEmpty()) {
         if (denied)
-            fail(options_.password.isEmpty() ? "not logged in: give the radio's password with "
-                                               "--password."
-                                             : "the radio refused the changes: not logged in.");
+            fail(options_.password.isEmpty()
+                     ? tr("not logged in: give the radio's password with --password-file FILE or "
+                          "in the environment's ARDENTIX_PASSWORD.")
+                     : QStringLiteral("the radio refused the changes: not logged in."));
         return finish(denied ? NotLoggedIn : SettingsRefused);
     }
-    say(QString("%1 settings programmed from %2 and verified.").arg(run.sent).arg(path));
+    say(tr("Settings programmed from %1 and verified: %n.", nullptr, run.sent).arg(path));
     return finish(Done);
 }
 
@@ -425,8 +440,11 @@ int RadioCommands::upgrade(const QString& path) {
     }
     // However many signals came, the last word is where the radio was left.
     if (interrupted_ || stopRequested_) {
+        // Stopped before the erase, and not cut short, the download said itself where it left
+        // the radio: the closing line does not say it twice.
+        const bool saidByDownload = !interrupted_ && !erased_;
         interrupted_ = true;
-        interruptedAt_ = leftWords(download.left(), next);
+        interruptedAt_ = saidByDownload ? QString() : leftWords(download.left(), next);
         return finish(Interrupted);
     }
     if (prompts_.declined)
@@ -455,7 +473,9 @@ FirmwareLink RadioCommands::firmwareLink() {
         if (session_.open(number, ConsoleSettings) && session_.wakeUp({}, WakeAttempts))
             session_.learnVersion();
     };
-    link.reportCommunicationError = [] { fail(Console::communicationError()); };
+    link.reportCommunicationError = [] {
+        fail(TerminalPrompts::inToolWords(Console::communicationError()));
+    };
     link.showEvents = [](bool) {};
     link.stopped = [this] { return stopRequested_; };
     return link;
@@ -466,6 +486,7 @@ FirmwareDisplay RadioCommands::firmwareDisplay(const QString& current, const QSt
     using Stage = FirmwareDisplay::Stage;
     FirmwareDisplay display;
     display.stage = [this, current, next](Stage stage) {
+        erased_ = erased_ || stage == Stage::Erasing;
         static const QMap<Stage, QString> Names = {{Stage::Restarting, "Restarting"},
                                                    {Stage::Erasing, "Erasing"},
                                                    {Stage::Sending, "Sending"},
@@ -518,8 +539,10 @@ int RadioCommands::rssi() {
             if (!arrived || (options_.seconds > 0 && elapsed() > options_.seconds))
                 break;
             console.resetBuffer();
-            std::printf("%.1f\t%d\n", elapsed(), ConsoleText::rssiDbmOf(*reading));
-            std::fflush(stdout);
+            const QString line =
+                QString::asprintf("%.1f\t%d\n", elapsed(), ConsoleText::rssiDbmOf(*reading));
+            if (!Output::print(line.toLocal8Bit()))
+                break;
             ++readings;
         }
         console.sendSafeRaw("\r");
@@ -527,6 +550,9 @@ int RadioCommands::rssi() {
         fail(error.text());
         return finish(NoRadio);
     }
+    // The readings have nowhere to go (`| head` has all it wanted): the report ends here.
+    if (Output::failed())
+        return finish(OutputFailed);
     if (console.interrupted()) {
         // Interrupting an open-ended report is its normal end.
         if (options_.seconds == 0 && readings > 0) {
@@ -544,35 +570,52 @@ int RadioCommands::rssi() {
 int RadioCommands::ports() {
     for (const PortNames::Port& port :
          PortNames::availablePorts(*settings_, PortNames::systemPorts()))
-        std::printf("%s\n", qPrintable(PortNames::describe(port)));
+        Output::print(PortNames::describe(port).toLocal8Bit() + "\n");
     return Done;
+}
+
+namespace {
+
+// Whether the last prompt in the radio's latest text is its loader's.
+bool atLoaderPrompt(const QString& latest) {
+    const qsizetype end = latest.lastIndexOf(u'>');
+    return end >= 0 && latest.left(end + 1).endsWith(QLatin1String("LOADER>"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+// Ready for the keys: with a password the radio is woken as for the other commands and logged
+// into, unless it runs only its loader, which takes none; without one a carriage return, as
+// Enter would, has it show its prompt, whether or not it answers.
+int RadioCommands::openConsole() {
+    if (options_.password.isEmpty())
+        return openPort();
+    if (const int code = connect(AtLoader::Look); code != Done)
+        return code;
+    return atLoader_ ? Done : logIn();
 }
 
 // The radio's console on this terminal: keys go to the radio, its text to standard output.
 int RadioCommands::console() {
     const LinkBusy busy(state_.gate);
-    const int number = portNumber();
-    if (number <= 0) {
-        fail("'" + options_.port + "' names no serial port.");
-        return NoRadio;
-    }
-    if (!session_.open(number, ConsoleSettings))
-        return finish(NoRadio);
-    // Whatever the user typed, the radio is left logged out, as the window leaves it at quit.
-    loggedIn_ = true;
+    if (const int code = openConsole(); code != Done)
+        return finish(code);
     const bool keys = TerminalIo::isTerminal(stdin);
     say("Connected to " + device() + (keys ? "; Ctrl+] leaves." : "."));
     QEventLoop loop;
     bool loaderSaid = false;
+    // The end of the radio's text so far, where its latest prompt is.
+    QString latest;
     const auto show = [&] {
-        std::fputs(state_.receiveBuffer.toLatin1().constData(), stdout);
-        std::fflush(stdout);
+        if (!Output::print(state_.receiveBuffer.toLatin1()))
+            loop.exit(OutputFailed);
+        latest = (latest + state_.receiveBuffer).right(32);
+        state_.receiveBuffer.clear();
         // The console is a way to look at a loader by hand; firmware it takes from upgrade.
-        if (!loaderSaid && session_.atLoader()) {
+        if (!loaderSaid && atLoaderPrompt(latest)) {
             loaderSaid = true;
             fail("the radio waits in its loader: `ardentix-cli upgrade FILE` gives it firmware.");
         }
-        state_.receiveBuffer.clear();
     };
     QObject::connect(&port_, &SerialPort::commEvent, &loop, [&](int code) {
         if (code == SerialPort::Received)
@@ -583,6 +626,12 @@ int RadioCommands::console() {
         loop.exit(NoRadio);
     });
     state_.receiveBuffer.clear();
+    try {
+        port_.write("\r");
+    } catch (const SerialError& error) {
+        fail(error.text());
+        return finish(NoRadio);
+    }
     TerminalIo::InputWatch input;
     // Piped keys have ended: the last answer still arrives, then the console ends.
     QObject::connect(&input, &TerminalIo::InputWatch::ended, &loop, [&] {
@@ -611,7 +660,10 @@ int RadioCommands::console() {
     const int code = loop.exec();
     TerminalIo::restoreMode();
     onInterrupt_ = nullptr;
-    std::printf("\n");
+    Output::print("\n");
+    // Whatever the user typed, the radio is left logged out, as the window leaves it at quit;
+    // a loader has no login to leave, and refuses the word.
+    loggedIn_ = !atLoaderPrompt(latest);
     if (code == Interrupted)
         return finish(Interrupted);
     interrupted_ = false;

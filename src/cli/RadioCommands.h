@@ -45,9 +45,12 @@ public:
     void interrupt();
 
 private:
-    // What a radio at its loader's prompt is good for: only the upgrade gives it firmware.
-    enum class AtLoader { Refuse, Upgrade };
+    // What a radio at its loader's prompt is good for: only the upgrade gives it firmware, and
+    // the console shows it.
+    enum class AtLoader { Refuse, Upgrade, Look };
     int connect(AtLoader atLoader = AtLoader::Refuse);
+    int openPort();
+    int openConsole();
     FirmwareLink firmwareLink();
     FirmwareDisplay firmwareDisplay(const QString& current, const QString& next);
     int readSettings(const QString& step);
@@ -58,6 +61,7 @@ private:
     void say(const QString& text) const;
     void detail(const QString& text) const;
     void progress(const QString& step, int percent) const;
+    bool worthALine(const QString& step, int percent) const;
     void endProgress() const;
     QString device() const;
     int portNumber() const;
@@ -77,13 +81,15 @@ private:
     bool interrupted_ = false;
     bool loggedIn_ = false;
     bool atLoader_ = false;
-    // The user stopped the upgrade.
+    // The upgrade: the user stopped it, the firmware was erased.
     bool stopRequested_ = false;
+    bool erased_ = false;
     QString stage_;
     // How far a command got, for the word it ends with when interrupted.
     QString interruptedAt_;
     std::function<void()> onInterrupt_;
-    // The progress step and tenth last shown.
+    // The progress step last shown; in a log, its percentage then and when it was shown.
     mutable QString shownStep_;
-    mutable int shownTenth_ = -1;
+    mutable int shownPercent_ = -1;
+    mutable qint64 shownAtMs_ = 0;
 };

@@ -10,6 +10,11 @@
 namespace TerminalIo {
 
 bool isTerminal(std::FILE* stream);
+// Readies the standard streams before any port is opened: one the shell closed (`>&-`) is given
+// the null device, so that no port ever takes its place and the tool's own lines never go to
+// a radio; a pipe whose reader went away fails a write instead of ending the tool, which then
+// still leaves the radio as it should. True when standard output was closed.
+bool prepareStandardStreams();
 // Keys reach the program one by one, unechoed, until restored (for the radio's console).
 void enterRawMode();
 void restoreMode();

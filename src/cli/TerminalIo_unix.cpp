@@ -3,6 +3,9 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,6 +18,22 @@ bool raw = false;
 
 bool isTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
+}
+
+bool prepareStandardStreams() {
+    bool outputClosed = false;
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(stream, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        outputClosed = outputClosed || stream == STDOUT_FILENO;
+        const int null = ::open("/dev/null", stream == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != stream) {
+            ::dup2(null, stream);
+            ::close(null);
+        }
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    return outputClosed;
 }
 
 void enterRawMode() {

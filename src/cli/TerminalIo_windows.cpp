@@ -33,6 +33,13 @@ bool isTerminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
+// A port here is a handle of its own, never a stream's number, and no signal ends the tool at a
+// pipe whose reader went away: only whether there is an output to write to is asked.
+bool prepareStandardStreams() {
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    return output == nullptr || output == INVALID_HANDLE_VALUE;
+}
+
 // Keys one by one, unechoed, Ctrl+C among them (it goes to the radio, as in the window).
 void enterRawMode() {
     if (raw || !::GetConsoleMode(input(), &savedMode))

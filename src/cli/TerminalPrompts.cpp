@@ -2,6 +2,7 @@
 
 #include "TerminalIo.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
@@ -14,12 +15,30 @@ QString TerminalPrompts::plain(const QString& text) {
     return lines.trimmed();
 }
 
-// The window's captions ("Warning!", "Error") say nothing on a terminal: the tool's name does.
+// What the windows tell their user to do, as the tool's user does it.
+QString TerminalPrompts::inToolWords(const QString& text) {
+    static const std::pair<const char*, const char*> Advice[] = {
+        {"Please reconnect and try again",
+         QT_TRANSLATE_NOOP("TerminalPrompts",
+                           "Check the radio's power and cable, then run the command again")},
+        {"connect again to see which",
+         QT_TRANSLATE_NOOP("TerminalPrompts", "`ardentix-cli read` tells which")},
+    };
+    QString words = text;
+    for (const auto& [window, tool] : Advice)
+        words.replace(QLatin1String(window), QCoreApplication::translate("TerminalPrompts", tool));
+    return words;
+}
+
+// The window's captions ("Warning!", "Error") say nothing on a terminal: an error is marked
+// with the tool's name, as its own errors are.
 Prompts::Answer TerminalPrompts::showMessage(Question& question) {
-    const QString shown = "ardentix-cli: " + plain(question.text);
+    const bool error = question.icon == Icon::Critical || question.icon == Icon::Exclamation;
+    const QString text = plain(inToolWords(question.text));
+    const QString shown = error ? "ardentix-cli: " + text : text;
     switch (question.buttons) {
     case Buttons::Ok:
-        if (!quiet || question.icon == Icon::Critical || question.icon == Icon::Exclamation)
+        if (!quiet || error)
             std::fprintf(stderr, "%s\n", qPrintable(shown));
         return Ok;
     case Buttons::YesNo:

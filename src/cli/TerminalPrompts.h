@@ -21,6 +21,8 @@ public:
 
     // The windows' texts break lines with CR and indent with tabs; a terminal wants neither.
     static QString plain(const QString& text);
+    // The windows' advice to their user ("Please reconnect and try again") as the tool's.
+    static QString inToolWords(const QString& text);
 
 private:
     bool ask(const QString& question);

@@ -1,6 +1,7 @@
 #include "Arguments.h"
 #include "ExitCode.h"
 #include "FileDiff.h"
+#include "Output.h"
 #include "RadioCommands.h"
 #include "TerminalIo.h"
 #include "TerminalPrompts.h"
@@ -54,35 +55,38 @@ int diff(const QStringList& files, bool quiet) {
         return FileProblem;
     const QList<FileDiff::Difference> found = FileDiff::differences(*first, *second);
     for (const FileDiff::Difference& difference : found)
-        std::printf("%s\t%s\t%s\n", qPrintable(difference.query), qPrintable(difference.first),
-                    qPrintable(difference.second));
+        Output::print(
+            (difference.query + u'\t' + difference.first + u'\t' + difference.second + u'\n')
+                .toLocal8Bit());
     if (!quiet)
-        std::fprintf(stderr, "%lld settings differ.\n", qlonglong(found.size()));
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                         "ardentix-cli", "Settings that differ: %n.", nullptr, int(found.size()))));
     return found.isEmpty() ? Done : FilesDiffer;
 }
 
-} // namespace
+// The commands whose results go to standard output, for which a closed one leaves no point in
+// waking the radio.
+bool printsResults(const QString& command) {
+    return !QStringList{"save", "restore", "upgrade"}.contains(command);
+}
 
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("Quenlar Ardentix Configuration");
-    QCoreApplication::setOrganizationName("Quenlar");
-    QCoreApplication::setApplicationVersion(ARDENTIX_VERSION);
-
-    const Arguments arguments = parseArguments(QCoreApplication::arguments());
+int run(const Arguments& arguments) {
     switch (arguments.outcome) {
     case Arguments::Outcome::Usage:
         return usage(arguments);
     case Arguments::Outcome::Help:
-        std::printf("%s", qPrintable(arguments.text));
+        Output::print(arguments.text.toLocal8Bit());
         return Done;
     case Arguments::Outcome::Version:
-        std::printf("ardentix-cli %s\n", ARDENTIX_VERSION);
+        Output::print("ardentix-cli " ARDENTIX_VERSION "\n");
         return Done;
     case Arguments::Outcome::Run:
         break;
     }
     const QString& command = arguments.command;
+    if (printsResults(command) && !Output::usable())
+        return OutputFailed;
     const QStringList& args = arguments.args;
     if (command == "diff")
         return diff(args, arguments.options.quiet);
@@ -113,4 +117,22 @@ int main(int argc, char* argv[]) {
     if (command == "ports")
         return radio.ports();
     return radio.console();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (TerminalIo::prepareStandardStreams())
+        Output::markClosed();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("Quenlar Ardentix Configuration");
+    QCoreApplication::setOrganizationName("Quenlar");
+    QCoreApplication::setApplicationVersion(ARDENTIX_VERSION);
+
+    const int code = run(parseArguments(QCoreApplication::arguments()));
+    // Results that could not be written make a success none, whatever the command did.
+    if (!Output::failed())
+        return code;
+    Output::sayFailure();
+    return code == Done || code == FilesDiffer ? OutputFailed : code;
 }

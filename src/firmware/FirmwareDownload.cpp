@@ -65,7 +65,8 @@ bool FirmwareDownload::run(const QString& path, const QString& newVersion,
             if (stored)
                 prompts_.message("Radio programming was successful.", "Programmed OK",
                                  Prompts::Icon::Information);
-            else
+            // A stop asked for is no failure: the front end says where it left the radio.
+            else if (!stopped())
                 sayFailed();
         }
         // Interrupted, even while the verdict was shown (a Disconnect): the interruption has

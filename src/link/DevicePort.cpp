@@ -61,7 +61,7 @@ void DevicePort::setOpen(bool open) {
     const QString path = devicePath_(number_);
     if (path.isEmpty() || !PlatformDevice::exists(path))
         throw openFailureError(number_, path.isEmpty() ? "no device" : path, OpenFailure::Missing);
-    serial_.setPortName(path);
+    serial_.setPortName(PlatformDevice::realDevice(path));
     openPath_ = path;
     if (!serial_.open(QIODevice::ReadWrite)) {
         const auto error = serial_.error();

@@ -13,8 +13,11 @@ using DeviceHandle = decltype(std::declval<QSerialPort&>().handle());
 
 // Whether there is such a device: a device file on Unix, a COM port the system lists on Windows.
 bool exists(const QString& device);
+// The device a path reaches, its links resolved (/dev/serial/by-id/... is /dev/ttyUSB0): the
+// port is opened, and so locked, by it, so that two names of one device share one lock.
+QString realDevice(const QString& device);
 // Whether another running program has locked the device, as serial programs do with a lock
-// file in the system's lock folder.
+// file in the system's lock folder, under any of the device's names.
 bool lockedByAnother(const QString& device);
 // Whether this user may read and write the device.
 bool mayOpen(const QString& device);

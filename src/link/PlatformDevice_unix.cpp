@@ -17,20 +17,45 @@ bool exists(const QString& device) {
     return QFileInfo::exists(device);
 }
 
+QString realDevice(const QString& device) {
+    const QString real = QFileInfo(device).canonicalFilePath();
+    return real.isEmpty() ? device : real;
+}
+
+namespace {
+
+// The lock file names of a device: UUCP's, by its name alone (LCK..ttyUSB0), and the serial
+// component's, by its path below /dev (LCK..pts_2), which this program's own open takes.
+QStringList lockNames(const QString& real) {
+    QString below = real;
+    if (below.startsWith(QLatin1String("/dev/")))
+        below.remove(0, 5);
+    below.replace(u'/', u'_');
+    QStringList names{"LCK.." + QFileInfo(real).fileName()};
+    if (!names.contains("LCK.." + below))
+        names << "LCK.." + below;
+    return names;
+}
+
+bool heldByAnother(const QString& lockPath) {
+    QFile lock(lockPath);
+    if (!lock.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 pid = lock.readLine(32).trimmed().toLongLong();
+    return pid > 0 && pid != QCoreApplication::applicationPid() &&
+           (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+}
+
+} // namespace
+
 bool lockedByAnother(const QString& device) {
     static const char* const Folders[] = {"/var/lock",         "/etc/locks", "/var/spool/locks",
                                           "/var/spool/uucp",   "/tmp",       "/var/tmp",
                                           "/var/lock/lockdev", "/run/lock"};
-    const QString name = "LCK.." + QFileInfo(QFileInfo(device).canonicalFilePath()).fileName();
-    for (const char* folder : Folders) {
-        QFile lock(QString::fromLatin1(folder) + u'/' + name);
-        if (!lock.open(QIODevice::ReadOnly))
-            continue;
-        const qint64 pid = lock.readLine(32).trimmed().toLongLong();
-        if (pid > 0 && pid != QCoreApplication::applicationPid() &&
-            (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
-            return true;
-    }
+    for (const QString& name : lockNames(realDevice(device)))
+        for (const char* folder : Folders)
+            if (heldByAnother(QString::fromLatin1(folder) + u'/' + name))
+                return true;
     return false;
 }
 

@@ -13,6 +13,10 @@ bool exists(const QString& device) {
     return !QSerialPortInfo(device).isNull();
 }
 
+QString realDevice(const QString& device) {
+    return device;
+}
+
 bool lockedByAnother(const QString&) {
     return false;
 }

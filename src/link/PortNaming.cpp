@@ -1,5 +1,6 @@
 #include "PortNaming.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace PortNaming {
@@ -45,6 +46,13 @@ bool parse(Scheme scheme, const QString& text, Named& named) {
     else
         named = {0, trimmed};
     return true;
+}
+
+QString refusal(Scheme scheme, const QString& text) {
+    return QCoreApplication::translate("PortNaming", "'%1' names no serial port: give a port "
+                                                     "number from 1 up, or a device such as %2.")
+        .arg(text,
+             scheme == Scheme::Windows ? QStringLiteral("COM3") : QStringLiteral("/dev/ttyUSB0"));
 }
 
 } // namespace PortNaming

@@ -37,5 +37,7 @@ struct Named {
 };
 // Nothing valid when the text is empty, or a number that is not 1 or more.
 bool parse(Scheme scheme, const QString& text, Named& named);
+// What a command line says of a text parse() refuses: why it names no port, and what does.
+QString refusal(Scheme scheme, const QString& text);
 
 } // namespace PortNaming

@@ -21,8 +21,8 @@ QString openFailureText(int number, const QString& device, OpenFailure failure,
         return port + "permission denied. On Linux the user must be a member of the \"dialout\" "
                       "group: sudo usermod -aG dialout $USER, then log out and in again.";
     case OpenFailure::InUse:
-        return port + "the port is in use by another program. Close that program, or choose "
-                      "another port.";
+        return port + "the port is in use by another program. Close that program, or " +
+               otherPortAdvice + ".";
     case OpenFailure::Other:
         break;
     }

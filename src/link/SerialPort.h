@@ -27,8 +27,8 @@ private:
 
 // Why a port could not be opened, in words that name the port and tell the user what to do.
 enum class OpenFailure { Missing, PermissionDenied, InUse, Other };
-// How the user names another port, in the message of a device that is not there: the window's
-// menu by default, the command line's option for the command-line tool.
+// How the user names another port, in the message of a device that is not there or in use: the
+// window's menu by default, the command line's option for the command-line tool.
 void setOtherPortAdvice(const QString& advice);
 QString openFailureText(int number, const QString& device, OpenFailure failure,
                         const QString& systemReason = QString());

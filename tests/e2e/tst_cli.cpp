@@ -7,10 +7,47 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// A configuration file as a radio of release 3.2.0 takes it back.
+const QByteArray SiteFile = "Created by Quenlar Ardentix Configuration Software Version 2.3.3\r\n"
+                            "UNIT 14567\r\nOWN PUMP 4\r\nMODE M\r\nPWR 25\r\nBAUD 9600 8N1\r\n"
+                            "FEC OFF\r\nBUFF OFF\r\n";
+
+// A pseudo-terminal whose output is held, as a line whose far end said stop: what a program
+// writes to the device stays in the program, waiting to be sent.
+struct HeldLine {
+    HeldLine() {
+        controller = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (controller < 0 || ::grantpt(controller) != 0 || ::unlockpt(controller) != 0)
+            return;
+        device = QString::fromLocal8Bit(::ptsname(controller));
+        held = ::open(::ptsname(controller), O_RDWR | O_NOCTTY);
+        if (held < 0 || ::tcflow(held, TCOOFF) != 0)
+            device.clear();
+    }
+    ~HeldLine() {
+        if (held >= 0)
+            ::close(held);
+        if (controller >= 0)
+            ::close(controller);
+    }
+    int controller = -1;
+    int held = -1;
+    QString device;
+};
+
+} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -119,6 +156,9 @@ private slots:
         QTest::newRow("seconds and a half") << "rssi --seconds 1.5" << run << "";
         QTest::newRow("diff takes the radio's options") << "diff a b --port 3" << run << "";
         QTest::newRow("diff of one file") << "diff a" << usage << "diff needs FILE1 and FILE2";
+        QTest::newRow("port zero") << "read --port 0" << usage << "'0' names no serial port: give";
+        QTest::newRow("port below zero") << "read --port -3" << usage << "'-3' names no serial";
+        QTest::newRow("port simulated") << "read --port simulated" << run << "";
     }
     void argumentsUnderstood() {
         QFETCH(QString, line);
@@ -156,6 +196,13 @@ private slots:
             QCOMPARE(help.code, 0);
             QVERIFY(help.out.contains("--port"));
             QCOMPARE(run(program, {"--no-such-option"}).code, 2);
+            // A port number below 1 is no port at all, not the first one.
+            for (const QString& number : {QStringLiteral("0"), QStringLiteral("-3")}) {
+                const Run refused = run(program, {"--port", number, "read"});
+                QCOMPARE(refused.code, 2);
+                QVERIFY2(refused.err.contains("'" + number + "' names no serial port"),
+                         qPrintable(refused.err));
+            }
         }
         const Run help = cli({"--help"});
         QVERIFY(help.out.contains("130  interrupted"));
@@ -208,7 +255,8 @@ private slots:
         const Run restored = cli(
             {"--port", second.device, "--password", "ab12", "restore", file, "--only", "PWR,unit"});
         QCOMPARE(restored.code, 0);
-        QVERIFY2(restored.err.contains("2 settings programmed"), qPrintable(restored.err));
+        QVERIFY2(restored.err.contains("Settings programmed from " + file + " and verified: 2."),
+                 qPrintable(restored.err));
         const Run a = cli({"--quiet", "--port", first.device, "read"});
         const Run b = cli({"--quiet", "--port", second.device, "read"});
         QCOMPARE(a.code, 0);
@@ -361,6 +409,194 @@ private slots:
                  "ardentix-cli: " + path("nofile.s28") + " was rejected: there is no such file.\n");
     }
 
+    // The tool against the radio built into it, started with the options of Simulator/Options,
+    // as a shell runs it: $CLI is the tool, $FILE a file of the row's bytes, $OUT a path where
+    // nothing is yet. said and out are patterns standard error and standard output hold, unsaid
+    // one standard error must not hold; a command that fails leaves nothing at $OUT.
+    void againstTheBuiltInRadio_data() {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("unsaid");
+        QTest::addColumn<QString>("out");
+        const QString read = "\"$CLI\" --port simulated read";
+        const QString restore = "\"$CLI\" --port simulated restore \"$FILE\"";
+        const QByteArray tooLong = SiteFile + "OWN " + QByteArray(300, 'X') + "\r\n";
+        const QString notWritten = "could not be written to standard output: ";
+        QTest::newRow("results to a full disk") << "" << QByteArray() << read + " >/dev/full" << 11
+                                                << notWritten + "No space left on device\\.$"
+                                                << ""
+                                                << "";
+        QTest::newRow("results with standard output closed")
+            << "" << QByteArray() << read + " >&-" << 11 << notWritten + "it is closed\\.$"
+            << "Waking"
+            << "";
+        QTest::newRow("results whose reader went away")
+            << "" << QByteArray()
+            << "\"$CLI\" --port simulated rssi | head -1; exit ${PIPESTATUS[0]}" << 11
+            << notWritten + "Broken pipe\\.$"
+            << ""
+            << "^-?\\d+\\.\\d\t-\\d+\\n$";
+        QTest::newRow("restore from a file of no settings")
+            << "" << QByteArray("nothing a radio would say\r\n") << restore << 7
+            << "holds no radio settings\\.$"
+            << "Waking"
+            << "";
+        QTest::newRow("save into no folder")
+            << "" << QByteArray() << "\"$CLI\" --port simulated save /no-such-folder/x.txt" << 7
+            << "x\\.txt cannot be saved: there is no folder /no-such-folder\\.$"
+            << "Waking"
+            << "";
+        QTest::newRow("restore from a file with a line too long")
+            << "" << tooLong << restore << 7
+            << ", line 9: longer than 256 characters, which no setting is\\.\\n.* was not used: "
+               "mend or remove the lines named\\.$"
+            << "Waking"
+            << "";
+        QTest::newRow("diff of a file with a line too long")
+            << "" << tooLong << "\"$CLI\" diff \"$FILE\" \"$FILE\"" << 7
+            << ", line 9: longer than 256 characters"
+            << ""
+            << "";
+        QTest::newRow("one setting differs") << "" << SiteFile
+                                             << "sed 's/^PWR 25/PWR 20/' \"$FILE\" >\"$FILE.2\" && "
+                                                "\"$CLI\" diff \"$FILE\" \"$FILE.2\""
+                                             << 1 << "^Settings that differ: 1\\.$"
+                                             << "settings differ"
+                                             << "^pwr\tPWR 25\tPWR 20\\n$";
+        QTest::newRow("a wrong option of the simulated radio")
+            << "--mode R --bogus" << QByteArray() << read << 0
+            << "^The simulated radio's option '--bogus' \\(Simulator/Options\\) is wrong, and left "
+               "out: "
+            << ""
+            << "\\nmode\tR\\n";
+        QTest::newRow("read at the loader")
+            << "--loader" << QByteArray() << read << 4 << "the radio waits in its loader: run "
+            << ""
+            << "\\A\\z";
+        QTest::newRow("save at the loader")
+            << "--loader" << QByteArray() << "\"$CLI\" --port simulated save \"$OUT\"" << 4
+            << "the radio waits in its loader: run "
+            << ""
+            << "\\A\\z";
+        QTest::newRow("a setting the radio refuses")
+            << "" << QByteArray(SiteFile).replace("PWR 25", "PWR 99") << restore << 6
+            << "^ardentix-cli: Power Level \\(pwr\\) was not taken: the radio answered INVALID "
+               "ENTRY\\.$"
+            << "verified"
+            << "";
+        QTest::newRow("restore without the password")
+            << "--password ab12" << SiteFile << restore << 5
+            << "give the radio's password with --password-file FILE or in the environment's "
+               "ARDENTIX_PASSWORD\\.$"
+            << "with --password\\."
+            << "";
+        QTest::newRow("progress in a log")
+            << "" << SiteFile << restore << 0 << "^Reading 100%$.*^Verifying 100%$"
+            << "(^(Reading|Verifying) \\d+%\\n){6}"
+            << "";
+        QTest::newRow("a success is no error")
+            << "" << makeFirmware("3.3.0") << "\"$CLI\" --port simulated --yes upgrade \"$FILE\""
+            << 0 << "^Radio programming was successful\\.$"
+            << "ardentix-cli: Radio"
+            << "";
+        QTest::newRow("a radio that answers late")
+            << "--latency 2500" << QByteArray() << read << 4
+            << "Check the radio's power and cable, then run the command again"
+            << "reconnect"
+            << "";
+        QTest::newRow("console logs in first")
+            << "--password ab12" << QByteArray()
+            << "printf 'pwr 20\\n' | \"$CLI\" --port simulated --password ab12 console" << 0
+            << "^Waking the radio on simulated \\.\\.\\.$"
+            << ""
+            << "pwr 20\\r\\nPROGRAMMED OK";
+        QTest::newRow("console with a wrong password")
+            << "--password ab12" << QByteArray()
+            << "\"$CLI\" --port simulated --password zz99 console </dev/null" << 5
+            << "the radio refused the password\\.$"
+            << "Connected"
+            << "\\A\\z";
+        QTest::newRow("console at the loader")
+            << "--loader" << QByteArray() << "printf '\\n' | \"$CLI\" --port simulated console" << 0
+            << "^Waking the radio on simulated \\.\\.\\.$.*the radio waits in its loader"
+            << ""
+            << "LOADER>";
+    }
+    void againstTheBuiltInRadio() {
+        QFETCH(QString, options);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, line);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QFETCH(QString, unsaid);
+        QFETCH(QString, out);
+        QSettings settings(home_.filePath("config/Quenlar/Quenlar Ardentix Configuration.conf"),
+                           QSettings::IniFormat);
+        settings.setValue("Simulator/Options", options);
+        settings.sync();
+        QFile bytes(path("row.txt"));
+        QVERIFY(bytes.open(QIODevice::WriteOnly));
+        bytes.write(file);
+        bytes.close();
+        QFile::remove(path("row-out.txt"));
+        const Run ran =
+            run("bash", {"-c", line}, {}, 120000,
+                {{"CLI", CLI_PATH}, {"FILE", bytes.fileName()}, {"OUT", path("row-out.txt")}});
+        settings.remove("Simulator/Options");
+        settings.sync();
+        const auto holds = [](const QString& text, const QString& pattern) {
+            return QRegularExpression(pattern, QRegularExpression::MultilineOption |
+                                                   QRegularExpression::DotMatchesEverythingOption)
+                .match(text)
+                .hasMatch();
+        };
+        QVERIFY2(ran.code == code, qPrintable(QString::number(ran.code) + ": " + ran.err));
+        QVERIFY2(holds(ran.err, said), qPrintable(ran.err));
+        QVERIFY2(unsaid.isEmpty() || !holds(ran.err, unsaid), qPrintable(ran.err));
+        QVERIFY2(holds(ran.out, out), qPrintable(ran.out));
+        if (code != 0)
+            QVERIFY(!QFile::exists(path("row-out.txt")));
+    }
+
+    // One lock a device, whatever name it is opened by: a console on a link to the device keeps
+    // a read of the device itself out. A report whose reader went away (`| head -1`) ends the
+    // radio's report and leaves no lock behind.
+    void oneLockADevice() {
+        Radio radio({"--link", path("radio-link")}, false);
+        QVERIFY(!radio.device.isEmpty());
+        QProcess console;
+        console.setProcessEnvironment(environment());
+        console.start(CLI_PATH, {"--port", path("radio-link"), "console"});
+        QVERIFY(console.waitForStarted());
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += console.readAllStandardError()).contains("Connected"),
+                                 20000);
+        const Run refused = cli({"--port", radio.device, "read"});
+        console.closeWriteChannel();
+        QVERIFY(console.waitForFinished(20000));
+        QCOMPARE(refused.code, 3);
+        QVERIFY2(refused.err.contains("the port is in use by another program. Close that "
+                                      "program, or name another port with --port."),
+                 qPrintable(refused.err));
+
+        const Run piped =
+            run("bash", {"-c", "\"$CLI\" --port \"$PORT\" rssi | head -1; exit ${PIPESTATUS[0]}"},
+                {}, 120000, {{"CLI", CLI_PATH}, {"PORT", radio.device}});
+        QCOMPARE(piped.code, 11);
+        // The carriage return that ends the report is heard as an empty line.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            radio.heard("rssi") &&
+                radio.received.mid(radio.received.lastIndexOf("rx: rssi\n")).contains("\nrx: \n"),
+            20000);
+        const QString lock = "LCK.." + radio.device.mid(5).replace(u'/', u'_');
+        for (const char* folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                                   "/tmp", "/run/lock"})
+            QVERIFY2(!QFile::exists(QString(folder) + u'/' + lock), folder);
+    }
+
     // A file that fails the firmware checks is refused whatever --yes says, before any radio
     // is asked anything: one without its header, one cut short, one with a garbled record.
     void firmwareChecksAreNotQuestions_data() {
@@ -451,25 +687,39 @@ private slots:
 
     // The window ends within seconds of SIGTERM, SIGHUP (its terminal closed) or SIGINT, with
     // nobody to answer: the port's device is missing, so the logout at quit fails, and that is
-    // said on standard error rather than in a box nobody closes.
+    // said on standard error rather than in a box nobody closes. A quit that cannot finish in
+    // time (its logout held on a line that sends nothing) is ended, with 128 + the signal.
+    void theWindowEndsAtASignal_data() {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+        QTest::newRow("SIGINT") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM, the quit held up") << int(SIGTERM) << true;
+        QTest::newRow("SIGHUP, the quit held up") << int(SIGHUP) << true;
+    }
     void theWindowEndsAtASignal() {
-        for (const int number : {SIGTERM, SIGHUP, SIGINT}) {
-            QProcess window;
-            QProcessEnvironment env = environment();
-            env.insert("QT_QPA_PLATFORM", "offscreen");
-            window.setProcessEnvironment(env);
-            window.start(GUI_PATH, {"--port", path("unplugged")});
-            QVERIFY(window.waitForStarted());
-            // Up once it catches the signal: its handler is set after the splash.
-            QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(window.processId(), number), 20000);
-            ::kill(pid_t(window.processId()), number);
-            QVERIFY2(window.waitForFinished(10000), "still running 10 s after the signal");
-            // Ended by its own quit, not by the bound that ends a quit that hangs (128 + n).
-            QCOMPARE(window.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(window.exitCode(), 0);
-            QVERIFY(QString::fromLocal8Bit(window.readAllStandardError())
-                        .contains("You may not have logged out completely"));
-        }
+        QFETCH(int, number);
+        QFETCH(bool, held);
+        const HeldLine line;
+        QVERIFY(!held || !line.device.isEmpty());
+        QProcess window;
+        QProcessEnvironment env = environment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        window.setProcessEnvironment(env);
+        window.start(GUI_PATH, {"--port", held ? line.device : path("unplugged")});
+        QVERIFY(window.waitForStarted());
+        // Up once it catches the signal: its handler is set after the splash.
+        QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(window.processId(), number), 20000);
+        ::kill(pid_t(window.processId()), number);
+        QVERIFY2(window.waitForFinished(10000), "still running 10 s after the signal");
+        // Ended by its own quit, or by the bound that ends a quit that hangs (128 + n).
+        QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+        const QString err = QString::fromLocal8Bit(window.readAllStandardError());
+        QCOMPARE(window.exitCode(), held ? 128 + number : 0);
+        QVERIFY2(err.contains(held ? "the quit did not finish; ending now."
+                                   : "You may not have logged out completely"),
+                 qPrintable(err));
     }
 
     void signalStrengthForSomeSeconds() {

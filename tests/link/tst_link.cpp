@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(h.message(),
                  QString("The selected COM port is not available. Please select another port.\r\r"
                          "Com1 (simulated radio): the port is in use by another program. Close "
-                         "that program, or choose another port."));
+                         "that program, or choose another port (CommPort, Setup...)."));
         QCOMPARE(h.prompts.messages()[0].caption, QString("Error"));
         QCOMPARE(h.prompts.messages()[0].icon, Prompts::Icon::Exclamation);
         QVERIFY(h.window->link().connectFailed);
