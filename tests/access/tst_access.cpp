@@ -168,6 +168,13 @@ private slots:
         h.connectAndRead();
         QPointer<LoginDialog> dialog = openLogin(h);
         QVERIFY(!h.radio.echo());
+        // While the password is typed the tick leaves the link alone, whatever it has due.
+        const QStringList before = h.commands();
+        h.window->state().refreshRequest = true;
+        h.clock.advance(300000);
+        h.window->onTick();
+        QCOMPARE(h.commands(), before);
+        h.window->state().refreshRequest = false;
         dialog->cmdCancel->click();
         QVERIFY(h.radio.echo());
         QVERIFY(!dialog || !dialog->isVisible());

@@ -1,5 +1,7 @@
 #include "Harness.h"
 #include "SmallDisk.h"
+#include "core/LinkGate.h"
+#include "core/QtPrompts.h"
 #include "link/TerminalFilter.h"
 
 #include <QAction>
@@ -7,8 +9,12 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TestTerminal : public QObject {
     Q_OBJECT
@@ -174,6 +180,39 @@ private slots:
         QVERIFY(!h.window->terminal().log().isOpen());
         QCOMPARE(h.prompts.messages().last().icon, Prompts::Icon::Exclamation);
         QVERIFY(h.window->controls().mnuOpenLog->isEnabled());
+    }
+
+    // A log's file question, ended by an interruption while its "create the file?" box is up,
+    // ends there: the file dialog does not come back to ask again.
+    void fileQuestionEndedByAnInterruptionAsksNoMore() {
+        LinkGate gate;
+        QtPrompts shown;
+        Prompts asked = shown.onGate(gate);
+        QTemporaryDir dir;
+        int fileDialogs = 0;
+        QWidget* seen = nullptr;
+        QTimer watch;
+        watch.setInterval(10);
+        connect(&watch, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal == seen)
+                return;
+            seen = modal;
+            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                // The first time a new log is chosen; shown again, it is only closed.
+                if (++fileDialogs > 1)
+                    return files->reject();
+                files->selectFile(dir.filePath("new.log"));
+                static_cast<QDialog*>(files)->accept();
+            } else if (qobject_cast<QMessageBox*>(modal)) {
+                gate.cancel();
+            }
+        });
+        watch.start();
+        QCOMPARE(asked.openFile("Open a Communications Log File", "Log Files (*.LOG)|*.log",
+                                QString(), true),
+                 QString());
+        QCOMPARE(fileDialogs, 1);
     }
 
     // Arrivals shown together read as they do shown one by one: a backspace at an arrival's

@@ -3,9 +3,11 @@
 #include "FaultControl.h"
 #include "PtyRadio.h"
 #endif
+#include "BuiltInRadio.h"
 #include "RadioConsole.h"
 #include "RadioParameters.h"
 #include "SRecord.h"
+#include "core/Clock.h"
 
 #include <QTest>
 
@@ -32,6 +34,26 @@ RadioConsole radioWith(const QString& firmware, QChar mode, const QString& passw
 class TestRadioSim : public QObject {
     Q_OBJECT
 private slots:
+    // A port closed while a reply is on its way drops it: nothing of one session arrives in the
+    // next, which gets its own answers.
+    void closedPortDropsWhatWasOnTheWay() {
+        ManualClock clock;
+        BuiltInRadio radio(RadioOptions{}, clock);
+        const std::unique_ptr<SimulatedPort> port = radio.port();
+        port->setOpen(true);
+        port->write("ver\r");
+        port->setOpen(false);
+        port->setOpen(true);
+        const auto pass = [&clock] {
+            clock.advance(5000);
+            QCoreApplication::processEvents();
+        };
+        pass();
+        QCOMPARE(port->readAll(), QByteArray());
+        port->write("ver\r");
+        pass();
+        QVERIFY(port->readAll().contains("ver"));
+    }
     void echoPromptAndBareLines() {
         RadioConsole radio;
         QCOMPARE(radio.receive("\x1b\r\n"), QByteArray("\r\n>"));
