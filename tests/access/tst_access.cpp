@@ -235,6 +235,16 @@ private slots:
         QVERIFY(dialog->isVisible());
         QVERIFY(!h.commands().join(' ').contains("k7q2"));
 
+        // Empty, the command alone would remove the radio's password: nothing is sent.
+        dialog->Pass1->clear();
+        dialog->Pass2->clear();
+        dialog->OKButton->click();
+        QCOMPARE(h.message(), QString("Please enter a password of one to four characters."));
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!h.commands().join(' ').contains("k7q2"));
+        QVERIFY(!h.pane().contains("NEW PASSWORD ACCEPTED"));
+
+        dialog->Pass1->setText("ab12");
         dialog->Pass2->setText("ab12");
         dialog->OKButton->click();
         QVERIFY(h.commands().contains("k7q2 ab12"));
