@@ -60,7 +60,12 @@ bool sayRefusedLines(const QString& path, const ConfigFormat::Loaded& loaded) {
         fail(QCoreApplication::translate(
                  "ConfigFile", "%1, line %2: longer than %3 characters, which no setting is.")
                  .arg(path, QString::number(line), QString::number(ConfigFormat::LongestLine)));
-    return !loaded.tooLong.isEmpty();
+    for (const int line : loaded.garbled)
+        fail(QCoreApplication::translate("ConfigFile",
+                                         "%1, line %2: holds characters no radio sends (line "
+                                         "noise saved with a reply, or a damaged file).")
+                 .arg(path, QString::number(line)));
+    return !loaded.tooLong.isEmpty() || !loaded.garbled.isEmpty();
 }
 
 bool maySave(const QString& path) {

@@ -224,9 +224,9 @@ ConfigSession::Step ConfigSession::sendStep(const QString& command) {
 // no value, and the setting is named.
 std::optional<QString> ConfigSession::ask(const QString& word) {
     for (int attempt = 0; attempt < GarbledAttempts; ++attempt) {
-        const std::optional<QString> reply = askOnce(word);
-        if (!reply || ConsoleText::isRadioText(*reply))
-            return reply;
+        const Answer answer = askOnce(word);
+        if (!answer.garbled)
+            return answer.reply;
         if (console_.interrupted())
             return std::nullopt;
     }
@@ -234,24 +234,32 @@ std::optional<QString> ConfigSession::ask(const QString& word) {
     return std::nullopt;
 }
 
-std::optional<QString> ConfigSession::askOnce(const QString& word) {
+ConfigSession::Answer ConfigSession::askOnce(const QString& word) {
     switch (sendStep(word)) {
     case Step::Sent:
         break;
     case Step::PortClosed:
         prompts_.message("Error: Port is not open", "Error", Prompts::Icon::Critical);
-        return std::nullopt;
+        return {};
     case Step::NoAnswer:
         consoleFailed();
-        return std::nullopt;
+        return {};
     case Step::Interrupted:
-        return std::nullopt;
+        return {};
     }
+    // A prompt after bytes no radio sends, the echo garbled among them, is not waited out.
+    const auto garbledPrompt = [this] {
+        return console_.buffer().contains(u'>') && !ConsoleText::isRadioText(console_.buffer());
+    };
     const bool answered = console_.waitUntil(
-        [&] { return fromEcho(console_.buffer(), word).contains(u'>'); }, QuerySeconds, word);
+        [&] { return fromEcho(console_.buffer(), word).contains(u'>') || garbledPrompt(); },
+        QuerySeconds, word);
     if (!answered)
-        return std::nullopt;
-    return ConsoleText::replyCut(fromEcho(console_.buffer(), word), word, state_.setupMode);
+        return {};
+    const QString received = fromEcho(console_.buffer(), word);
+    const std::optional<QString> reply = ConsoleText::replyCut(received, word, state_.setupMode);
+    return {reply,
+            reply ? !ConsoleText::isCleanReply(received, word, state_.setupMode) : garbledPrompt()};
 }
 
 std::optional<QString> ConfigSession::answerTo(const QString& command, const QString& label) {

@@ -97,7 +97,11 @@ private:
     // One query: the reply cut when the echo and the prompt arrived in time, asked again while
     // the line garbles it.
     std::optional<QString> ask(const QString& word);
-    std::optional<QString> askOnce(const QString& word);
+    struct Answer {
+        std::optional<QString> reply;
+        bool garbled = false; // the line put bytes no radio sends into it, or into its echo
+    };
+    Answer askOnce(const QString& word);
     // The radio's words to a command just sent, once its prompt follows the echo.
     std::optional<QString> answerTo(const QString& command, const QString& label);
 

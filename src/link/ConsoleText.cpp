@@ -25,6 +25,16 @@ bool isRadioText(QStringView text) {
     });
 }
 
+bool isCleanReply(const QString& buffer, const QString& word, bool setupMode) {
+    const std::optional<QString> reply = replyCut(buffer, word, setupMode);
+    if (!reply)
+        return false;
+    const qsizetype start = buffer.indexOf(word, 0, Qt::CaseInsensitive) + word.size();
+    const QLatin1String lineEnd("\r\n");
+    return buffer.mid(start, 2) == lineEnd && buffer.mid(start + 2 + reply->size(), 2) == lineEnd &&
+           isRadioText(*reply);
+}
+
 QString hexToBits(const QString& hex) {
     QString bits;
     for (const QChar c : hex) {

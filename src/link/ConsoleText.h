@@ -14,6 +14,10 @@ std::optional<QString> replyCut(const QString& buffer, const QString& word, bool
 // line taken from one) that holds any other character was garbled on the way, and is no value
 // to save, program or print.
 bool isRadioText(QStringView text);
+// The cut of a reply as a radio frames it: radio text, with the CR LF after the echoed word and
+// before the prompt where the cut skips them. A stray character there would slip past the cut
+// and leave a line break in the value.
+bool isCleanReply(const QString& buffer, const QString& word, bool setupMode);
 
 // The firmware version number of a five-character release text ("3.2.0" gives 320), or
 // nothing when its characters 1, 3 and 5 are not digits.

@@ -460,6 +460,36 @@ private slots:
             << ", line 9: longer than 256 characters"
             << ""
             << "";
+        // A NUL in a line would be read as "PWR 2" and sent as "PWR 20".
+        const QByteArray withNul =
+            QByteArray(SiteFile).replace("PWR 25", QByteArray("PWR 2") + '\0' + '0');
+        const QString nulRefused = ", line 5: holds characters no radio sends";
+        QTest::newRow("restore from a file with a NUL")
+            << "" << withNul << restore << 7 << nulRefused + ".*\\n.* was not used: mend or remove"
+            << "Waking"
+            << "";
+        QTest::newRow("diff of a file with a NUL")
+            << "" << withNul << "\"$CLI\" diff \"$FILE\" \"$FILE\"" << 7 << nulRefused << ""
+            << "";
+        // Through light noise the garbled replies are asked again; through heavy noise one is
+        // garbled each time, named, and nothing is printed or saved.
+        const QString namedGarbled =
+            "^ardentix-cli: the radio's answer to \\w+ came garbled on the "
+            "line, 3 times: check the cable and its connectors\\.$";
+        QTest::newRow("a read through light noise")
+            << "--noise 2" << QByteArray() << read << 0 << ""
+            << "garbled"
+            << "\\A(\\w+\\t[ -~]*\\n){35}\\z";
+        QTest::newRow("a read through heavy noise")
+            << "--noise 10" << QByteArray() << read << 4 << namedGarbled << ""
+            << "\\A\\z";
+        QTest::newRow("results as JSON through heavy noise")
+            << "--noise 10" << QByteArray() << read + " --json" << 4 << namedGarbled << ""
+            << "\\A\\z";
+        QTest::newRow("a save through heavy noise")
+            << "--noise 10" << QByteArray() << "\"$CLI\" --port simulated save \"$OUT\"" << 4
+            << namedGarbled << ""
+            << "\\A\\z";
         QTest::newRow("one setting differs") << "" << SiteFile
                                              << "sed 's/^PWR 25/PWR 20/' \"$FILE\" >\"$FILE.2\" && "
                                                 "\"$CLI\" diff \"$FILE\" \"$FILE.2\""

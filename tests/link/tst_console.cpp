@@ -57,6 +57,32 @@ private slots:
         QCOMPARE(ConsoleText::isRadioText(text), radio);
     }
 
+    // A stray character where the cut skips the line ends would pass the cut as a line break.
+    void cleanRepliesAreFramedByLineEnds_data() {
+        QTest::addColumn<QString>("buffer");
+        QTest::addColumn<bool>("setup");
+        QTest::addColumn<bool>("clean");
+        const QString stray(QChar(0xab));
+        QTest::newRow("one line") << " sleep\r\nSLEEP OFF\r\n>" << false << true;
+        QTest::newRow("two lines") << " sleep\r\nSLEEP OFF\r\nLPM 0\r\n>" << false << true;
+        QTest::newRow("in setup mode") << " sleep\r\nSLEEP OFF\r\nSETUP>" << true << true;
+        QTest::newRow("stray after the echo")
+            << " sleep" + stray + "\r\nSLEEP OFF\r\n>" << false << false;
+        QTest::newRow("stray inside the echo's line end")
+            << " sleep\r" + stray + "\nSLEEP OFF\r\n>" << false << false;
+        QTest::newRow("stray in the value")
+            << " sleep\r\nSLEEP" + stray + " OFF\r\n>" << false << false;
+        QTest::newRow("stray before the prompt")
+            << " sleep\r\nSLEEP OFF\r\n" + stray + ">" << false << false;
+        QTest::newRow("no prompt") << " sleep\r\nSLEEP OFF\r\n" << false << false;
+    }
+    void cleanRepliesAreFramedByLineEnds() {
+        QFETCH(QString, buffer);
+        QFETCH(bool, setup);
+        QFETCH(bool, clean);
+        QCOMPARE(ConsoleText::isCleanReply(buffer, "sleep", setup), clean);
+    }
+
     void hexAndBitConversions() {
         QCOMPARE(hexToBits("A5"), QString("10100101"));
         QCOMPARE(hexToBits("0f"), QString("00001111"));
