@@ -199,8 +199,7 @@ struct Session {
         control = dir.filePath("faults");
         settings = std::make_unique<QSettings>(dir.filePath("s.ini"), QSettings::IniFormat);
         if (builtIn) {
-            auto* inBuilt =
-                new InBuiltRadio(options, clock, [this] { return port->settings(); });
+            auto* inBuilt = new InBuiltRadio(options, clock, [this] { return port->settings(); });
             radio.reset(inBuilt);
             settings->setValue("Properties/CommPort", PortNames::BuiltInRadio);
             portMaker = [this, inBuilt] {
@@ -208,7 +207,9 @@ struct Session {
             };
         } else {
             radio = std::make_unique<SimRadio>(link, control, options);
-            portMaker = [this] { return std::make_unique<DevicePort>([this](int) { return link; }); };
+            portMaker = [this] {
+                return std::make_unique<DevicePort>([this](int) { return link; });
+            };
         }
         port = portMaker();
         window = std::make_unique<MainWindow>(*port, prompts, clock, *settings);
@@ -496,6 +497,9 @@ constexpr int Either = -1;
 #define ENDED "Status: The read was ended: the radio gave no answer to three settings in a row.*"
 #define SILENT "Status: The radio did not answer\\..*"
 #define NOT_SAVED "The configuration file was not saved \\(the radio did not answer when asked.*"
+#define NOT_SAVED_GARBLED                                                                          \
+    "The configuration file was not saved \\(the radio's answer to \\w+ came garbled on the "      \
+    "line, 3 times.*"
 #define STOPPED "The radio stopped answering: 4 of 7 settings were sent, the rest were not\\..*"
 #define NO_PASSWORD "The radio did not answer the password\\..*"
 #define SETUP_ASKED "Setup mode is intended for bench testing only\\..*"
@@ -543,8 +547,9 @@ const Cell Cells[] = {
     // The late answer to one question may come in time to pass for the prompt of the next.
     {"store and restore save", Fault::Late, "(" COMM "|" NOT_SAVED ")", Either, "Status: .*",
      "(frmRestore|)", "old file"},
-    {"store and restore save", Fault::Noise, "(" NOT_SAVED "|)", 1, "Status: ", "(frmRestore|)",
-     "(old file|saved)"},
+    // A reply garbled three times is named, and saves nothing.
+    {"store and restore save", Fault::Noise, "(" NOT_SAVED "|" NOT_SAVED_GARBLED "|)", 1,
+     "Status: ", "(frmRestore|)", "(old file|saved)"},
     {"store and restore save", Fault::CutLine, COMM, 0, "Status: ", "", "old file"},
     {"store and restore save", Fault::Vanish, NO_PORT, 0, "Status: ", "", "old file"},
     {"store and restore save", Fault::ComeBack, NO_PORT, 0, "Status: ", "", "old file"},
