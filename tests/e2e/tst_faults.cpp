@@ -705,12 +705,21 @@ class TestFaults : public QObject {
             s.window->link().connectAction();
         }
         QVERIFY2(s.port->isOpen(), "the link could not be opened again");
-        // An upgrade cut short leaves the radio in its loader: the next one brings it back.
+        // An upgrade cut short leaves the radio in its loader: the next one brings it back. A
+        // loaded machine may make the loader miss a time-out, so the user may try once more, as
+        // the failure's message says.
         if (s.prompts.lastMessage().startsWith("ERROR - This radio needs software!")) {
-            s.prompts.files = {s.dir.filePath("fw.s28")};
-            s.prompts.answers = {Prompts::Yes};
-            s.window->upgradeFirmware();
-            QCOMPARE(s.prompts.lastMessage(), QString("Radio programming was successful."));
+            const QString programmed = QStringLiteral("Radio programming was successful.");
+            for (int attempt = 0; attempt < 2 && s.prompts.lastMessage() != programmed; ++attempt) {
+                if (!s.port->isOpen())
+                    s.window->link().connectAction();
+                s.prompts.files = {s.dir.filePath("fw.s28")};
+                s.prompts.answers = {Prompts::Yes};
+                s.window->upgradeFirmware();
+            }
+            QVERIFY2(s.prompts.lastMessage() == programmed,
+                     qPrintable(s.prompts.lastMessage() + "\nThe radio heard:\n" +
+                                s.radio->output().right(1500)));
         }
         // Refresh clicked: the next tick reads the radio afresh. A loaded machine may make one
         // answer miss its time-out, so the user may click once more.
