@@ -2,6 +2,7 @@
 #include "ChosenPort.h"
 #include "RadioOptionsText.h"
 #include "app/MainWindow.h"
+#include "app/ParentConsole.h"
 #include "app/SplashWindow.h"
 #include "core/Clock.h"
 #include "core/QtPrompts.h"
@@ -39,7 +40,10 @@ StartOptions parseCommandLine(int argc, char* argv[]) {
     const QCommandLineOption port(
         "port", "The radio's serial port: a device (/dev/ttyUSB0) or a port number.", "DEVICE|N");
     parser.addOption(port);
-    if (!parser.parse(QCoreApplication::arguments())) {
+    // "/?" is how Windows users ask a program for its help.
+    QStringList words = QCoreApplication::arguments();
+    std::replace(words.begin(), words.end(), QStringLiteral("/?"), QStringLiteral("--help"));
+    if (!parser.parse(words)) {
         std::fprintf(stderr, "ardentix: %s\nTry 'ardentix --help'.\n",
                      qPrintable(parser.errorText()));
         return {2, {}};
@@ -77,9 +81,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName("Quenlar Ardentix Configuration");
     QCoreApplication::setOrganizationName("Quenlar");
     QCoreApplication::setApplicationVersion(ARDENTIX_VERSION);
+    ParentConsole::attach();
     const StartOptions options = parseCommandLine(argc, argv);
     if (options.exitCode)
         return *options.exitCode;
+    ParentConsole::release();
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName("com.quenlar.Ardentix");
@@ -101,6 +107,7 @@ int main(int argc, char* argv[]) {
     BuiltInRadio builtInRadio(RadioOptionsText::builtInOptions(*settings), clock);
     ChosenPort port(devicePath, builtInRadio);
     QtPrompts prompts;
+    prompts.keepFoldersIn(*settings);
 
     SplashWindow splash(SplashWindow::StartUp);
     splash.exec();

@@ -34,7 +34,9 @@ const char* const TabCaptions[] = {"Radio Information",
                                    "Network Settings 2...",
                                    "Store & Forward Settings...",
                                    "Network Wide Diagnostic Settings..."};
-const char* const FileFilter = "TEXT Files (*.txt)|*.txt|All Files (*.*)|*.*";
+// The files saved here end in .CFG: they come first, beside the text files of the same form.
+const char* const FileFilter = "Configuration Files (*.CFG;*.txt)|*.CFG;*.txt|"
+                               "TEXT Files (*.txt)|*.txt|All Files (*.*)|*.*";
 const QStringList MasterRows = {"buff", "fec", "hoptime", "repeat", "retry", "skip", "saf"};
 
 } // namespace

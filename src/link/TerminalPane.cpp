@@ -1,6 +1,7 @@
 #include "TerminalPane.h"
 
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -9,6 +10,13 @@
 TerminalPane::TerminalPane(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName("txtTerm");
     setToolTip("Terminal Window to radio.");
+    // A console is read in columns: the radio lines up its menus and tables with blanks.
+    // Fixed pitch asked for as well: where the system's fixed family is missing, the matcher
+    // then takes another fixed one rather than the default proportional font.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setFixedPitch(true);
+    setFont(fixed);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setUndoRedoEnabled(false);
     showTimer_.setSingleShot(true);
