@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "GuideWindow.h"
 #include "PreferencesDialog.h"
 #include "PropertiesDialog.h"
 #include "SplashWindow.h"
@@ -170,8 +171,12 @@ void MainWindow::buildMenus() {
     controls_.mnuConfigRestore =
         menuItem(special, "mnuConfigRestore", "Open Configuration Store/&Restore Window...", false);
 
-    QAction* about = menuBar()->addAction("&About");
-    about->setObjectName("mnuAbout");
+    // The guides and About under Help, where both systems keep them.
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    QAction* userGuide = menuItem(help, "mnuUserGuide", tr("&User's Guide"));
+    QAction* cliGuide = menuItem(help, "mnuCliGuide", tr("&Command Line Guide"));
+    help->addSeparator();
+    QAction* about = menuItem(help, "mnuAbout", tr("&About"));
 
     connect(controls_.mnuOpenLog, &QAction::triggered, this, [this] { terminal_->openLog(); });
     connect(controls_.mnuCloseLog, &QAction::triggered, this, [this] { terminal_->closeLog(); });
@@ -196,6 +201,8 @@ void MainWindow::buildMenus() {
             [this] { onLink("setup", [this] { enterSetupMode(); }); });
     connect(controls_.mnuConfigRestore, &QAction::triggered, this,
             &MainWindow::requestConfigRestore);
+    connect(userGuide, &QAction::triggered, this, [this] { showGuide("user-guide.md"); });
+    connect(cliGuide, &QAction::triggered, this, [this] { showGuide("command-line.md"); });
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
@@ -670,6 +677,18 @@ void MainWindow::showAbout() {
     auto* about = new AboutDialog(this);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->open();
+}
+
+void MainWindow::showGuide(const QString& fileName) {
+    const QString path = GuideWindow::installedPath(fileName);
+    if (path.isEmpty()) {
+        prompts_.message(tr("The guide %1 is not installed; it was looked for in:\n%2")
+                             .arg(fileName, GuideWindow::folders().join(u'\n')),
+                         Prompts::applicationTitle(), Prompts::Icon::Exclamation);
+        return;
+    }
+    auto* guide = new GuideWindow(path, this);
+    guide->show();
 }
 
 void MainWindow::showHelp(const QString& fieldName) {

@@ -80,6 +80,8 @@ public slots:
     // SIGTERM, SIGHUP and SIGINT: the window closes as File, Exit closes it, asking nothing.
     void quitBySignal();
     void showAbout();
+    // A guide shipped with the program, in a window of its own beside this one.
+    void showGuide(const QString& fileName);
     void showHelp(const QString& fieldName);
     void openPreferences();
     // The port properties dialog; once it closes after a change, a read on the open port or

@@ -1,6 +1,7 @@
 #include "Harness.h"
 #include "access/LoginDialog.h"
 #include "access/PasswordDialog.h"
+#include "app/GuideWindow.h"
 #include "app/PreferencesDialog.h"
 #include "app/PropertiesDialog.h"
 #include "app/SplashWindow.h"
@@ -29,6 +30,7 @@
 #include <QGraphicsTextItem>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
@@ -39,6 +41,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -689,6 +692,39 @@ private slots:
         h.settings->setValue("Window/Geometry", moved.saveGeometry());
         MainWindow restored(h.port, h.prompts, h.clock, *h.settings);
         QVERIFY(QGuiApplication::screenAt(restored.geometry().center()));
+    }
+
+    // The guides shipped beside the program open from Help, beside About; one that is missing
+    // is named with the folders it was looked for in.
+    void helpMenuOpensTheGuidesAndAbout() {
+        Harness h;
+        QMenu* help = nullptr;
+        for (QAction* item : h.window->menuBar()->actions())
+            if (item->text() == "&Help")
+                help = item->menu();
+        QVERIFY(help);
+        QStringList items;
+        for (QAction* item : help->actions())
+            items << item->objectName();
+        QCOMPARE(items, QStringList({"mnuUserGuide", "mnuCliGuide", "", "mnuAbout"}));
+        for (const auto& [name, heading] :
+             {std::pair("mnuUserGuide", "User's guide"),
+              std::pair("mnuCliGuide", "From a shell: ardentix-cli")}) {
+            action(h, name)->trigger();
+            QPointer<GuideWindow> guide = h.window->findChild<GuideWindow*>();
+            QVERIFY2(guide && guide->isVisible(), name);
+            QCOMPARE(guide->windowTitle(), QString(heading) + " - Quenlar Ardentix Configuration");
+            auto* text = guide->findChild<QTextBrowser*>("GuideText");
+            QVERIFY(text->toPlainText().size() > 1000);
+            // A link to another guide is followed in place.
+            text->setSource(QUrl("simulated-radio.md"));
+            QVERIFY(guide->windowTitle().startsWith("The simulated radio"));
+            guide->close();
+            QTRY_VERIFY(!guide);
+        }
+        QVERIFY(h.prompts.messages().isEmpty());
+        h.window->showGuide("no-such-guide.md");
+        QVERIFY(h.prompts.lastMessage().contains("no-such-guide.md is not installed"));
     }
 
     void aboutIsADialogThatCloses() {
