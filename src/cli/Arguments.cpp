@@ -1,6 +1,7 @@
 #include "Arguments.h"
 
 #include "config/ConfigFormat.h"
+#include "core/QuitSignals.h"
 #include "link/PortNaming.h"
 
 #include <QCommandLineParser>
@@ -20,8 +21,9 @@ const char* const ExitStatus = R"(Exit status:
   9    firmware transfer failed
   10   declined: a question was answered no, or needs --yes without a terminal
   11   the results could not be written to standard output (full, closed, its reader ended)
-  130  interrupted (SIGINT, SIGTERM): stopped as the window's Cancel stops, the line left at
-       19200 baud; an upgrade stopped before the erase leaves the radio as it was
+  130  interrupted (%1): stopped as the window's Cancel stops,
+       the line left at 19200 baud; an upgrade stopped before the erase leaves the radio as it
+       was
 )";
 
 // A command: the arguments it takes, the options that are its own, and what it does.
@@ -94,7 +96,7 @@ QString helpText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     const qsizetype lineEnd = text.indexOf(u'\n');
     text.replace(0, lineEnd, QStringLiteral("Usage: ardentix-cli [options] COMMAND [ARGUMENTS]"));
-    return text + "\n" + commandSummary() + "\n" + ExitStatus;
+    return text + "\n" + commandSummary() + "\n" + QString(ExitStatus).arg(QuitSignals::named());
 }
 
 QString commandHelp(const Command& command) {
@@ -116,7 +118,11 @@ QString commandSummary() {
     return text;
 }
 
-Arguments parseArguments(const QStringList& commandLine) {
+Arguments parseArguments(const QStringList& given) {
+    // "/?" is how Windows users ask a program for its help.
+    QStringList commandLine = given;
+    std::replace(commandLine.begin(), commandLine.end(), QStringLiteral("/?"),
+                 QStringLiteral("--help"));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Reads, saves, restores and upgrades Quenlar Ardentix radios from a shell.");

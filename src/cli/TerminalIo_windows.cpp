@@ -29,8 +29,10 @@ bool isConsole(HANDLE handle) {
 
 } // namespace
 
+// A console, not any character device: _isatty says yes to NUL too, where nobody answers.
 bool isTerminal(std::FILE* stream) {
-    return ::_isatty(::_fileno(stream)) != 0;
+    const int number = ::_fileno(stream);
+    return number >= 0 && isConsole(reinterpret_cast<HANDLE>(::_get_osfhandle(number)));
 }
 
 // A port here is a handle of its own, never a stream's number, and no signal ends the tool at a

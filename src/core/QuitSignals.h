@@ -12,6 +12,9 @@ public:
     explicit QuitSignals(QObject* parent = nullptr);
     ~QuitSignals() override;
 
+    // What ends the program this way, as the system's users name it ("SIGINT, SIGTERM").
+    static QString named();
+
 signals:
     void received(int signalNumber);
 };

@@ -19,6 +19,10 @@ void onSignal(int number) {
 
 } // namespace
 
+QString QuitSignals::named() {
+    return QStringLiteral("SIGINT, SIGTERM, SIGHUP");
+}
+
 QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pipeEnds) != 0)
         return;

@@ -31,6 +31,10 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 } // namespace
 
+QString QuitSignals::named() {
+    return QStringLiteral("Ctrl+C, Ctrl+Break, the console closed");
+}
+
 QuitSignals::QuitSignals(QObject* parent) : QObject(parent) {
     listener = this;
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);

@@ -135,6 +135,8 @@ private slots:
         QTest::newRow("read") << "read --json --port 3" << run << "";
         QTest::newRow("help") << "--help" << help << "Usage: ardentix-cli [options] COMMAND";
         QTest::newRow("help lists the commands") << "--help" << help << "  upgrade [--yes]";
+        QTest::newRow("help as Windows asks") << "/?" << help << "Usage: ardentix-cli [options]";
+        QTest::newRow("help names the signals") << "--help" << help << "(SIGINT, SIGTERM, SIGHUP)";
         QTest::newRow("a command's help") << "read --help" << help << "read [--json]: every";
         QTest::newRow("help with a command") << "help restore" << help << "ARDENTIX_PASSWORD";
         QTest::newRow("help with no command") << "help frob" << usage << "'frob' is no command";
