@@ -186,6 +186,13 @@ void RadioLink::wakeUp() {
     }
     disconnectAction();
     controls_.txtTerm->setText("Error. Please reconnect.");
+    // The pane's words say nothing of where to look; the status bar says it as the tool does.
+    controls_.statusPanel->setText(
+        tr("Status: No answer on Com%1 (no prompt after %2 tries): check the cable and "
+           "power, the port and the baud rate (%3).")
+            .arg(port_.portNumber())
+            .arg(Console::WakeAttempts)
+            .arg(port_.settings()));
     connectFailed = true;
 }
 

@@ -107,6 +107,9 @@ private slots:
         Harness h(with([](RadioOptions& o) { o.silent = true; }));
         h.window->link().connectAction();
         QCOMPARE(h.pane(), QString("Error. Please reconnect."));
+        QCOMPARE(h.window->controls().statusPanel->text(),
+                 QString("Status: No answer on Com1 (no prompt after 30 tries): check the cable "
+                         "and power, the port and the baud rate (19200,N,8,1)."));
         // Each attempt: ESC CR LF, then four pairs of carriage returns.
         QCOMPARE(h.radio.lines().size(), 30 * 9 + 1);
         QVERIFY(!h.commands().contains("OPEN"));
