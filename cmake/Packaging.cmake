@@ -22,22 +22,50 @@ if(WIN32)
   # that runs from anywhere (the names per generator are set in PackagingChecks.cmake).
   set(CPACK_GENERATOR NSIS ZIP)
   set(CPACK_PACKAGE_INSTALL_DIRECTORY "Quenlar Ardentix")
-  set(CPACK_NSIS_PACKAGE_NAME "Quenlar Ardentix Configuration ${PROJECT_VERSION}")
+  # Unversioned, as the Start menu folder that is named after it: an upgrade keeps its place.
+  set(CPACK_NSIS_PACKAGE_NAME "Quenlar Ardentix Configuration")
   set(CPACK_NSIS_DISPLAY_NAME "Quenlar Ardentix Configuration")
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   set(CPACK_NSIS_DEFINES "Target amd64-unicode")
   set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/data/icons/com.quenlar.Ardentix.ico)
   set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/data/icons/com.quenlar.Ardentix.ico)
   set(CPACK_NSIS_INSTALLED_ICON_NAME ardentix.exe)
-  # The Start menu entry, made for all users, starts the program in the shared Documents
-  # (C:\Users\Public\Documents), where its file dialogs then open and every user may write:
-  # the install folder under Program Files is not the user's to write in.
+  # No licence to accept: the program comes with none beyond its maker's terms of sale.
+  set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+  set(CPACK_NSIS_MUI_FINISHPAGE_RUN ardentix.exe)
+  # The options page offers the folder on PATH (for ardentix-cli in any console) and a desktop
+  # entry; CMake's own page script is patched below to add the folder the programs are in.
+  set(CPACK_NSIS_MODIFY_PATH ON)
+  set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "ardentix ${PROJECT_VERSION}")
+  set(UNINSTALL_KEY
+      "Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}")
+  # The Start menu entry (and the desktop's, when chosen), made for all users. The program's
+  # file dialogs open in the user's own Documents, so the folder it starts in does not matter.
   # (Backslashes twice over and NSIS's single quotes: CPack reads these values once more.)
   set(CPACK_NSIS_CREATE_ICONS_EXTRA "
-    SetOutPath '$DOCUMENTS'
-    CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Quenlar Ardentix Configuration.lnk' '$INSTDIR\\\\ardentix.exe'")
+    SetOutPath '$INSTDIR'
+    CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Quenlar Ardentix Configuration.lnk' '$INSTDIR\\\\ardentix.exe'
+    StrCmp '$INSTALL_DESKTOP' '1' 0 +2
+    CreateShortCut '$DESKTOP\\\\Quenlar Ardentix Configuration.lnk' '$INSTDIR\\\\ardentix.exe'")
   set(CPACK_NSIS_DELETE_ICONS_EXTRA "
-    Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Quenlar Ardentix Configuration.lnk'")
+    Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Quenlar Ardentix Configuration.lnk'
+    Delete '$DESKTOP\\\\Quenlar Ardentix Configuration.lnk'")
+  # Settings, Apps shows where the program is and how much room it takes (in KiB).
+  set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
+    WriteRegStr SHCTX '${UNINSTALL_KEY}' 'InstallLocation' '$INSTDIR'
+    SectionGetSize 0 $0
+    WriteRegDWORD SHCTX '${UNINSTALL_KEY}' 'EstimatedSize' $0")
+  # CMake's installer script puts $INSTDIR\\bin on PATH; the programs here are in $INSTDIR.
+  set(NSIS_TEMPLATE ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in)
+  file(READ ${NSIS_TEMPLATE} template)
+  string(REPLACE "Push $INSTDIR\\bin" "Push $INSTDIR" patched "${template}")
+  if(patched STREQUAL template)
+    message(FATAL_ERROR "${NSIS_TEMPLATE} has no 'Push $INSTDIR\\bin' to mend")
+  endif()
+  file(WRITE ${PROJECT_BINARY_DIR}/nsis/NSIS.template.in "${patched}")
+  configure_file(${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.InstallOptions.ini.in
+                 ${PROJECT_BINARY_DIR}/nsis/NSIS.InstallOptions.ini.in COPYONLY)
+  set(CPACK_MODULE_PATH ${PROJECT_BINARY_DIR}/nsis)
   set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
   set(CPACK_PACKAGE_FILE_NAME ardentix-${PROJECT_VERSION}-win64)
   include(CPack)
