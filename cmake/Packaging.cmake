@@ -33,6 +33,7 @@ if(WIN32)
   # No licence to accept: the program comes with none beyond its maker's terms of sale.
   set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
   set(CPACK_NSIS_MUI_FINISHPAGE_RUN ardentix.exe)
+  set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
   # The options page offers the folder on PATH (for ardentix-cli in any console) and a desktop
   # entry; CMake's own page script is patched below to add the folder the programs are in.
   set(CPACK_NSIS_MODIFY_PATH ON)

@@ -107,7 +107,6 @@ int main(int argc, char* argv[]) {
     BuiltInRadio builtInRadio(RadioOptionsText::builtInOptions(*settings), clock);
     ChosenPort port(devicePath, builtInRadio);
     QtPrompts prompts;
-    prompts.keepFoldersIn(*settings);
 
     SplashWindow splash(SplashWindow::StartUp);
     splash.exec();

@@ -166,12 +166,11 @@ std::optional<QString> Prompts::input(const QString& prompt, const QString& titl
 }
 
 QString Prompts::openFile(const QString& title, const QString& filter, const QString& fileName,
-                          bool allowCreate, const QString& defaultSuffix) {
+                          bool allowCreate) {
     Question question = questionOf(Question::Kind::Open, QString(), title, Buttons::OkCancel);
     question.initial = fileName;
     question.filter = filter;
     question.allowCreate = allowCreate;
-    question.defaultSuffix = defaultSuffix;
     return askForFile(question);
 }
 
@@ -267,7 +266,7 @@ std::optional<QString> ScriptedPrompts::showInput(Question& question) {
 QString ScriptedPrompts::showFile(Question& question) {
     const bool open = question.kind == Question::Kind::Open;
     calls.append({open ? "open" : "save",
-                  question.defaultSuffix,
+                  open ? QString() : question.defaultSuffix,
                   question.caption,
                   Icon::None,
                   Buttons::OkCancel,
