@@ -107,6 +107,7 @@ int main(int argc, char* argv[]) {
     BuiltInRadio builtInRadio(RadioOptionsText::builtInOptions(*settings), clock);
     ChosenPort port(devicePath, builtInRadio);
     QtPrompts prompts;
+    prompts.keepFoldersIn(*settings);
 
     SplashWindow splash(SplashWindow::StartUp);
     splash.exec();

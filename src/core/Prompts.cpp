@@ -166,11 +166,12 @@ std::optional<QString> Prompts::input(const QString& prompt, const QString& titl
 }
 
 QString Prompts::openFile(const QString& title, const QString& filter, const QString& fileName,
-                          bool allowCreate) {
+                          bool allowCreate, const QString& defaultSuffix) {
     Question question = questionOf(Question::Kind::Open, QString(), title, Buttons::OkCancel);
     question.initial = fileName;
     question.filter = filter;
     question.allowCreate = allowCreate;
+    question.defaultSuffix = defaultSuffix;
     return askForFile(question);
 }
 
@@ -266,7 +267,7 @@ std::optional<QString> ScriptedPrompts::showInput(Question& question) {
 QString ScriptedPrompts::showFile(Question& question) {
     const bool open = question.kind == Question::Kind::Open;
     calls.append({open ? "open" : "save",
-                  open ? QString() : question.defaultSuffix,
+                  question.defaultSuffix,
                   question.caption,
                   Icon::None,
                   Buttons::OkCancel,

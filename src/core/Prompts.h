@@ -54,10 +54,10 @@ public:
     // The text the user typed, or nothing when cancelled.
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& initial = QString());
-    // A chosen path, or empty when cancelled. The filter is "Name (*.ext)|*.ext|..." pairs.
+    // A chosen path, or empty when cancelled. The filter is "Name (*.ext)|*.ext|..." pairs;
+    // defaultSuffix ("CFG") is added to a typed name of a new file that has no extension.
     QString openFile(const QString& title, const QString& filter, const QString& fileName,
-                     bool allowCreate);
-    // defaultSuffix ("CFG") is added to a typed name that has no extension of its own.
+                     bool allowCreate, const QString& defaultSuffix = QString());
     QString saveFile(const QString& title, const QString& filter, const QString& fileName,
                      const QString& defaultSuffix = QString());
     void beep();
@@ -108,7 +108,7 @@ class ScriptedPrompts : public PromptDisplay, public Prompts {
 public:
     struct Call {
         QString kind; // "message", "input", "open", "save", "beep"
-        QString text; // the message or prompt; a save dialog's default suffix
+        QString text; // the message or prompt; a file dialog's default suffix
         QString caption;
         Icon icon = Icon::None;
         Buttons buttons = Buttons::Ok;

@@ -1,11 +1,14 @@
 #include "QtPrompts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -107,7 +110,30 @@ int runModal(QDialog& dialog, Prompts::Question& question, QWidget* owner) {
     return result;
 }
 
+const char* const FolderKey = "Files/LastFolder";
+
+// A name typed without an extension gets the one the dialog is for: native dialogs add the
+// selected filter's instead, or none.
+QString withDefaultSuffix(const QString& path, const QString& suffix) {
+    if (suffix.isEmpty() || path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path.endsWith(u'.') ? path + suffix : path + u'.' + suffix;
+}
+
 } // namespace
+
+QString QtPrompts::startFolder() const {
+    const QString kept = settings_ ? settings_->value(FolderKey).toString() : QString();
+    if (!kept.isEmpty() && QFileInfo(kept).isDir())
+        return kept;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void QtPrompts::rememberFolderOf(const QString& path) {
+    if (settings_ && !path.isEmpty())
+        settings_->setValue(FolderKey, QFileInfo(path).absolutePath());
+}
 
 QWidget* QtPrompts::ownerOf(const Question& question) const {
     if (auto* widget = qobject_cast<QWidget*>(question.asker))
@@ -142,13 +168,17 @@ QString QtPrompts::showFile(Question& question) {
 }
 
 QString QtPrompts::openFile(Question& question, QWidget* owner) {
-    QFileDialog dialog(owner, question.caption, question.initial, dialogFilter(question.filter));
+    QFileDialog dialog(owner, question.caption, QDir(startFolder()).filePath(question.initial),
+                       dialogFilter(question.filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(question.allowCreate ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
     while (runModal(dialog, question, owner) == QDialog::Accepted &&
            !dialog.selectedFiles().isEmpty() && !question.dismissed) {
-        const QString path = dialog.selectedFiles().constFirst();
+        QString path = dialog.selectedFiles().constFirst();
+        if (!QFileInfo::exists(path))
+            path = withDefaultSuffix(path, question.defaultSuffix);
+        rememberFolderOf(path);
         if (QFileInfo::exists(path))
             return path;
         QMessageBox create(QMessageBox::Question, question.caption,
@@ -164,12 +194,16 @@ QString QtPrompts::openFile(Question& question, QWidget* owner) {
 }
 
 QString QtPrompts::saveFile(Question& question, QWidget* owner) {
-    QFileDialog dialog(owner, question.caption, question.initial, dialogFilter(question.filter));
+    QFileDialog dialog(owner, question.caption, QDir(startFolder()).filePath(question.initial),
+                       dialogFilter(question.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(question.defaultSuffix);
     if (runModal(dialog, question, owner) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString path =
+        withDefaultSuffix(dialog.selectedFiles().constFirst(), question.defaultSuffix);
+    rememberFolderOf(path);
+    return path;
 }
 
 void QtPrompts::soundBeep() {

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "LinkControls.h"
+#include "PortNames.h"
 #include "SerialPort.h"
 #include "Terminal.h"
 #include "TerminalPane.h"
@@ -187,12 +188,17 @@ void RadioLink::wakeUp() {
     disconnectAction();
     controls_.txtTerm->setText("Error. Please reconnect.");
     // The pane's words say nothing of where to look; the status bar says it as the tool does.
+    // The built-in radio has no cable, power or baud rate to check.
     controls_.statusPanel->setText(
-        tr("Status: No answer on Com%1 (no prompt after %2 tries): check the cable and "
-           "power, the port and the baud rate (%3).")
-            .arg(port_.portNumber())
-            .arg(Console::WakeAttempts)
-            .arg(port_.settings()));
+        port_.portNumber() == PortNames::BuiltInRadio
+            ? tr("Status: No answer from the built-in radio (no prompt after %1 tries): "
+                 "disconnect and connect again.")
+                  .arg(Console::WakeAttempts)
+            : tr("Status: No answer on Com%1 (no prompt after %2 tries): check the cable and "
+                 "power, the port and the baud rate (%3).")
+                  .arg(port_.portNumber())
+                  .arg(Console::WakeAttempts)
+                  .arg(port_.settings()));
     connectFailed = true;
 }
 

@@ -52,7 +52,7 @@ void Terminal::openLog() {
         QStringLiteral("Log Files (*.LOG)|*.log|Text Files (*.TXT)|*.txt|All Files (*.*)|*.*");
     QString path;
     for (;;) {
-        path = prompts_.openFile(title, filter, QString(), true);
+        path = prompts_.openFile(title, filter, QString(), true, QStringLiteral("log"));
         if (path.isEmpty())
             return;
         if (!QFileInfo::exists(path))

@@ -496,6 +496,8 @@ constexpr int Either = -1;
 #define NO_PORT "The selected COM port is not available\\..*"
 #define ENDED "Status: The read was ended: the radio gave no answer to three settings in a row.*"
 #define SILENT "Status: The radio did not answer\\..*"
+#define NO_PROMPT                                                                                  \
+    "Status: No answer (on Com[0-9]+|from the built-in radio) \\(no prompt after 30 tries\\).*"
 #define NOT_SAVED "The configuration file was not saved \\(the radio did not answer when asked.*"
 #define NOT_SAVED_GARBLED                                                                          \
     "The configuration file was not saved \\(the radio's answer to \\w+ came garbled on the "      \
@@ -513,9 +515,9 @@ struct Cell {
     const char* detail;
 };
 const Cell Cells[] = {
-    // Silent from OPEN on: either the read finds no prompt and the wake-up gives up, or a prompt
-    // that came before the silence lets the read start, and it hears nothing.
-    {"connect", Fault::Silence, "", Either, "Status: (|The radio did not answer\\..*)", "", ".*"},
+    // Silent from OPEN on: either the read finds no prompt and the wake-up gives up, saying so,
+    // or a prompt that came before the silence lets the read start, and it hears nothing.
+    {"connect", Fault::Silence, "", Either, "(Status: |" SILENT "|" NO_PROMPT ")", "", ".*"},
     {"connect", Fault::Late, "", 1, SILENT, "", ".*"},
     {"connect", Fault::Noise, "", 1, ".*", "", ".*"},
     {"connect", Fault::CutLine, "", 1, SILENT, "", ".*"},
@@ -530,10 +532,10 @@ const Cell Cells[] = {
     {"settings read", Fault::ComeBack, COMM, 0, "Status: ", "", "PWR 30"},
     // The write's verdict lost, the next tick's read wakes a radio that is silent, or whose
     // prompt never comes: disconnected, "Error. Please reconnect." in the pane.
-    {"edit", Fault::Silence, "", 0, "Status: ", "", "PWR 30"},
+    {"edit", Fault::Silence, "", 0, NO_PROMPT, "", "PWR 30"},
     {"edit", Fault::Late, "", 1, SILENT, "", "PWR 30"},
     {"edit", Fault::Noise, "", 1, ".*", "", ".*"},
-    {"edit", Fault::CutLine, "", 0, "Status: ", "", "PWR 30"},
+    {"edit", Fault::CutLine, "", 0, NO_PROMPT, "", "PWR 30"},
     {"edit", Fault::Vanish, COMM, 0, "Status: ", "", "PWR 30"},
     {"edit", Fault::ComeBack, COMM, 0, "Status: ", "", "PWR 30"},
     {"login", Fault::Silence, NO_PASSWORD, 1, "Status: ", "frmLogin", "Not logged in"},
@@ -543,20 +545,20 @@ const Cell Cells[] = {
     {"login", Fault::CutLine, NO_PASSWORD, 1, "Status: ", "frmLogin", "Not logged in"},
     {"login", Fault::Vanish, COMM, 0, "Status: ", "", ""},
     {"login", Fault::ComeBack, COMM, 0, "Status: ", "", ""},
-    {"store and restore save", Fault::Silence, COMM, 0, "Status: ", "", "old file"},
+    {"store and restore save", Fault::Silence, COMM, 0, NO_PROMPT, "", "old file"},
     // The late answer to one question may come in time to pass for the prompt of the next.
     {"store and restore save", Fault::Late, "(" COMM "|" NOT_SAVED ")", Either, "Status: .*",
      "(frmRestore|)", "old file"},
     // A reply garbled three times is named, and saves nothing.
     {"store and restore save", Fault::Noise, "(" NOT_SAVED "|" NOT_SAVED_GARBLED "|)", 1,
      "Status: ", "(frmRestore|)", "(old file|saved)"},
-    {"store and restore save", Fault::CutLine, COMM, 0, "Status: ", "", "old file"},
+    {"store and restore save", Fault::CutLine, COMM, 0, NO_PROMPT, "", "old file"},
     {"store and restore save", Fault::Vanish, NO_PORT, 0, "Status: ", "", "old file"},
     {"store and restore save", Fault::ComeBack, NO_PORT, 0, "Status: ", "", "old file"},
-    {"store and restore program", Fault::Silence, STOPPED, 0, "Status: ", "", ""},
+    {"store and restore program", Fault::Silence, STOPPED, 0, NO_PROMPT, "", ""},
     {"store and restore program", Fault::Late, STOPPED, 1, "Status: ", "", ""},
     {"store and restore program", Fault::Noise, ".*", 1, ".*", "(frmRestore|)", ".*"},
-    {"store and restore program", Fault::CutLine, STOPPED, 0, "Status: ", "", ""},
+    {"store and restore program", Fault::CutLine, STOPPED, 0, NO_PROMPT, "", ""},
     {"store and restore program", Fault::Vanish, NO_PORT, 0, "Status: ", "", ""},
     {"store and restore program", Fault::ComeBack, NO_PORT, 0, "Status: ", "", ""},
     {"firmware upgrade", Fault::Silence, FAILED_IN_LOADER, 0, "Status: ", "", ".*"},

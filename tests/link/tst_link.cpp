@@ -103,13 +103,26 @@ private slots:
         QVERIFY(h.window->controls().transmitButton->isEnabled());
     }
 
+    void silentRadioFailsAfterThirtyAttempts_data() {
+        QTest::addColumn<Harness::Line>("line");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("on a port")
+            << Harness::Line::Instant
+            << "Status: No answer on Com1 (no prompt after 30 tries): check the cable and power, "
+               "the port and the baud rate (19200,N,8,1).";
+        // It has no cable, power or baud rate for the technician to check.
+        QTest::newRow("the built-in radio")
+            << Harness::Line::BuiltIn
+            << "Status: No answer from the built-in radio (no prompt after 30 tries): disconnect "
+               "and connect again.";
+    }
     void silentRadioFailsAfterThirtyAttempts() {
-        Harness h(with([](RadioOptions& o) { o.silent = true; }));
+        QFETCH(Harness::Line, line);
+        QFETCH(QString, status);
+        Harness h(with([](RadioOptions& o) { o.silent = true; }), {}, line);
         h.window->link().connectAction();
         QCOMPARE(h.pane(), QString("Error. Please reconnect."));
-        QCOMPARE(h.window->controls().statusPanel->text(),
-                 QString("Status: No answer on Com1 (no prompt after 30 tries): check the cable "
-                         "and power, the port and the baud rate (19200,N,8,1)."));
+        QCOMPARE(h.window->controls().statusPanel->text(), status);
         // Each attempt: ESC CR LF, then four pairs of carriage returns.
         QCOMPARE(h.radio.lines().size(), 30 * 9 + 1);
         QVERIFY(!h.commands().contains("OPEN"));

@@ -11,11 +11,43 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRandomGenerator>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+// Answers each modal dialog as it opens, as a user at the screen would.
+class ModalWatch {
+public:
+    explicit ModalWatch(std::function<void(QWidget*)> answer) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal == seen_)
+                return;
+            seen_ = modal;
+            answer(modal);
+        });
+        timer_.start();
+    }
+
+private:
+    QTimer timer_;
+    QWidget* seen_ = nullptr;
+};
+
+// Types a path into the dialog's name box and presses Save or Open. (selectFile leaves the box
+// as it is once the box has the focus, and the dialog then only opens the folder.)
+void typeAndAccept(QFileDialog* files, const QString& path) {
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(path);
+    static_cast<QDialog*>(files)->accept();
+}
 
 class TestTerminal : public QObject {
     Q_OBJECT
@@ -191,29 +223,79 @@ private slots:
         Prompts asked = shown.onGate(gate);
         QTemporaryDir dir;
         int fileDialogs = 0;
-        QWidget* seen = nullptr;
-        QTimer watch;
-        watch.setInterval(10);
-        connect(&watch, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal == seen)
-                return;
-            seen = modal;
+        const ModalWatch watch([&](QWidget* modal) {
             if (auto* files = qobject_cast<QFileDialog*>(modal)) {
                 // The first time a new log is chosen; shown again, it is only closed.
                 if (++fileDialogs > 1)
                     return files->reject();
-                files->selectFile(dir.filePath("new.log"));
-                static_cast<QDialog*>(files)->accept();
+                typeAndAccept(files, dir.filePath("new.log"));
             } else if (qobject_cast<QMessageBox*>(modal)) {
                 gate.cancel();
             }
         });
-        watch.start();
         QCOMPARE(asked.openFile("Open a Communications Log File", "Log Files (*.LOG)|*.log",
                                 QString(), true),
                  QString());
         QCOMPARE(fileDialogs, 1);
+    }
+
+    // A file dialog opens in the folder of the last file chosen, else in the user's Documents,
+    // and a name typed without an extension gets the dialog's own.
+    void fileDialogsStartInTheUsersFolderAndAddTheirExtension_data() {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<bool>("folderKept");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("a save, in Documents") << true << "CFG" << false << "site7"
+                                              << "site7.CFG";
+        QTest::newRow("a save, its own extension") << true << "CFG" << false << "site7.txt"
+                                                   << "site7.txt";
+        QTest::newRow("a save, in the folder kept") << true << "CFG" << true << "site7"
+                                                    << "site7.CFG";
+        QTest::newRow("a new log") << false << "log" << false << "radio1"
+                                   << "radio1.log";
+        QTest::newRow("a new log, in the folder kept") << false << "log" << true << "radio1"
+                                                       << "radio1.log";
+    }
+
+    void fileDialogsStartInTheUsersFolderAndAddTheirExtension() {
+        QFETCH(bool, save);
+        QFETCH(QString, suffix);
+        QFETCH(bool, folderKept);
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath("kept");
+        QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
+        const QString kept = dir.filePath("kept");
+        if (folderKept)
+            settings.setValue("Files/LastFolder", kept);
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString start = folderKept ? kept : documents;
+        QtPrompts shown;
+        shown.keepFoldersIn(settings);
+        Prompts& asked = shown;
+        QString opened;
+        const ModalWatch watch([&](QWidget* modal) {
+            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                opened = files->directory().absolutePath();
+                // Typed into another folder than the one it opened in, which is then kept.
+                typeAndAccept(files, dir.filePath(typed));
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                box->done(QMessageBox::Yes);
+            }
+        });
+        const QString path =
+            save ? asked.saveFile("Radio Configuration Save", "TEXT Files (*.txt)|*.txt", QString(),
+                                  suffix)
+                 : asked.openFile("Open a Communications Log File", "Log Files (*.LOG)|*.log",
+                                  QString(), true, suffix);
+        QCOMPARE(QDir::cleanPath(opened),
+                 QDir::cleanPath(QFileInfo(start).isDir() ? start : QDir::homePath()));
+        QCOMPARE(path, dir.filePath(chosen));
+        QCOMPARE(settings.value("Files/LastFolder").toString(), QFileInfo(path).absolutePath());
     }
 
     // Arrivals shown together read as they do shown one by one: a backspace at an arrival's
